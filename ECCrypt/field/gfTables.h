@@ -1,0 +1,14 @@
+#pragma once
+// The GF(2^15) log and antilog tables, GF(2^15) = GF(2)[y]/(y^15 + y + 1), generator y = 2.
+// Expt[i] = y^i for 0 <= i <= 32767 (Expt[32767] = 1, Expt[32768] = 0); Logt[v] = log_y(v) for
+// v in 1..32767, Logt[0] = 32767 (the sentinel for log 0), Logt[32768] = 0.
+#include <cstdint>
+
+namespace eccrypt {
+
+// Builds both tables; idempotent and safe to call from any thread at any time.
+void InitTables();
+std::int32_t GetExpt(std::int32_t index);
+std::int32_t GetLogt(std::int32_t index);
+
+}  // namespace eccrypt

@@ -1,0 +1,29 @@
+#pragma once
+// TECH: incremental SHA-1 with a 32-bit bit counter (standard digests for messages below
+// 2^29 bytes).
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace eccrypt {
+
+class TECH {
+ public:
+  TECH() = default;
+  ~TECH();  // wipes the state: it has absorbed pass phrases
+
+  std::array<std::uint8_t, 20> Digest{};  // digest of the latest Final, H0 first, big-endian
+  std::array<std::uint32_t, 5> H{};       // chaining value H0..H4
+  std::uint32_t BitCount = 0;             // bits absorbed since Init, padding included
+  std::array<std::uint32_t, 16> Block{};  // byte k at word k/4, bit 8*(k%4)
+  std::int32_t Index = 0;                 // bytes in Block, 0..63
+
+  void Init();
+  void UpdateByte(std::uint8_t b);
+  void UpdateString(std::string_view s);
+  void Final(std::uint8_t* out);  // writes 20 bytes
+  // values[index + i] := digest bytes 4i..4i+3 read big-endian, i = 0..4.
+  void DigestToWords(std::uint32_t* values, int index) const;
+};
+
+}  // namespace eccrypt
