@@ -8,7 +8,8 @@ TPropertyList::TPropertyList(std::initializer_list<TPropertyInfo> properties)
     : properties_(properties) {
   for (std::size_t i = 0; i < properties_.size(); ++i) {
     const TPropertyInfo& p = properties_[i];
-    if (p.Name.empty() || !TComponent::IsValidName(p.Name)) {
+    // "end" closes a component in a stream, so it cannot name a property.
+    if (p.Name.empty() || !TComponent::IsValidName(p.Name) || p.Name == "end") {
       throw std::invalid_argument("'" + p.Name + "' is not a valid property name");
     }
     for (std::size_t j = 0; j < i; ++j) {

@@ -51,8 +51,8 @@ struct TPropertyInfo {
 class TPropertyList {
  public:
   TPropertyList() = default;
-  // Throws std::invalid_argument for a name that is not an identifier, a repeated name, an
-  // Enumeration without names or a property without getter or setter.
+  // Throws std::invalid_argument for a name that is not an identifier (or is "end"), a repeated
+  // name, an Enumeration without names or a property without getter or setter.
   TPropertyList(std::initializer_list<TPropertyInfo> properties);
 
   std::size_t size() const { return properties_.size(); }
