@@ -6,8 +6,10 @@
 
 namespace eccrypt {
 
-// Builds both tables; idempotent and safe to call from any thread at any time.
+// The tables are constant data, complete from program load on; InitTables is kept for callers
+// that build them before computing. It is idempotent and safe to call from any thread at any time.
 void InitTables();
+// One table entry each. An index outside 0..32768 lies outside the tables and reads as 0.
 std::int32_t GetExpt(std::int32_t index);
 std::int32_t GetLogt(std::int32_t index);
 

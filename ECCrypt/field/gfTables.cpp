@@ -1,0 +1,50 @@
+// The GF(2^15) log and antilog tables, built by the compiler.
+//
+// The tables never change, so they are computed once at compile time by the classic two-pass
+// build and placed in read-only data. Every thread sees the finished tables from program load
+// on; InitTables has nothing left to do.
+#include "ECCrypt/field/gfTables.h"
+
+#include "ECCrypt/field/gfTableRule.h"
+
+namespace eccrypt {
+namespace gf {
+namespace {
+
+constexpr UnitTables BuildTables() {
+  UnitTables t{};
+  // Powers of y: multiply by y, replacing y^15 by y + 1 (xor 0x8003 clears bit 15 and flips
+  // bits 1 and 0). Ends with Expt[32767] = 1; Expt[32768] is never written and stays 0.
+  t.Expt[0] = 1;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(Order); ++i) {
+    std::int32_t v = t.Expt[i] << 1;
+    if ((v & 0x8000) != 0) v ^= 0x8003;
+    t.Expt[i + 1] = v;
+  }
+  // Logs of every nonzero unit, from exponents 0..32766 (so Logt[1] = 0); Logt[32768] stays 0.
+  for (std::int32_t i = 0; i < Order; ++i) {
+    t.Logt[static_cast<std::size_t>(t.Expt[static_cast<std::size_t>(i)])] = i;
+  }
+  t.Logt[0] = Order;  // the sentinel standing for the log of zero
+  return t;
+}
+
+}  // namespace
+
+constexpr UnitTables Tables = BuildTables();
+
+}  // namespace gf
+
+void InitTables() {}
+
+std::int32_t GetExpt(std::int32_t index) {
+  if (index < 0 || index > static_cast<std::int32_t>(gf::TableSize) - 1) return 0;
+  return gf::Tables.Expt[static_cast<std::size_t>(index)];
+}
+
+std::int32_t GetLogt(std::int32_t index) {
+  if (index < 0 || index > static_cast<std::int32_t>(gf::TableSize) - 1) return 0;
+  return gf::Tables.Logt[static_cast<std::size_t>(index)];
+}
+
+}  // namespace eccrypt
