@@ -52,6 +52,8 @@ class TgfPoint {
 
   // 0 when self := 1/a; 1 (self untouched) when a is zero. self is not a.
   std::int32_t Invert(const TgfPoint& a);
+  // self := the square root of the one-unit element v. Throws std::out_of_range for v of 32768
+  // or more, which is not a unit.
   void SquareRootOf(std::uint16_t v);
   // 0 when self := z with z^2 + z = a; 1 (self untouched) when the trace of a is 1.
   std::int32_t SolveQuadratic(const TgfPoint& a);
