@@ -1,0 +1,85 @@
+#include "ECCrypt/text/base64.h"
+
+namespace eccrypt {
+namespace {
+
+char Character(unsigned value) {
+  return TBase64::Alphabet[value & 63u];
+}
+
+void AppendHex2(std::string& out, unsigned byte) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  out += kDigits[(byte >> 4) & 15u];
+  out += kDigits[byte & 15u];
+}
+
+}  // namespace
+
+void TBase64::Reset() {
+  Phase = 0;
+  Output.clear();
+}
+
+void TBase64::EncodeByte(std::uint8_t b) {
+  switch (Phase) {
+    case 0:
+      Output += Character(b / 4u);
+      Carry = b;
+      break;
+    case 1:
+      Output += Character((Carry % 4u) * 16u + b / 16u);
+      Carry = b;
+      break;
+    default:
+      Output += Character((Carry % 16u) * 4u + b / 64u);
+      Output += Character(b % 64u);
+      break;
+  }
+  Phase = Phase == 2 ? 0 : Phase + 1;
+}
+
+std::string TBase64::FinishEncode() {
+  if (Phase != 0) EncodeByte(0);
+  return Output;
+}
+
+void TBase64::DecodeChar(char c) {
+  const unsigned v = CharValue(c);
+  switch (Phase) {
+    case 0:
+      Carry = static_cast<std::uint8_t>(v * 4u);
+      break;
+    case 1:
+      LastValue = static_cast<std::uint8_t>(v);
+      AppendHex2(Output, Carry | (v / 16u));
+      Carry = static_cast<std::uint8_t>(v * 16u);
+      break;
+    case 2:
+      LastValue = static_cast<std::uint8_t>(v);
+      AppendHex2(Output, Carry | (v / 4u));
+      Carry = static_cast<std::uint8_t>(v * 64u);
+      break;
+    default:
+      LastValue = static_cast<std::uint8_t>(v);
+      AppendHex2(Output, Carry | v);
+      Carry = 0;
+      break;
+  }
+  Phase = Phase == 3 ? 0 : Phase + 1;
+}
+
+std::string TBase64::FinishDecode() {
+  // The test is on Carry alone: pending bits that happen to be zero are dropped.
+  if (Carry != 0) DecodeChar('0');
+  return Output;
+}
+
+std::uint8_t TBase64::CharValue(char c) {
+  if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0' + 2);
+  if (c >= 'A' && c <= 'Z') return static_cast<std::uint8_t>(c - 'A' + 12);
+  if (c >= 'a' && c <= 'z') return static_cast<std::uint8_t>(c - 'a' + 38);
+  if (c == '-') return 1;
+  return 0;  // '+' and every character outside the alphabet
+}
+
+}  // namespace eccrypt

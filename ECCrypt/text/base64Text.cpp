@@ -1,0 +1,36 @@
+#include "ECCrypt/text/base64Text.h"
+
+#include <cstddef>
+#include <cstdint>
+
+#include "ECCrypt/text/base64.h"
+
+namespace eccrypt {
+namespace {
+
+// (code - 48) mod 256, less 7 (mod 256) when that exceeds 9: 0..15 for 0-9 and A-F.
+unsigned HalfByte(char c) {
+  unsigned v = (static_cast<unsigned char>(c) - 48u) & 0xFFu;
+  if (v > 9) v = (v - 7u) & 0xFFu;
+  return v;
+}
+
+}  // namespace
+
+std::string HexToBase64(std::string_view hex) {
+  TBase64 codec;
+  for (std::size_t i = 0; i < hex.size(); i += 2) {
+    const unsigned high = HalfByte(hex[i]);
+    const unsigned low = i + 1 < hex.size() ? HalfByte(hex[i + 1]) : 0u;
+    codec.EncodeByte(static_cast<std::uint8_t>((high * 16u + low) & 0xFFu));
+  }
+  return codec.FinishEncode();
+}
+
+std::string Base64ToHex(std::string_view text) {
+  TBase64 codec;
+  for (char c : text) codec.DecodeChar(c);
+  return codec.FinishDecode();
+}
+
+}  // namespace eccrypt

@@ -1,0 +1,20 @@
+#pragma once
+// The radix-64 text form: the bytes spelt by the hexadecimal form, two hex digits to a byte,
+// encoded by TBase64. Writing is IntegerToHex then HexToBase64; reading is Base64ToHex then
+// HexToInteger.
+#include <string>
+#include <string_view>
+
+namespace eccrypt {
+
+// Encodes the bytes spelt by hex. Each character's half-byte value is (code - 48) mod 256, less
+// a further 7 when that exceeds 9, which is 0..15 for 0-9 and A-F; the byte keeps the low eight
+// bits of high * 16 + low. A text of odd length has its last character read as the high half of
+// a final byte whose low half is 0 (as if a "0" followed it).
+std::string HexToBase64(std::string_view hex);
+
+// Decodes any text to pairs of upper-case hex digits. A text whose byte count was 2 mod 3 when
+// encoded gives one extra "00" at the end, which HexToInteger ignores.
+std::string Base64ToHex(std::string_view text);
+
+}  // namespace eccrypt

@@ -1,0 +1,26 @@
+#pragma once
+// The hexadecimal text form of an integer: four upper-case hex digits per 16-bit digit, zero
+// filled, most significant digit first, exactly as many groups as the length word says. The
+// integer zero is the empty text.
+#include <string>
+#include <string_view>
+
+#include "ECCrypt/bigint/vlPoint.h"
+
+namespace eccrypt {
+
+// The text of x. Throws std::out_of_range if x is not a valid record (length word outside
+// 0..19 or a digit outside 0..65535), which no arithmetic produces.
+std::string IntegerToHex(const TvlPoint& x);
+
+// Reads text into target: length word := length div 4, the first group of four characters
+// becoming the top digit. 1 to 3 characters after the last whole group are ignored, so a text
+// shorter than four characters reads as zero. The result is not normalised: "0000ABCD" gives
+// length 2 with a zero top digit, and writes back the same. Digits above the new length are
+// left as they were.
+//
+// Lower-case a-f read as A-F. Throws, leaving target unchanged, std::length_error for more than
+// 19 whole groups and std::invalid_argument for any other character in a whole group.
+void HexToInteger(std::string_view text, TvlPoint& target);
+
+}  // namespace eccrypt
