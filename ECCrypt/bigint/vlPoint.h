@@ -10,6 +10,8 @@
 // classic code would step outside the 20 words (a sum needing a 20th digit, a subtraction that
 // would go below zero, a zero modulus, a shift outside 0..16) these operations throw instead of
 // touching memory out of bounds; no value the system computes itself comes near those limits.
+// A length word outside 0..19, which only a direct writer can produce, makes any operation
+// throw std::out_of_range rather than follow it.
 #include <array>
 #include <cstdint>
 
@@ -45,13 +47,16 @@ class TvlPoint {
   bool Greater(const TvlPoint& other) const;
   bool Equal(const TvlPoint& other) const;
   // Self := Self mod m, by shift and subtract. m may be Self. Throws std::domain_error for
-  // m = 0.
+  // m = 0. Correct for every Self of up to 19 digits; zero top digits of Self or m are
+  // ignored (a one-digit zero Self stays as it is).
   void Remainder(const TvlPoint& m);
   // Self := src * k, k in 0..65535; src may be Self. With k >= 2 and a 19-digit src there is no
   // room: the message "ERROR: not enough room for multiplication" is shown and Self is left
   // unchanged.
   void MulSmall(const TvlPoint& src, std::int32_t k);
-  // Self := a * b mod m. Self must not be a, b or m; those three may be one object.
+  // Self := a * b mod m. a, b and m may be one object, and Self may be any of them (the
+  // product is built aside). Throws std::domain_error for m = 0, and may throw std::overflow_error
+  // for a modulus of 2^303 or more, whose doubles no longer fit.
   void MulMod(const TvlPoint& a, const TvlPoint& b, const TvlPoint& m);
   // Self := Self * 2^s, s in 0..16; a 19-digit value keeps L = 19 and drops the bits that leave.
   void ShiftLeft(std::int32_t s);
