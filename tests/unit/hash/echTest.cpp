@@ -1,0 +1,126 @@
+// TECH against the standard's example digests and OpenSSL's SHA-1.
+#include "ECCrypt/hash/ECH.h"
+
+#include <gtest/gtest.h>
+#include <openssl/evp.h>
+
+#include <array>
+#include <cstdint>
+#include <random>
+#include <string>
+
+namespace eccrypt {
+namespace {
+
+using Digest = std::array<std::uint8_t, 20>;
+
+std::string ToHex(const Digest& d) {
+  static const char* const digits = "0123456789abcdef";
+  std::string s;
+  for (std::uint8_t b : d) {
+    s += digits[b >> 4];
+    s += digits[b & 15];
+  }
+  return s;
+}
+
+Digest HashString(const std::string& message) {
+  TECH hash;
+  hash.Init();
+  hash.UpdateString(message);
+  Digest out{};
+  hash.Final(out.data());
+  return out;
+}
+
+Digest HashByteByByte(const std::string& message) {
+  TECH hash;
+  hash.Init();
+  for (char c : message) hash.UpdateByte(static_cast<std::uint8_t>(c));
+  Digest out{};
+  hash.Final(out.data());
+  return out;
+}
+
+Digest OpenSslSha1(const std::string& message) {
+  Digest out{};
+  unsigned int size = 0;
+  EXPECT_EQ(EVP_Digest(message.data(), message.size(), out.data(), &size, EVP_sha1(), nullptr), 1);
+  EXPECT_EQ(size, out.size());
+  return out;
+}
+
+TEST(ECH, StandardExampleDigests) {
+  struct Case {
+    std::string message;
+    const char* digest;
+  };
+  const Case cases[] = {
+      {"", "da39a3ee5e6b4b0d3255bfef95601890afd80709"},
+      {"abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "84983e441c3bd26ebaae4aa1f95129e5e54670f1"},
+      {std::string(1000000, 'a'), "34aa973cd4c4daa4f61eeb2bdbad27316534016f"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ToHex(HashString(c.message)), c.digest) << c.message.size() << " bytes";
+  }
+
+  TECH noUpdate;  // no update at all, and an empty string, give the empty message's digest
+  noUpdate.Init();
+  Digest out{};
+  noUpdate.Final(out.data());
+  EXPECT_EQ(ToHex(out), "da39a3ee5e6b4b0d3255bfef95601890afd80709");
+  EXPECT_EQ(ToHex(noUpdate.Digest), ToHex(out)) << "Final keeps the digest in the object";
+}
+
+// Every length 0..300 crosses each padding boundary (55, 56, 63, 64 bytes and their
+// multiples); byte-by-byte and whole-string absorption must agree with each other and with
+// OpenSSL.
+TEST(ECH, MatchesOpenSslForEveryLengthUpTo300) {
+  std::mt19937 rng(0xEC4);
+  std::uniform_int_distribution<int> byte(0, 255);
+  for (std::size_t length = 0; length <= 300; ++length) {
+    std::string message(length, '\0');
+    for (char& c : message) c = static_cast<char>(byte(rng));
+    const Digest expected = OpenSslSha1(message);
+    ASSERT_EQ(HashString(message), expected) << length << " bytes";
+    ASSERT_EQ(HashByteByByte(message), expected) << length << " bytes";
+  }
+}
+
+// One object hashes several messages in turn, each begun with Init.
+TEST(ECH, InitStartsAFreshMessage) {
+  TECH hash;
+  Digest out{};
+  for (const std::string& message : {std::string(100, 'q'), std::string("abc"), std::string()}) {
+    hash.Init();
+    hash.UpdateString(message);
+    hash.Final(out.data());
+    EXPECT_EQ(out, OpenSslSha1(message)) << message;
+  }
+}
+
+TEST(ECH, DigestToWordsReadsBigEndianAtTheIndex) {
+  TECH hash;
+  hash.Init();
+  hash.UpdateString("abc");
+  Digest out{};
+  hash.Final(out.data());
+
+  std::array<std::uint32_t, 7> values{};
+  values.fill(0xDEADBEEF);
+  hash.DigestToWords(values.data(), 1);
+  EXPECT_EQ(values[0], 0xDEADBEEFU);
+  EXPECT_EQ(values[1], 0xA9993E36U);
+  EXPECT_EQ(values[2], 0x4706816AU);
+  EXPECT_EQ(values[5], 0x9CD0D89DU);
+  EXPECT_EQ(values[6], 0xDEADBEEFU);
+
+  std::array<std::uint32_t, 7> again = values;
+  hash.DigestToWords(again.data(), 1);
+  EXPECT_EQ(again, values);
+}
+
+}  // namespace
+}  // namespace eccrypt
