@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstdint>
-#include <optional>
 #include <utility>
 
 #include "ECPlatform/Properties.h"
@@ -23,8 +22,25 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+// Property texts may be secrets (pass phrases, keys): working copies are overwritten before
+// their memory is released.
+void Wipe(std::string& s) noexcept {
+  volatile char* p = s.data();
+  for (std::size_t i = 0; i < s.size(); ++i) p[i] = 0;
+}
+
+void Wipe(TPropertyValue& v) noexcept {
+  if (auto* s = std::get_if<std::string>(&v)) Wipe(*s);
+}
+
+struct TWipeOnExit {
+  TPropertyValue& Value;
+  ~TWipeOnExit() { Wipe(Value); }
+};
+
 std::string ValueText(const TPropertyInfo& p, const TComponent& component) {
   TPropertyValue v = p.Get(component);
+  TWipeOnExit wipe{v};
   switch (p.Kind) {
     case TPropertyKind::String:
       return QuoteString(std::get<std::string>(v));
@@ -91,6 +107,7 @@ class TLineReader {
 
   std::string String() {
     std::string out;
+    out.reserve(text_.size());  // no reallocation leaves a copy of the text behind
     bool any = false;
     while (!AtEnd() && (Peek() == '\'' || Peek() == '#')) {
       any = true;
@@ -180,6 +197,16 @@ struct TStaged {
   const TPropertyInfo* Property;
   TPropertyValue Value;
   std::size_t Line;
+};
+
+// Wipes the staged and saved values on every way out of ReadComponent.
+struct TWipeAll {
+  std::vector<TStaged>& Staged;
+  std::vector<TPropertyValue>& Old;
+  ~TWipeAll() {
+    for (TStaged& s : Staged) Wipe(s.Value);
+    for (TPropertyValue& v : Old) Wipe(v);
+  }
 };
 
 // Splits the text into lines without their LF (and a CR before it).
@@ -297,6 +324,9 @@ void ReadComponent(std::string_view text, TComponent& component) {
 
   // Body: Property = value lines up to `end`; everything is staged, nothing assigned yet.
   std::vector<TStaged> staged;
+  std::vector<TPropertyValue> old;
+  TWipeAll wipe{staged, old};
+  staged.reserve(list.size());  // each property at most once: no reallocation copies
   for (;; ++i) {
     skipBlank();
     if (i == lines.size()) throw StreamError(i + 1, "missing 'end'");
@@ -322,16 +352,14 @@ void ReadComponent(std::string_view text, TComponent& component) {
     }
     if (!r.Accept('=')) r.Fail("expected '=' after '" + p->Name + "'");
     r.SkipSpace();
-    TPropertyValue value = r.Value(*p);
+    staged.push_back({p, r.Value(*p), i + 1});
     r.ExpectEnd("the value of '" + p->Name + "'");
-    staged.push_back({p, std::move(value), i + 1});
   }
   ++i;
   skipBlank();
   if (i < lines.size()) throw StreamError(i + 1, "unexpected text after 'end'");
 
   // Assign. Should a setter throw, the old values are put back before the error goes on.
-  std::vector<TPropertyValue> old;
   old.reserve(staged.size());
   for (const TStaged& s : staged) old.push_back(s.Property->Get(component));
   std::string oldName = component.Name();
