@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 
+#include "ECCrypt/bigint/secureWipe.h"
 #include "ECCrypt/field/gfTableRule.h"
 
 namespace eccrypt {
@@ -17,16 +18,10 @@ constexpr std::size_t Idx(std::int32_t i) {
   return static_cast<std::size_t>(i);
 }
 
-// Zeroes words through a volatile pointer, so the stores survive even right before release.
-void WipeWords(std::int32_t* words, std::size_t count) {
-  volatile std::int32_t* v = words;
-  for (std::size_t i = 0; i < count; ++i) v[i] = 0;
-}
-
 }  // namespace
 
 TgfPoint::~TgfPoint() {
-  WipeWords(Units.data(), Units.size());
+  SecureWipe(Units.data(), sizeof(Units));
 }
 
 void TgfPoint::Zero() {
@@ -123,7 +118,7 @@ void TgfPoint::Multiply(const TgfPoint& a, const TgfPoint& b) {
     Units[0] = la + lb - 1;
     Reduce();
   }
-  WipeWords(logB.data(), logB.size());
+  SecureWipe(logB.data(), sizeof(logB));
 }
 
 // Squaring is additive in characteristic 2: unit i of a moves to unit 2i - 1, squared, and the

@@ -46,8 +46,9 @@ class TgfPoint {
   void AddScaledShift(std::int32_t c, std::int32_t k, const TgfPoint& a);
   // destination := destination * 2^(15 * length) + integer form of self.
   void ToInteger(TvlPoint& destination) const;
-  // self := the element whose integer form is source. Throws std::out_of_range for a source of
-  // 2^255 or more, which has no reduced element.
+  // self := the element whose integer form is source (reduced: leading zero digits of source,
+  // as in a one-digit zero, are skipped). Throws std::out_of_range for a source of 2^255 or
+  // more, which has no reduced element; self is then untouched.
   void FromInteger(const TvlPoint& source);
 
   // 0 when self := 1/a; 1 (self untouched) when a is zero. self is not a.
