@@ -1,0 +1,106 @@
+#pragma once
+// Test support for the curve and the primitives: integers from hexadecimal text, points with
+// given coordinates, the curve equation, and multiples of the base point.
+#include <gtest/gtest.h>
+#include <openssl/bn.h>
+
+#include <cstdint>
+#include <random>
+#include <stdexcept>
+#include <string>
+
+#include "ECCrypt/bigint/vlPoint.h"
+#include "ECCrypt/curve/curveConstants.h"
+#include "ECCrypt/curve/ecPoint.h"
+#include "ECCrypt/field/gfPoint.h"
+#include "unit/support/bignumOracle.h"
+
+namespace eccrypt::curvetest {
+
+inline oracle::BnPtr BignumFromHex(const std::string& hex) {
+  BIGNUM* b = nullptr;
+  if (hex.empty()) return oracle::NewBignum();
+  if (BN_hex2bn(&b, hex.c_str()) == 0) throw std::invalid_argument("bad hex: " + hex);
+  return oracle::BnPtr(b);
+}
+
+inline TvlPoint IntFromHex(const std::string& hex) {
+  return oracle::FromBignum(BignumFromHex(hex).get());
+}
+
+// Upper-case hexadecimal without leading zeros; "0" for zero.
+inline std::string HexOf(const TvlPoint& v) {
+  return oracle::Hex(oracle::ToBignum(v).get());
+}
+
+// The integer v in normal form (zero has no digits).
+inline TvlPoint Small(std::uint32_t v) {
+  auto b = oracle::NewBignum();
+  BN_set_word(b.get(), v);
+  return oracle::FromBignum(b.get());
+}
+
+// A reproducible random integer below 2^bits.
+inline TvlPoint RandomBelowPowerOfTwo(std::mt19937_64& rng, int bits) {
+  auto b = oracle::NewBignum();
+  for (int i = 0; i < bits; ++i) {
+    if ((rng() & 1) != 0) BN_set_bit(b.get(), i);
+  }
+  return oracle::FromBignum(b.get());
+}
+
+inline oracle::BnPtr Order() {
+  TvlPoint n;
+  n.LoadOrder(true);
+  return oracle::ToBignum(n);
+}
+
+// A point with coordinates in GF(2^15): one-unit elements (or zero).
+inline TecPoint UnitPoint(std::int32_t x, std::int32_t y) {
+  TecPoint p;
+  if (x != 0) p.x.AssignSmall(x);
+  if (y != 0) p.y.AssignSmall(y);
+  return p;
+}
+
+// y^2 + xy = x^3 + b.
+inline bool OnCurve(const TecPoint& p) {
+  TgfPoint y2, xy, x2, x3, b, left, right;
+  y2.Square(p.y);
+  xy.Multiply(p.x, p.y);
+  left.Add(y2, xy);
+  x2.Square(p.x);
+  x3.Multiply(x2, p.x);
+  b.AssignSmall(CurveB);
+  right.Add(x3, b);
+  return left.Equal(right);
+}
+
+inline bool SamePoint(const TecPoint& a, const TecPoint& b) {
+  return a.x.Equal(b.x) && a.y.Equal(b.y);
+}
+
+inline ::testing::AssertionResult PointsEqual(const TecPoint& actual, const TecPoint& expected) {
+  if (SamePoint(actual, expected)) return ::testing::AssertionSuccess();
+  TvlPoint ax, ex;
+  actual.XToInteger(ax);
+  expected.XToInteger(ex);
+  return ::testing::AssertionFailure() << "points differ: x " << HexOf(ax) << " vs " << HexOf(ex)
+                                       << (actual.x.Equal(expected.x) ? " (only y differs)" : "");
+}
+
+// k * G.
+inline TecPoint BaseMultiple(const TvlPoint& k) {
+  TecPoint p;
+  p.LoadBase(true);
+  p.Multiply(k);
+  return p;
+}
+
+inline TvlPoint CompressedOf(const TecPoint& p) {
+  TvlPoint v;
+  p.Compress(v);
+  return v;
+}
+
+}  // namespace eccrypt::curvetest
