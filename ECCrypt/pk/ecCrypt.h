@@ -1,0 +1,39 @@
+#pragma once
+// TECCrypt: the public-key primitives. An integer whose own value is the key an operation
+// needs (a secret key x, or a public key Q in compressed form); it adds no members.
+//
+// G is the base point and n its prime order. Outputs are integers the caller has created and
+// passes in; pairs come in a fixed order (exchanged value then session key; r then s). No
+// primitive changes the key, checks its inputs or reports an error: callers refuse keys and
+// exchanged values that are not compressed multiples of G (TecPoint::IsCompressedGroupPoint)
+// before they get here. The GF(2^15) tables must be built first (PrepareTables).
+#include "ECCrypt/bigint/vlPoint.h"
+
+namespace eccrypt {
+
+class TECCrypt : public TvlPoint {
+ public:
+  // Builds the GF(2^15) tables; called before any arithmetic of an operation.
+  void PrepareTables();
+
+  // out := Compress(x * G). out must hold zero.
+  void MakePublicKey(TvlPoint& out) const;
+  // With Q = self: exchanged := Compress(k * G), session := X(k * Decompress(Q)), the integer
+  // form of the x coordinate (below 2^255, not reduced mod n). Both outputs must hold zero;
+  // neither may be k.
+  void EncryptSession(const TvlPoint& k, TvlPoint& exchanged, TvlPoint& session) const;
+  // With x = self: out := X(x * Decompress(e)). The previous value of out is replaced; out may
+  // be e.
+  void DecryptSession(const TvlPoint& e, TvlPoint& out) const;
+  // With x = self: r := (X(k * G) + h) mod n; when r is not zero, s := k - (x * r mod n), with n
+  // added first when k is smaller, so s is congruent to k - x * r but not reduced. When r is
+  // zero, s is not written. r must hold zero; r and s must not be k or h.
+  void MakeSignature(const TvlPoint& k, const TvlPoint& h, TvlPoint& r, TvlPoint& s) const;
+  // With Q = self: whether h = (r - (X(s * G + r * Decompress(Q)) mod n)) mod n, compared
+  // exactly. Neither r nor s is range checked; s congruent to a valid s modulo n checks true.
+  bool CheckSignature(const TvlPoint& h, const TvlPoint& r, const TvlPoint& s) const;
+};
+
+static_assert(sizeof(TECCrypt) == sizeof(TvlPoint), "TECCrypt adds no members");
+
+}  // namespace eccrypt

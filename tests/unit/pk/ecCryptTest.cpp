@@ -1,0 +1,198 @@
+// The public-key primitives: key pairs, session-key agreement, signatures and their checks,
+// including the degenerate values the primitives compute with mechanically.
+#include "ECCrypt/pk/ecCrypt.h"
+
+#include <gtest/gtest.h>
+#include <openssl/bn.h>
+
+#include <random>
+
+#include "ECCrypt/curve/ecPoint.h"
+#include "unit/support/bignumOracle.h"
+#include "unit/support/curveSupport.h"
+
+namespace eccrypt {
+namespace {
+
+using curvetest::HexOf;
+using curvetest::Order;
+using curvetest::Small;
+using oracle::FromBignum;
+using oracle::ToBignum;
+
+constexpr const char* CompressedBase =
+    "ADFB978D44F59DC198532DC012D5CE9FD6359E4414468371316A9288052F7199";
+
+TECCrypt Key(const TvlPoint& value) {
+  TECCrypt key;
+  key.CopyFrom(value);
+  return key;
+}
+
+TECCrypt PublicKeyOf(const TvlPoint& secret) {
+  TvlPoint q;
+  Key(secret).MakePublicKey(q);
+  return Key(q);
+}
+
+class ECCryptTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { TECCrypt().PrepareTables(); }
+
+  std::mt19937_64 rng_{2024};
+  oracle::BnCtxPtr ctx_{BN_CTX_new()};
+
+  TvlPoint Random(int bits) { return curvetest::RandomBelowPowerOfTwo(rng_, bits); }
+
+  // (a op b) mod n through the oracle.
+  TvlPoint MulModN(const TvlPoint& a, const TvlPoint& b) {
+    auto r = oracle::NewBignum();
+    BN_mod_mul(r.get(), ToBignum(a).get(), ToBignum(b).get(), Order().get(), ctx_.get());
+    return FromBignum(r.get());
+  }
+};
+
+TEST_F(ECCryptTest, PublicKeyOfOneIsTheBasePointAndOfZeroIsZero) {
+  EXPECT_EQ(HexOf(PublicKeyOf(Small(1))), CompressedBase);
+  EXPECT_TRUE(PublicKeyOf(Small(0)).IsZero());
+}
+
+TEST_F(ECCryptTest, BothSidesAgreeOnTheSessionKey) {
+  const TvlPoint secret = Random(240);
+  const TECCrypt publicKey = PublicKeyOf(secret);
+  const TvlPoint k = Random(272);  // a nonce of 17 random digits
+
+  TvlPoint exchanged, session;
+  publicKey.EncryptSession(k, exchanged, session);
+  EXPECT_TRUE(TecPoint::IsCompressedGroupPoint(exchanged));
+  EXPECT_LE(session.BitLength(), 255);
+  EXPECT_FALSE(session.IsZero());
+
+  TvlPoint recovered = Small(12345);  // replaced, whatever it held
+  Key(secret).DecryptSession(exchanged, recovered);
+  EXPECT_TRUE(recovered.Equal(session));
+
+  // Another secret key recovers something else.
+  TvlPoint other;
+  Key(Random(240)).DecryptSession(exchanged, other);
+  EXPECT_FALSE(other.Equal(session));
+}
+
+TEST_F(ECCryptTest, ZeroValuesGiveZeroSessionKeys) {
+  const TECCrypt publicKey = Key(curvetest::IntFromHex(CompressedBase));
+  TvlPoint exchanged, session;
+  publicKey.EncryptSession(Small(0), exchanged, session);
+  EXPECT_TRUE(exchanged.IsZero());
+  EXPECT_TRUE(session.IsZero());
+
+  TvlPoint out = Small(99);
+  Key(Random(240)).DecryptSession(Small(0), out);
+  EXPECT_TRUE(out.IsZero());
+
+  // The public key 1 is the point of order 2: every multiple has x = 0.
+  TvlPoint exchanged1, session1;
+  Key(Small(1)).EncryptSession(Random(240), exchanged1, session1);
+  EXPECT_TRUE(session1.IsZero());
+}
+
+TEST_F(ECCryptTest, SignaturesCheckOnlyWithTheirKeyDigestAndValues) {
+  const TvlPoint secret = Random(240);
+  const TECCrypt publicKey = PublicKeyOf(secret);
+  const TvlPoint k = Random(272);
+  const TvlPoint h = Random(160);
+
+  TvlPoint r, s;
+  Key(secret).MakeSignature(k, h, r, s);
+  ASSERT_FALSE(r.IsZero());
+  EXPECT_TRUE(publicKey.CheckSignature(h, r, s));
+
+  // s = k - (x r mod n), n added first when k is smaller: congruent, not reduced.
+  const TvlPoint c = MulModN(secret, r);
+  auto expected = oracle::NewBignum();
+  BN_sub(expected.get(), ToBignum(k).get(), ToBignum(c).get());
+  if (BN_is_negative(expected.get())) BN_add(expected.get(), expected.get(), Order().get());
+  EXPECT_TRUE(oracle::SameValue(s, expected.get()));
+
+  TvlPoint otherDigest = h;
+  otherDigest.Add(Small(1));
+  EXPECT_FALSE(publicKey.CheckSignature(otherDigest, r, s));
+  EXPECT_FALSE(PublicKeyOf(Random(240)).CheckSignature(h, r, s));
+  TvlPoint otherR = r;
+  otherR.Words[1] ^= 4;
+  EXPECT_FALSE(publicKey.CheckSignature(h, otherR, s));
+  TvlPoint otherS = s;
+  otherS.Words[1] ^= 4;
+  EXPECT_FALSE(publicKey.CheckSignature(h, r, otherS));
+
+  // s + n is congruent to s and checks as well.
+  TvlPoint sPlusN = s;
+  TvlPoint n;
+  n.LoadOrder(true);
+  sPlusN.Add(n);
+  EXPECT_TRUE(publicKey.CheckSignature(h, r, sPlusN));
+}
+
+TEST_F(ECCryptTest, SmallNonceTakesTheOrderIntoTheDifference) {
+  // k = 5 is smaller than x r mod n (almost surely): s = k + n - (x r mod n), below n.
+  const TvlPoint secret = Random(240);
+  const TvlPoint h = Random(160);
+  TvlPoint r, s;
+  Key(secret).MakeSignature(Small(5), h, r, s);
+  TvlPoint n;
+  n.LoadOrder(true);
+  EXPECT_TRUE(n.Greater(s));
+  EXPECT_TRUE(PublicKeyOf(secret).CheckSignature(h, r, s));
+}
+
+TEST_F(ECCryptTest, NonceEqualToTheProductGivesZeroSAndStillChecks) {
+  // Pick k and h, then the secret x = k / r mod n, so that x r mod n = k and s = 0.
+  const TvlPoint k = Random(240);
+  const TvlPoint h = Random(160);
+  TvlPoint r, unused;
+  Key(Small(1)).MakeSignature(k, h, r, unused);  // r does not depend on the key
+
+  auto inverse = oracle::NewBignum();
+  ASSERT_NE(BN_mod_inverse(inverse.get(), ToBignum(r).get(), Order().get(), ctx_.get()), nullptr);
+  const TvlPoint secret = MulModN(k, FromBignum(inverse.get()));
+
+  TvlPoint r2, s;
+  Key(secret).MakeSignature(k, h, r2, s);
+  EXPECT_TRUE(r2.Equal(r));
+  EXPECT_TRUE(s.IsZero());
+  EXPECT_TRUE(PublicKeyOf(secret).CheckSignature(h, r, s));
+}
+
+TEST_F(ECCryptTest, NonceMultipleOfOrderMakesRTheDigest) {
+  // k = 2n: k G is the zero point, r = h, and the signature still checks.
+  TvlPoint k;
+  k.LoadOrder(true);
+  k.Add(k);
+  const TvlPoint secret = Random(240);
+  const TvlPoint h = Random(160);
+  TvlPoint r, s;
+  Key(secret).MakeSignature(k, h, r, s);
+  EXPECT_TRUE(r.Equal(h));
+  EXPECT_TRUE(PublicKeyOf(secret).CheckSignature(h, r, s));
+}
+
+TEST_F(ECCryptTest, ZeroRLeavesSUnwrittenAndChecksOnlyForZeroDigest) {
+  // h = n - (X(k G) mod n) makes r = 0.
+  const TvlPoint k = Random(240);
+  TvlPoint x;
+  curvetest::BaseMultiple(k).XToInteger(x);
+  auto h = oracle::NewBignum();
+  BN_nnmod(h.get(), ToBignum(x).get(), Order().get(), ctx_.get());
+  BN_sub(h.get(), Order().get(), h.get());
+
+  TvlPoint r, s = Small(77);
+  Key(Random(240)).MakeSignature(k, FromBignum(h.get()), r, s);
+  EXPECT_TRUE(r.IsZero());
+  EXPECT_TRUE(s.Equal(Small(77)));
+
+  const TECCrypt publicKey = PublicKeyOf(Random(240));
+  EXPECT_TRUE(publicKey.CheckSignature(Small(0), Small(0), Small(0)));
+  EXPECT_FALSE(publicKey.CheckSignature(Small(1), Small(0), Small(0)));
+}
+
+}  // namespace
+}  // namespace eccrypt
