@@ -1,0 +1,130 @@
+// The pass-phrase generator, held byte for byte against an independent SHA-1: the counter
+// little-endian, then the pass-phrase digest with each 4-byte group reversed.
+#include "ECCrypt/hash/prng.h"
+
+#include <gtest/gtest.h>
+#include <openssl/sha.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace eccrypt {
+namespace {
+
+using Digest = std::array<unsigned char, SHA_DIGEST_LENGTH>;
+
+Digest Sha1(const std::vector<unsigned char>& message) {
+  Digest d{};
+  SHA1(message.data(), message.size(), d.data());
+  return d;
+}
+
+std::uint32_t FirstWordBigEndian(const Digest& d) {
+  return (std::uint32_t{d[0]} << 24) | (std::uint32_t{d[1]} << 16) | (std::uint32_t{d[2]} << 8) |
+         d[3];
+}
+
+// The output for a counter value after seeding with phrase.
+std::uint32_t ExpectedWord(const std::string& phrase, std::uint32_t counter) {
+  const Digest seed = Sha1(std::vector<unsigned char>(phrase.begin(), phrase.end()));
+  std::vector<unsigned char> message;
+  for (int shift = 0; shift < 32; shift += 8) {
+    message.push_back(static_cast<unsigned char>(counter >> shift));
+  }
+  for (std::size_t group = 0; group < 20; group += 4) {
+    for (std::size_t i = 4; i-- > 0;) message.push_back(seed[group + i]);
+  }
+  EXPECT_EQ(message.size(), 24u);
+  return FirstWordBigEndian(Sha1(message));
+}
+
+TEST(PrngTest, SeedStoresThePassPhraseDigestAsBigEndianWords) {
+  for (const std::string phrase : {"", "correct horse battery staple"}) {
+    SCOPED_TRACE("pass phrase \"" + phrase + "\"");
+    TPRNG g;
+    g.Seed(phrase);
+    const Digest d = Sha1(std::vector<unsigned char>(phrase.begin(), phrase.end()));
+    EXPECT_EQ(g.SeedWords, 6);
+    EXPECT_EQ(g.State[0], 0u);
+    for (std::size_t k = 1; k <= 5; ++k) {
+      const std::size_t b = 4 * (k - 1);
+      EXPECT_EQ(g.State[k], (std::uint32_t{d[b]} << 24) | (std::uint32_t{d[b + 1]} << 16) |
+                                (std::uint32_t{d[b + 2]} << 8) | d[b + 3]);
+    }
+  }
+}
+
+TEST(PrngTest, OutputsFollowTheCounterAndByteOrder) {
+  const std::string phrase = "pass phrase";
+  TPRNG g;
+  g.Seed(phrase);
+  for (std::uint32_t counter = 1; counter <= 3; ++counter) {
+    EXPECT_EQ(g.NextWord(), ExpectedWord(phrase, counter)) << "counter " << counter;
+  }
+  // The counter wraps modulo 2^32.
+  g.State[0] = 0xFFFFFFFFu;
+  EXPECT_EQ(g.NextWord(), ExpectedWord(phrase, 0));
+  EXPECT_EQ(g.State[0], 0u);
+
+  // Seeding again keeps the counter running.
+  g.State[0] = 7;
+  g.Seed("other");
+  EXPECT_EQ(g.NextWord(), ExpectedWord("other", 8));
+}
+
+TEST(PrngTest, UnseededGeneratorHashesNothing) {
+  TPRNG g;
+  const std::uint32_t empty = FirstWordBigEndian(Sha1({}));
+  EXPECT_EQ(g.NextWord(), empty);
+  EXPECT_EQ(g.NextWord(), empty);
+}
+
+TEST(PrngTest, SecretIsBuiltFromFifteenOutputsLowDigitFirst) {
+  const std::string phrase = "a pass phrase";
+  TPRNG g;
+  g.Seed(phrase);
+  const TECCrypt secret = g.MakeSecret();
+  EXPECT_EQ(g.State[0], 15u);
+  EXPECT_LE(secret.Length(), 15);
+  EXPECT_LE(secret.BitLength(), 240);
+  for (std::uint32_t j = 0; j < 15; ++j) {
+    EXPECT_EQ(secret.Words[j + 1], static_cast<std::int32_t>(ExpectedWord(phrase, j + 1) & 0xFFFF))
+        << "digit " << j;
+  }
+
+  // The same pass phrase gives the same secret; the next one continues with counters 16..30.
+  TPRNG twin;
+  twin.Seed(phrase);
+  EXPECT_TRUE(twin.MakeSecret().Equal(secret));
+  const TECCrypt second = twin.MakeSecret();
+  EXPECT_EQ(twin.State[0], 30u);
+  EXPECT_FALSE(second.Equal(secret));
+  EXPECT_EQ(second.Words[1], static_cast<std::int32_t>(ExpectedWord(phrase, 16) & 0xFFFF));
+}
+
+TEST(PrngTest, PassPhrasesDifferingInOneByteGiveDifferentSecrets) {
+  TPRNG a, b, empty;
+  a.Seed("pass phrase A");
+  b.Seed("pass phrase B");
+  empty.Seed("");
+  const TECCrypt sa = a.MakeSecret();
+  const TECCrypt sb = b.MakeSecret();
+  const TECCrypt se = empty.MakeSecret();
+  EXPECT_FALSE(sa.Equal(sb));
+  EXPECT_LE(se.BitLength(), 240);
+  EXPECT_FALSE(se.Equal(sa));
+}
+
+TEST(PrngTest, ResetClearsTheState) {
+  TPRNG g;
+  g.Seed("x");
+  g.NextWord();
+  g.Reset();
+  EXPECT_EQ(g.SeedWords, 0);
+  for (std::uint32_t w : g.State) EXPECT_EQ(w, 0u);
+}
+
+}  // namespace
+}  // namespace eccrypt
