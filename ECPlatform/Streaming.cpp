@@ -175,9 +175,13 @@ class TLineReader {
           if (p.EnumNames[i] == word) return static_cast<std::int64_t>(i);
         }
         std::string names;
-        for (const std::string& n : p.EnumNames) names += (names.empty() ? "" : ", ") + n;
-        Fail("'" + std::string(word.empty() ? Rest() : word) + "' is not a value of '" + p.Name +
-             "' (" + names + ")");
+        for (const std::string& n : p.EnumNames) {
+          if (!names.empty()) names += ", ";
+          names += n;
+        }
+        std::string message = "'";
+        message += word.empty() ? Rest() : word;
+        Fail(message + "' is not a value of '" + p.Name + "' (" + names + ")");
       }
       case TPropertyKind::Integer:
         return Integer(p);
