@@ -79,9 +79,13 @@ inline std::string Hex(const BIGNUM* b) {
 }
 
 inline std::string Describe(const TvlPoint& x) {
-  std::string s = "L=" + std::to_string(x.Words[0]) + " digits(lsf)";
+  // Appended piece by piece: GCC 12 misreports "literal" + std::string at -O3 (-Wrestrict).
+  std::string s = "L=";
+  s += std::to_string(x.Words[0]);
+  s += " digits(lsf)";
   for (std::int32_t i = 1; i <= x.Words[0] && i <= TvlPoint::Capacity; ++i) {
-    s += " " + std::to_string(x.Words[static_cast<std::size_t>(i)]);
+    s += ' ';
+    s += std::to_string(x.Words[static_cast<std::size_t>(i)]);
   }
   return s;
 }
