@@ -19,8 +19,8 @@ class TECCrypt : public TvlPoint {
   // out := Compress(x * G). out must hold zero.
   void MakePublicKey(TvlPoint& out) const;
   // With Q = self: exchanged := Compress(k * G), session := X(k * Decompress(Q)), the integer
-  // form of the x coordinate (below 2^255, not reduced mod n). Both outputs must hold zero;
-  // neither may be k.
+  // form of the x coordinate (below 2^255, not reduced mod n). Both outputs must hold zero and
+  // be neither k nor the key itself.
   void EncryptSession(const TvlPoint& k, TvlPoint& exchanged, TvlPoint& session) const;
   // With x = self: out := X(x * Decompress(e)). The previous value of out is replaced; out may
   // be e.
