@@ -1,0 +1,75 @@
+// TEllipticCurve::Sign and Verify on a 20-byte digest, and the text of a signature: the text of
+// r, ":", the text of s, each half in the current IOMode. ":" belongs to neither text alphabet,
+// so the first ":" always ends r.
+#include <cstddef>
+#include <string_view>
+
+#include "ECCrypt/ECCrypt.h"
+#include "ECCrypt/bigint/vlPoint.h"
+#include "ECCrypt/digestToInteger.h"
+#include "ECCrypt/operationFrame.h"
+#include "ECCrypt/pk/ecCrypt.h"
+
+namespace eccrypt {
+
+// Needs KeySecret and a digest. Draws a fresh nonce and writes Signature; Valid is left alone.
+void TEllipticCurve::Sign(const std::uint8_t* digest) {
+  if (keySecret_.empty() || digest == nullptr) {
+    Clear();
+    return;
+  }
+  RunInFrame(*this, [this, digest] {
+    TECCrypt key;
+    TvlPoint r, s, nonce, h, h0, parsed;
+    key.PrepareTables();
+    nonce.FillRandom();
+    TextToInteger(keySecret_, parsed);
+    key.CopyFrom(parsed);
+    DigestToInteger(digest, h, h0);
+    key.MakeSignature(nonce, h, r, s);
+
+    std::string rText, sText;
+    IntegerToText(r, rText);
+    IntegerToText(s, sText);
+    SetSignature(rText + ":" + sText);
+  });
+}
+
+// Needs KeyPublic, which must be a point of the group, Signature and a digest. Sets Valid to
+// whether Signature is a signature of the digest under KeyPublic and touches nothing else.
+//
+// Signature is split at its first ":": r is the text before it, s the text after it (later
+// ":" stay in s); with no ":" r is empty (zero) and s is the whole text. A half of 19 digits is
+// more than the point multiplication takes; it is no signature, so Valid becomes false without
+// clearing anything, as for any other signature that does not fit.
+void TEllipticCurve::Verify(const std::uint8_t* digest) {
+  if (keyPublic_.empty() || signature_.empty() || digest == nullptr) {
+    Clear();
+    return;
+  }
+  RunInFrame(*this, [this, digest] {
+    TECCrypt key;
+    TvlPoint r, s, h, h0, parsed;
+    key.PrepareTables();
+
+    const std::string_view text = signature_;
+    const std::size_t colon = text.find(':');
+    const std::string_view rText = colon == std::string_view::npos ? "" : text.substr(0, colon);
+    const std::string_view sText = colon == std::string_view::npos ? text : text.substr(colon + 1);
+
+    TextToInteger(keyPublic_, parsed);
+    RequireGroupPoint(parsed);
+    key.CopyFrom(parsed);
+    TextToInteger(rText, r);
+    TextToInteger(sText, s);
+    DigestToInteger(digest, h, h0);
+
+    if (r.Length() >= TvlPoint::Capacity || s.Length() >= TvlPoint::Capacity) {
+      valid_ = false;
+      return;
+    }
+    valid_ = key.CheckSignature(h, r, s);
+  });
+}
+
+}  // namespace eccrypt

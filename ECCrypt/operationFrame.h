@@ -1,0 +1,28 @@
+#pragma once
+// The frame every working operation of TEllipticCurve runs in. The operation itself tests its
+// required inputs (an empty one means Clear and return, before anything is created); the frame
+// runs the body, whose working integers and generator are automatic objects, so they are
+// released (and wiped) on every path. Any exception from the body ends in Clear and goes no
+// further: no operation lets one reach its caller.
+#include "ECCrypt/ECCrypt.h"
+#include "ECCrypt/bigint/vlPoint.h"
+
+namespace eccrypt {
+
+template <class Body>
+void RunInFrame(TEllipticCurve& component, Body&& body) noexcept {
+  try {
+    body();
+  } catch (...) {
+    component.Clear();
+  }
+}
+
+// Refuses, by throwing std::invalid_argument, a public key or exchanged value that is not the
+// compressed form of a nonzero multiple of the base point. Such values would otherwise be
+// computed with and give session keys or verdicts without meaning (zero, the point of order 2,
+// an x with no point, points of small order that leak the secret key bit by bit). The GF(2^15)
+// tables must have been built.
+void RequireGroupPoint(const TvlPoint& value);
+
+}  // namespace eccrypt

@@ -1,0 +1,204 @@
+// MakeKey, Encrypt and Decrypt through the component's properties: deterministic key pairs
+// pinned as stored texts and held against an independent derivation, and session keys that
+// both sides agree on in either text form.
+#include <gtest/gtest.h>
+#include <openssl/sha.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ECCrypt/ECCrypt.h"
+#include "ECCrypt/text/base64Text.h"
+#include "unit/component/componentSupport.h"
+
+namespace eccrypt {
+namespace {
+
+using componenttest::ComponentTest;
+using componenttest::EmptyIn;
+using componenttest::Snapshot;
+using componenttest::Take;
+
+constexpr const char* Phrase = "correct horse battery staple";
+
+// Key pairs of Phrase, generated once by this implementation. These texts are a stored format:
+// a change here breaks every key users hold.
+struct PinnedPair {
+  TMode Mode;
+  const char* KeyPublic;
+  const char* KeySecret;
+};
+constexpr PinnedPair Pinned[] = {
+    {TMode::Hex, "AC11ED22C5CCF55C127BF8E8754316ECD65A9D73F090972A658399B700025A60",
+     "E0F005A35E95C1A17901B26FCDFC21E99608FFCC5742C2EA30F6CF21E805"},
+    {TMode::Base64, "f-5h6gLAxJkGSzXcRIAKvBNObLDkY7QeNMCNhk+0Ka++",
+     "sD+3cpuJkO3t+P7jnTkVuNM6zwlLEg9eADPD6SU3"},
+};
+
+using Sha1Digest = std::array<unsigned char, SHA_DIGEST_LENGTH>;
+
+Sha1Digest Sha1(const std::vector<unsigned char>& message) {
+  Sha1Digest d{};
+  SHA1(message.data(), message.size(), d.data());
+  return d;
+}
+
+// The secret key of a pass phrase in hexadecimal, derived with OpenSSL's SHA-1: output j
+// (j = 1..15) hashes the counter j least significant byte first, then the pass-phrase digest
+// with each 4-byte group reversed; digest bytes 2 and 3 of output j make the digit of weight
+// 65536^(j-1).
+std::string IndependentSecretHex(const std::string& phrase) {
+  const Sha1Digest seed = Sha1(std::vector<unsigned char>(phrase.begin(), phrase.end()));
+  std::vector<unsigned> digits;  // least significant first
+  for (std::uint32_t counter = 1; counter <= 15; ++counter) {
+    std::vector<unsigned char> message;
+    for (int shift = 0; shift < 32; shift += 8) {
+      message.push_back(static_cast<unsigned char>(counter >> shift));
+    }
+    for (std::size_t group = 0; group < 20; group += 4) {
+      for (std::size_t i = 4; i-- > 0;) message.push_back(seed[group + i]);
+    }
+    const Sha1Digest out = Sha1(message);
+    digits.push_back((unsigned{out[2]} << 8) | out[3]);
+  }
+  while (!digits.empty() && digits.back() == 0) digits.pop_back();  // normal form
+  std::string hex;
+  for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+    char group[5];
+    std::snprintf(group, sizeof group, "%04X", *it);
+    hex += group;
+  }
+  return hex;
+}
+
+class EllipticCurveKeysTest : public ComponentTest {};
+
+TEST_F(EllipticCurveKeysTest, MakeKeyGivesThePinnedPairInEachMode) {
+  for (const PinnedPair& pair : Pinned) {
+    SCOPED_TRACE(pair.Mode == TMode::Hex ? "Hex" : "Base64");
+    TEllipticCurve c;
+    c.SetIOMode(pair.Mode);
+    c.SetPassPhrase(Phrase);
+    c.SetKeySession("old session");
+    c.SetExchangedValue("old exchanged");
+    c.SetSignature("old:signature");
+    c.MakeKey();
+    EXPECT_EQ(c.KeyPublic(), pair.KeyPublic);
+    EXPECT_EQ(c.KeySecret(), pair.KeySecret);
+    EXPECT_TRUE(c.Valid());
+    // Nothing but the keys and Valid is written.
+    EXPECT_EQ(c.KeySession(), "old session");
+    EXPECT_EQ(c.ExchangedValue(), "old exchanged");
+    EXPECT_EQ(c.Signature(), "old:signature");
+    EXPECT_EQ(c.PassPhrase(), Phrase);
+  }
+}
+
+TEST_F(EllipticCurveKeysTest, SecretKeyMatchesAnIndependentDerivation) {
+  EXPECT_EQ(IndependentSecretHex(Phrase), Pinned[0].KeySecret);
+  // The radix-64 pair spells the bytes of the hexadecimal one.
+  EXPECT_EQ(HexToBase64(Pinned[0].KeyPublic), Pinned[1].KeyPublic);
+  EXPECT_EQ(HexToBase64(Pinned[0].KeySecret), Pinned[1].KeySecret);
+  for (const std::string phrase : {"", "\xFF\x00 bytes"}) {
+    TEllipticCurve c;
+    c.SetIOMode(TMode::Hex);
+    c.SetPassPhrase(phrase);
+    c.MakeKey();
+    EXPECT_EQ(c.KeySecret(), IndependentSecretHex(phrase));
+    EXPECT_TRUE(c.Valid());
+  }
+}
+
+TEST_F(EllipticCurveKeysTest, MakeKeyIsDeterministicAndDependsOnEveryByte) {
+  TEllipticCurve a, b, other;
+  for (TEllipticCurve* c : {&a, &b}) c->SetPassPhrase("same phrase");
+  other.SetPassPhrase("same phrasf");
+  a.MakeKey();
+  b.MakeKey();
+  other.MakeKey();
+  EXPECT_EQ(Take(a), Take(b));
+  EXPECT_NE(a.KeySecret(), other.KeySecret());
+  EXPECT_NE(a.KeyPublic(), other.KeyPublic());
+  // A second run on the same component overwrites with the same texts.
+  const Snapshot before = Take(a);
+  a.MakeKey();
+  EXPECT_EQ(Take(a), before);
+}
+
+TEST_F(EllipticCurveKeysTest, BothSidesAgreeOnTheSessionKeyInEitherMode) {
+  for (const PinnedPair& pair : Pinned) {
+    SCOPED_TRACE(pair.Mode == TMode::Hex ? "Hex" : "Base64");
+    TEllipticCurve owner, sender;
+    owner.SetIOMode(pair.Mode);
+    sender.SetIOMode(pair.Mode);
+    owner.SetKeyPublic(pair.KeyPublic);
+    owner.SetKeySecret(pair.KeySecret);
+    owner.SetValid(true);
+
+    sender.SetKeyPublic(owner.KeyPublic());
+    sender.Encrypt();
+    ASSERT_FALSE(sender.KeySession().empty());
+    ASSERT_FALSE(sender.ExchangedValue().empty());
+    EXPECT_FALSE(sender.Valid());  // left as it was
+    EXPECT_EQ(sender.KeyPublic(), pair.KeyPublic);
+
+    owner.SetExchangedValue(sender.ExchangedValue());
+    owner.Decrypt();
+    EXPECT_EQ(owner.KeySession(), sender.KeySession());
+    EXPECT_TRUE(owner.Valid());  // left as it was
+
+    // Each Encrypt draws a new secret.
+    const std::string firstExchanged = sender.ExchangedValue();
+    sender.Encrypt();
+    EXPECT_NE(sender.ExchangedValue(), firstExchanged);
+  }
+}
+
+TEST_F(EllipticCurveKeysTest, DecryptWithAnotherSecretKeyGivesAnotherSessionKey) {
+  TEllipticCurve sender, stranger;
+  sender.SetIOMode(TMode::Hex);
+  sender.SetKeyPublic(Pinned[0].KeyPublic);
+  sender.Encrypt();
+
+  stranger.SetIOMode(TMode::Hex);
+  stranger.SetPassPhrase("someone else");
+  stranger.MakeKey();
+  stranger.SetExchangedValue(sender.ExchangedValue());
+  stranger.Decrypt();
+  EXPECT_FALSE(stranger.KeySession().empty());
+  EXPECT_NE(stranger.KeySession(), sender.KeySession());
+  EXPECT_TRUE(stranger.Valid());
+}
+
+TEST_F(EllipticCurveKeysTest, ValuesReadInTheOtherModeAreRefused) {
+  // A text written in one mode and read in the other is no point of the group (or not even a
+  // text the integer record holds): the operation clears instead of computing with it.
+  for (const PinnedPair& written : Pinned) {
+    const PinnedPair& reader = &written == &Pinned[0] ? Pinned[1] : Pinned[0];
+    const TMode other = reader.Mode;
+    SCOPED_TRACE(other == TMode::Hex ? "read as Hex" : "read as Base64");
+    TEllipticCurve sender;
+    sender.SetIOMode(other);
+    sender.SetKeyPublic(written.KeyPublic);
+    sender.Encrypt();
+    EXPECT_EQ(Take(sender), EmptyIn(other));
+
+    // The exchanged value of a matching Encrypt, read in the other mode by Decrypt that holds
+    // the secret key in its own mode.
+    TEllipticCurve writer, owner;
+    writer.SetIOMode(written.Mode);
+    writer.SetKeyPublic(written.KeyPublic);
+    writer.Encrypt();
+    owner.SetIOMode(other);
+    owner.SetKeySecret(reader.KeySecret);
+    owner.SetExchangedValue(writer.ExchangedValue());
+    owner.Decrypt();
+    EXPECT_EQ(Take(owner), EmptyIn(other));
+  }
+}
+
+}  // namespace
+}  // namespace eccrypt

@@ -1,0 +1,178 @@
+// Sign and Verify through the component's properties: the folding of the digest, round trips in
+// both text forms, changed digests and signature halves, and the splitting of the signature
+// text.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ECCrypt/ECCrypt.h"
+#include "ECCrypt/digestToInteger.h"
+#include "ECCrypt/text/hexText.h"
+#include "unit/component/componentSupport.h"
+
+namespace eccrypt {
+namespace {
+
+using componenttest::ComponentTest;
+using componenttest::Digest;
+using componenttest::DigestFrom;
+using componenttest::EmptyIn;
+using componenttest::Snapshot;
+using componenttest::Take;
+
+TEST(DigestToIntegerTest, FoldsTheCheckValues) {
+  struct Case {
+    Digest digest;
+    const char* hex;  // IntegerToHex of the result
+  };
+  Digest ff{};
+  ff.fill(0xFF);
+  const Case cases[] = {
+      {Digest{}, "0014"},
+      {DigestFrom(0), "01C7E4827C49F67621C2E4E1"},
+      {ff, "42038845DB4B30660F4685EEF66CE742792808F05055AB00"},
+  };
+  for (const Case& c : cases) {
+    TvlPoint h, h0;
+    DigestToInteger(c.digest.data(), h, h0);
+    EXPECT_EQ(IntegerToHex(h), c.hex);
+    EXPECT_EQ(h0.Length(), 1);  // d0 + 1, added after every step
+    EXPECT_EQ(h0.Words[1], c.digest[0] + 1);
+  }
+}
+
+// One key pair per mode, made once for the suite.
+class EllipticCurveSignatureTest : public ComponentTest {
+ protected:
+  static void SetUpTestSuite() {
+    for (TMode mode : {TMode::Hex, TMode::Base64}) {
+      TEllipticCurve& c = Keys(mode);
+      c.SetIOMode(mode);
+      c.SetPassPhrase("signing key");
+      c.MakeKey();
+    }
+  }
+  static TEllipticCurve& Keys(TMode mode) {
+    static TEllipticCurve hex, base64;
+    return mode == TMode::Hex ? hex : base64;
+  }
+
+  // A component holding the key pair of mode and a signature of digest, Valid true.
+  static void Signed(TEllipticCurve& c, TMode mode, const Digest& digest) {
+    c.SetIOMode(mode);
+    c.SetKeyPublic(Keys(mode).KeyPublic());
+    c.SetKeySecret(Keys(mode).KeySecret());
+    c.SetValid(true);
+    c.Sign(digest);
+  }
+};
+
+TEST_F(EllipticCurveSignatureTest, SignedDigestsVerifyInEitherMode) {
+  const Digest digest = DigestFrom(40);
+  for (TMode mode : {TMode::Hex, TMode::Base64}) {
+    SCOPED_TRACE(mode == TMode::Hex ? "Hex" : "Base64");
+    TEllipticCurve signer;
+    Signed(signer, mode, digest);
+    EXPECT_TRUE(signer.Valid());  // left as it was
+    const std::string signature = signer.Signature();
+    const std::size_t colon = signature.find(':');
+    ASSERT_NE(colon, std::string::npos);
+    EXPECT_EQ(signature.find(':', colon + 1), std::string::npos);
+    if (mode == TMode::Hex) {
+      EXPECT_EQ(colon % 4, 0u);
+      EXPECT_EQ((signature.size() - colon - 1) % 4, 0u);
+      EXPECT_EQ(signature.find_first_not_of("0123456789ABCDEF:"), std::string::npos);
+    }
+
+    TEllipticCurve verifier;
+    verifier.SetIOMode(mode);
+    verifier.SetKeyPublic(Keys(mode).KeyPublic());
+    verifier.SetSignature(signature);
+    verifier.Verify(digest);
+    EXPECT_TRUE(verifier.Valid());
+
+    // A second signature of the same digest differs (a new nonce) and verifies too.
+    signer.Sign(digest);
+    EXPECT_NE(signer.Signature(), signature);
+    verifier.SetSignature(signer.Signature());
+    verifier.SetValid(false);
+    verifier.Verify(digest);
+    EXPECT_TRUE(verifier.Valid());
+  }
+}
+
+TEST_F(EllipticCurveSignatureTest, ChangedDigestOrSignatureOnlySetsValidFalse) {
+  const Digest digest = DigestFrom(7);
+  for (TMode mode : {TMode::Hex, TMode::Base64}) {
+    SCOPED_TRACE(mode == TMode::Hex ? "Hex" : "Base64");
+    TEllipticCurve c;
+    Signed(c, mode, digest);
+    c.SetKeySession("session");
+    c.SetExchangedValue("exchanged");
+    const std::string signature = c.Signature();
+    const std::size_t colon = signature.find(':');
+
+    // A character in the middle of r or of s, replaced by another of both alphabets.
+    auto changedAt = [&](std::size_t i) {
+      std::string changed = signature;
+      changed[i] = changed[i] == 'A' ? 'B' : 'A';
+      return changed;
+    };
+    Digest otherDigest = digest;
+    otherDigest[19] ^= 1;
+    struct Case {
+      const char* what;
+      std::string signature;
+      Digest digest;
+    };
+    const Case cases[] = {
+        {"changed digest byte", signature, otherDigest},
+        {"changed r", changedAt(colon / 2), digest},
+        {"changed s", changedAt(colon + 1 + (signature.size() - colon) / 2), digest},
+        {"no colon: r = 0, s = the whole text", signature.substr(colon + 1), digest},
+        {"colon alone: r = s = 0", ":", digest},
+    };
+    for (const Case& k : cases) {
+      SCOPED_TRACE(k.what);
+      c.SetSignature(k.signature);
+      c.SetValid(true);
+      const Snapshot before = Take(c);
+      c.Verify(k.digest);
+      Snapshot expected = before;
+      expected.Valid = false;
+      EXPECT_EQ(Take(c), expected);
+    }
+  }
+}
+
+TEST_F(EllipticCurveSignatureTest, SignatureHalvesTooLongForTheArithmetic) {
+  // 19 digits: a text the integer record holds, but no signature: Valid false, nothing cleared.
+  // 20 digits: more than an integer holds, so the text is refused like any over-long text.
+  const std::string digits19(19 * 4, 'F');
+  const std::string digits20(20 * 4, 'F');
+  const Digest digest = DigestFrom(1);
+  TEllipticCurve c;
+  Signed(c, TMode::Hex, digest);
+  const std::string signature = c.Signature();
+  const std::size_t colon = signature.find(':');
+  const std::string r = signature.substr(0, colon), s = signature.substr(colon + 1);
+
+  for (const std::string& bad : {digits19 + ":" + s, r + ":" + digits19}) {
+    c.SetSignature(bad);
+    c.SetValid(true);
+    Snapshot expected = Take(c);
+    expected.Valid = false;
+    c.Verify(digest);
+    EXPECT_EQ(Take(c), expected);
+  }
+  for (const std::string& bad : {digits20 + ":" + s, r + ":" + digits20}) {
+    c.SetSignature(bad);
+    c.SetKeySecret(Keys(TMode::Hex).KeySecret());
+    c.SetValid(true);
+    c.Verify(digest);
+    EXPECT_EQ(Take(c), EmptyIn(TMode::Hex));
+  }
+}
+
+}  // namespace
+}  // namespace eccrypt
