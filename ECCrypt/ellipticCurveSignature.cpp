@@ -2,6 +2,7 @@
 // r, ":", the text of s, each half in the current IOMode. ":" belongs to neither text alphabet,
 // so the first ":" always ends r.
 #include <cstddef>
+#include <stdexcept>
 #include <string_view>
 
 #include "ECCrypt/ECCrypt.h"
@@ -35,13 +36,26 @@ void TEllipticCurve::Sign(const std::uint8_t* digest) {
   });
 }
 
+bool TEllipticCurve::ReadSignatureHalf(std::string_view text, TvlPoint& target) const {
+  try {
+    TextToInteger(text, target);
+  } catch (const std::invalid_argument&) {
+    return false;  // a character that is no digit
+  }
+  return target.Length() < TvlPoint::Capacity;
+}
+
 // Needs KeyPublic, which must be a point of the group, Signature and a digest. Sets Valid to
 // whether Signature is a signature of the digest under KeyPublic and touches nothing else.
 //
 // Signature is split at its first ":": r is the text before it, s the text after it (later
-// ":" stay in s); with no ":" r is empty (zero) and s is the whole text. A half of 19 digits is
-// more than the point multiplication takes; it is no signature, so Valid becomes false without
-// clearing anything, as for any other signature that does not fit.
+// ":" stay in s); with no ":" r is empty (zero) and s is the whole text.
+//
+// A signature is untrusted input, and one that is not a signature only sets Valid to false,
+// clearing nothing: so do a half with a character outside the hexadecimal digits (Hex mode; a
+// later ":" in s among them) and a half of 19 digits, more than the point multiplication
+// takes. A half longer than an integer holds (more than 19 groups) is refused like every
+// over-long text: Clear.
 void TEllipticCurve::Verify(const std::uint8_t* digest) {
   if (keyPublic_.empty() || signature_.empty() || digest == nullptr) {
     Clear();
@@ -60,14 +74,11 @@ void TEllipticCurve::Verify(const std::uint8_t* digest) {
     TextToInteger(keyPublic_, parsed);
     RequireGroupPoint(parsed);
     key.CopyFrom(parsed);
-    TextToInteger(rText, r);
-    TextToInteger(sText, s);
-    DigestToInteger(digest, h, h0);
-
-    if (r.Length() >= TvlPoint::Capacity || s.Length() >= TvlPoint::Capacity) {
+    if (!ReadSignatureHalf(rText, r) || !ReadSignatureHalf(sText, s)) {
       valid_ = false;
       return;
     }
+    DigestToInteger(digest, h, h0);
     valid_ = key.CheckSignature(h, r, s);
   });
 }

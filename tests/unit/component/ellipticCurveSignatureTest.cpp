@@ -113,11 +113,12 @@ TEST_F(EllipticCurveSignatureTest, ChangedDigestOrSignatureOnlySetsValidFalse) {
     const std::size_t colon = signature.find(':');
 
     // A character in the middle of r or of s, replaced by another of both alphabets.
-    auto changedAt = [&](std::size_t i) {
+    auto changedAt = [&](std::size_t i, char to = 0) {
       std::string changed = signature;
-      changed[i] = changed[i] == 'A' ? 'B' : 'A';
+      changed[i] = to != 0 ? to : changed[i] == 'A' ? 'B' : 'A';
       return changed;
     };
+    const std::size_t middleOfS = colon + 1 + (signature.size() - colon) / 2;
     Digest otherDigest = digest;
     otherDigest[19] ^= 1;
     struct Case {
@@ -128,7 +129,10 @@ TEST_F(EllipticCurveSignatureTest, ChangedDigestOrSignatureOnlySetsValidFalse) {
     const Case cases[] = {
         {"changed digest byte", signature, otherDigest},
         {"changed r", changedAt(colon / 2), digest},
-        {"changed s", changedAt(colon + 1 + (signature.size() - colon) / 2), digest},
+        {"changed s", changedAt(middleOfS), digest},
+        // Not a hexadecimal digit in Hex mode, the value 0 in radix-64.
+        {"a second colon inside s", changedAt(middleOfS, ':'), digest},
+        {"a character of neither alphabet in r", changedAt(colon / 2, '#'), digest},
         {"no colon: r = 0, s = the whole text", signature.substr(colon + 1), digest},
         {"colon alone: r = s = 0", ":", digest},
     };
