@@ -19,6 +19,7 @@ namespace {
 
 using componenttest::ComponentTest;
 using componenttest::EmptyIn;
+using componenttest::FillAll;
 using componenttest::Snapshot;
 using componenttest::Take;
 
@@ -97,6 +98,15 @@ TEST_F(EllipticCurveKeysTest, MakeKeyGivesThePinnedPairInEachMode) {
   }
 }
 
+TEST_F(EllipticCurveKeysTest, IOModeBytesOtherThanHexWriteRadix64) {
+  TEllipticCurve c;
+  c.SetIOMode(static_cast<TMode>(2));
+  c.SetPassPhrase(Phrase);
+  c.MakeKey();
+  EXPECT_EQ(c.KeyPublic(), Pinned[1].KeyPublic);
+  EXPECT_EQ(c.KeySecret(), Pinned[1].KeySecret);
+}
+
 TEST_F(EllipticCurveKeysTest, SecretKeyMatchesAnIndependentDerivation) {
   EXPECT_EQ(IndependentSecretHex(Phrase), Pinned[0].KeySecret);
   // The radix-64 pair spells the bytes of the hexadecimal one.
@@ -131,24 +141,28 @@ TEST_F(EllipticCurveKeysTest, MakeKeyIsDeterministicAndDependsOnEveryByte) {
 TEST_F(EllipticCurveKeysTest, BothSidesAgreeOnTheSessionKeyInEitherMode) {
   for (const PinnedPair& pair : Pinned) {
     SCOPED_TRACE(pair.Mode == TMode::Hex ? "Hex" : "Base64");
+    // Both sides hold unrelated texts that neither operation may touch.
     TEllipticCurve owner, sender;
-    owner.SetIOMode(pair.Mode);
-    sender.SetIOMode(pair.Mode);
+    FillAll(owner, pair.Mode);
     owner.SetKeyPublic(pair.KeyPublic);
     owner.SetKeySecret(pair.KeySecret);
-    owner.SetValid(true);
+    FillAll(sender, pair.Mode);
+    sender.SetValid(false);
+    sender.SetKeyPublic(pair.KeyPublic);
 
-    sender.SetKeyPublic(owner.KeyPublic());
+    Snapshot expected = Take(sender);
     sender.Encrypt();
-    ASSERT_FALSE(sender.KeySession().empty());
-    ASSERT_FALSE(sender.ExchangedValue().empty());
-    EXPECT_FALSE(sender.Valid());  // left as it was
-    EXPECT_EQ(sender.KeyPublic(), pair.KeyPublic);
+    EXPECT_NE(sender.KeySession(), expected.KeySession);
+    EXPECT_NE(sender.ExchangedValue(), expected.ExchangedValue);
+    expected.KeySession = sender.KeySession();
+    expected.ExchangedValue = sender.ExchangedValue();
+    EXPECT_EQ(Take(sender), expected);  // Valid false stays false
 
     owner.SetExchangedValue(sender.ExchangedValue());
+    expected = Take(owner);
+    expected.KeySession = sender.KeySession();
     owner.Decrypt();
-    EXPECT_EQ(owner.KeySession(), sender.KeySession());
-    EXPECT_TRUE(owner.Valid());  // left as it was
+    EXPECT_EQ(Take(owner), expected);  // Valid true stays true
 
     // Each Encrypt draws a new secret.
     const std::string firstExchanged = sender.ExchangedValue();

@@ -72,8 +72,13 @@ TEST_F(EllipticCurveSignatureTest, SignedDigestsVerifyInEitherMode) {
   for (TMode mode : {TMode::Hex, TMode::Base64}) {
     SCOPED_TRACE(mode == TMode::Hex ? "Hex" : "Base64");
     TEllipticCurve signer;
+    componenttest::FillAll(signer, mode);
+    Snapshot expected = Take(signer);
     Signed(signer, mode, digest);
-    EXPECT_TRUE(signer.Valid());  // left as it was
+    expected.KeyPublic = signer.KeyPublic();
+    expected.KeySecret = signer.KeySecret();
+    expected.Signature = signer.Signature();
+    EXPECT_EQ(Take(signer), expected);  // nothing else written, Valid true stays true
     const std::string signature = signer.Signature();
     const std::size_t colon = signature.find(':');
     ASSERT_NE(colon, std::string::npos);
@@ -85,11 +90,14 @@ TEST_F(EllipticCurveSignatureTest, SignedDigestsVerifyInEitherMode) {
     }
 
     TEllipticCurve verifier;
-    verifier.SetIOMode(mode);
+    componenttest::FillAll(verifier, mode);
+    verifier.SetValid(false);
     verifier.SetKeyPublic(Keys(mode).KeyPublic());
     verifier.SetSignature(signature);
+    expected = Take(verifier);
+    expected.Valid = true;
     verifier.Verify(digest);
-    EXPECT_TRUE(verifier.Valid());
+    EXPECT_EQ(Take(verifier), expected);  // nothing but Valid written
 
     // A second signature of the same digest differs (a new nonce) and verifies too.
     signer.Sign(digest);
