@@ -21,5 +21,7 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/ECCryptConfigVersion.cmak
 install(FILES ${PROJECT_BINARY_DIR}/ECCryptConfig.cmake
               ${PROJECT_BINARY_DIR}/ECCryptConfigVersion.cmake
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/ECCrypt)
+# The .pc file finds its prefix relative to itself, so an install works under any --prefix.
+file(RELATIVE_PATH ECCRYPT_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/eccrypt.pc.in ${PROJECT_BINARY_DIR}/eccrypt.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/eccrypt.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
