@@ -1,0 +1,145 @@
+#include "tool/cli.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cctype>
+#include <exception>
+#include <map>
+#include <ostream>
+
+#include "tool/toolError.h"
+
+namespace eccrypt::tool {
+
+namespace {
+
+const std::map<std::string, TMode> kModes = {{"base64", TMode::Base64}, {"hex", TMode::Hex}};
+
+// "eccrypt verify: what is wrong", then the hint as a sentence of its own.
+void PrintError(std::ostream& err, const std::string& command, const TToolError& error) {
+  err << "eccrypt" << (command.empty() ? "" : " " + command) << ": " << error.what() << "\n";
+  std::string hint = error.Hint();
+  if (hint.empty()) return;
+  hint[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(hint[0])));
+  if (hint.back() != '.') hint.push_back('.');
+  err << "  " << hint << "\n";
+}
+
+}  // namespace
+
+int RunTool(int argc, char** argv, TConsole& console) {
+  CLI::App app{
+      "eccrypt: public-key encryption and signatures over one binary elliptic curve.\n"
+      "Keys come from a pass phrase alone: use a long random one (keygen --random)."};
+  app.name("eccrypt");
+  app.require_subcommand(1);
+  app.set_version_flag("--version", "eccrypt 1.10");
+
+  TKeygenOptions keygen;
+  CLI::App* keygenCommand = app.add_subcommand(
+      "keygen", "Make a key pair from a pass phrase; write the secret-key file and print the "
+                "public key");
+  keygenCommand->add_option("-o,--output", keygen.output, "Secret-key file to write (mode 0600)")
+      ->required();
+  keygenCommand
+      ->add_option("--format", keygen.mode, "Text form of keys and signatures (default base64)")
+      ->transform(CLI::CheckedTransformer(kModes, CLI::ignore_case))
+      ->type_name("hex|base64");
+  auto* phraseFile = keygenCommand->add_option(
+      "--passphrase-file", keygen.passPhraseFile,
+      "Read the pass phrase from FILE (otherwise prompted on a terminal, or read from "
+      "standard input)");
+  keygenCommand
+      ->add_flag("--random", keygen.random,
+                 "Draw a strong pass phrase from the system's random source, print it once "
+                 "on standard error, and use it")
+      ->excludes(phraseFile);
+  keygenCommand->add_flag("--force", keygen.force, "Replace an existing key file");
+
+  TPubkeyOptions pubkey;
+  CLI::App* pubkeyCommand =
+      app.add_subcommand("pubkey", "Print the public key of a secret-key file");
+  pubkeyCommand->add_option("KEYFILE", pubkey.keyFile, "Secret-key file")->required();
+
+  TEncryptOptions encrypt;
+  CLI::App* encryptCommand =
+      app.add_subcommand("encrypt", "Encrypt a file for the holder of a public key");
+  encryptCommand
+      ->add_option("--to", encrypt.to,
+                   "The recipient's public key: its text, @FILE holding it, or @KEYFILE")
+      ->required();
+  encryptCommand->add_option("-o,--output", encrypt.output,
+                             "Encrypted file to write (default: standard output)");
+  encryptCommand->add_option("FILE", encrypt.input, "File to encrypt (default: standard input)");
+
+  TDecryptOptions decrypt;
+  CLI::App* decryptCommand =
+      app.add_subcommand("decrypt", "Decrypt a file encrypted for your public key");
+  decryptCommand->add_option("--key", decrypt.keyFile, "Your secret-key file")->required();
+  decryptCommand->add_option(
+      "-o,--output", decrypt.output,
+      "File to write, created only once the whole input has been authenticated (default: "
+      "standard output, also only after authentication)");
+  decryptCommand->add_option("FILE", decrypt.input, "File to decrypt (default: standard input)");
+
+  TSignOptions sign;
+  bool signSha1 = false;
+  CLI::App* signCommand = app.add_subcommand("sign", "Sign a file and print the signature");
+  signCommand->add_option("--key", sign.keyFile, "Your secret-key file")->required();
+  signCommand->add_option("FILE", sign.input, "File to sign (default: standard input)");
+  signCommand->add_flag("--sha1", signSha1,
+                        "Sign the SHA-1 digest instead of truncated SHA-256 (only to match "
+                        "other software; SHA-1 is not collision-resistant)");
+
+  TVerifyOptions verify;
+  bool verifySha1 = false;
+  CLI::App* verifyCommand = app.add_subcommand(
+      "verify", "Check a signature on a file; exit 0 when it is good, 1 when it is not");
+  verifyCommand
+      ->add_option("--key", verify.publicKey,
+                   "The signer's public key: its text, @FILE holding it, or @KEYFILE")
+      ->required();
+  verifyCommand
+      ->add_option("--signature", verify.signature, "The signature text, or @FILE holding it")
+      ->required();
+  verifyCommand->add_option("FILE", verify.input, "Signed file (default: standard input)");
+  verifyCommand->add_flag("--sha1", verifySha1,
+                          "The signature is over the file's SHA-1 digest (files signed "
+                          "elsewhere with SHA-1)");
+
+  TDemoOptions demo;
+  CLI::App* demoCommand = app.add_subcommand(
+      "demo", "Show the whole system at work: two parties make keys, encrypt, decrypt, sign "
+              "and verify in a temporary directory");
+  demoCommand->add_flag("--keep", demo.keep, "Keep the temporary directory afterwards");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    const int status = app.exit(error, console.out, console.err);
+    return status == 0 ? kExitOk : kExitUsage;
+  }
+  sign.digest = signSha1 ? TDigestKind::Sha1 : TDigestKind::Sha256Truncated;
+  verify.digest = verifySha1 ? TDigestKind::Sha1 : TDigestKind::Sha256Truncated;
+
+  const CLI::App* chosen = app.get_subcommands().front();
+  const std::string command = chosen->get_name();
+  try {
+    if (chosen == keygenCommand) return RunKeygen(keygen, console);
+    if (chosen == pubkeyCommand) return RunPubkey(pubkey, console);
+    if (chosen == encryptCommand) return RunEncrypt(encrypt, console);
+    if (chosen == decryptCommand) return RunDecrypt(decrypt, console);
+    if (chosen == signCommand) return RunSign(sign, console);
+    if (chosen == verifyCommand) return RunVerify(verify, console);
+    if (chosen == demoCommand) return RunDemo(demo, console);
+  } catch (const TToolError& error) {
+    PrintError(console.err, command, error);
+    return error.ExitCode();
+  } catch (const std::exception& error) {
+    PrintError(console.err, command, TToolError(std::string("internal error: ") + error.what()));
+    return kExitFailed;
+  }
+  return kExitUsage;
+}
+
+}  // namespace eccrypt::tool

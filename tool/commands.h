@@ -1,0 +1,67 @@
+#pragma once
+// The subcommands of eccrypt. Each takes its parsed options and the two output streams,
+// returns the exit status, and reports failures by throwing TToolError.
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+#include "ECCrypt/ECCrypt.h"
+#include "tool/digest.h"
+
+namespace eccrypt::tool {
+
+struct TConsole {
+  std::ostream& out;  // results: keys, signatures, verdicts
+  std::ostream& err;  // warnings and notices
+};
+
+struct TKeygenOptions {
+  std::string output;
+  TMode mode = TMode::Base64;
+  std::optional<std::string> passPhraseFile;
+  bool random = false;
+  bool force = false;
+};
+
+struct TPubkeyOptions {
+  std::string keyFile;
+};
+
+struct TEncryptOptions {
+  std::string to;
+  std::string output;  // empty: standard output
+  std::string input;   // empty or "-": standard input
+};
+
+struct TDecryptOptions {
+  std::string keyFile;
+  std::string output;
+  std::string input;
+};
+
+struct TSignOptions {
+  std::string keyFile;
+  std::string input;
+  TDigestKind digest = TDigestKind::Sha256Truncated;
+};
+
+struct TVerifyOptions {
+  std::string publicKey;
+  std::string signature;
+  std::string input;
+  TDigestKind digest = TDigestKind::Sha256Truncated;
+};
+
+struct TDemoOptions {
+  bool keep = false;  // leave the working directory in place
+};
+
+int RunKeygen(const TKeygenOptions& options, TConsole& console);
+int RunPubkey(const TPubkeyOptions& options, TConsole& console);
+int RunEncrypt(const TEncryptOptions& options, TConsole& console);
+int RunDecrypt(const TDecryptOptions& options, TConsole& console);
+int RunSign(const TSignOptions& options, TConsole& console);
+int RunVerify(const TVerifyOptions& options, TConsole& console);
+int RunDemo(const TDemoOptions& options, TConsole& console);
+
+}  // namespace eccrypt::tool

@@ -1,0 +1,133 @@
+// eccrypt encrypt and eccrypt decrypt.
+#include <ostream>
+
+#include "tool/commands.h"
+#include "tool/fileFormat.h"
+#include "tool/fileIo.h"
+#include "tool/fileKeys.h"
+#include "tool/keyFile.h"
+#include "tool/keyText.h"
+#include "tool/progress.h"
+#include "tool/scrubbedCurve.h"
+#include "tool/streamCipher.h"
+#include "tool/toolError.h"
+
+namespace eccrypt::tool {
+
+namespace {
+
+// Turns what the format reader found into a message for the user: what is wrong, then what
+// to do. `name` is the encrypted file's name, `keyFile` the key file used.
+[[noreturn]] void ReportFormatError(const TFormatError& error, const std::string& name,
+                                    const std::string& keyFile) {
+  switch (error.Fault()) {
+    case TFormatFault::NotEncrypted:
+      throw TToolError(name + " is not an eccrypt encrypted file (" + error.what() + ")",
+                       "give a file made by 'eccrypt encrypt'");
+    case TFormatFault::UnsupportedVersion:
+      throw TToolError(name + ": " + error.what(), "decrypt it with a newer eccrypt");
+    case TFormatFault::WrongKey:
+      throw TToolError(name + " was not encrypted for the key in " + keyFile,
+                       "decrypt with the key file that belongs to the public key it was "
+                       "encrypted for");
+    case TFormatFault::Damaged:
+    case TFormatFault::Truncated:
+    case TFormatFault::Tampered:
+      break;
+  }
+  throw TToolError(name + ": " + error.what() + "; nothing was written",
+                   "the file was damaged or altered after it was encrypted: get an intact copy");
+}
+
+}  // namespace
+
+int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
+  const TPublicKey key = ResolvePublicKey(options.to);
+  if (options.output.empty() && IsStdoutTerminal()) {
+    throw TToolError("refusing to write encrypted data to a terminal",
+                     "name an output file with -o FILE, or redirect standard output",
+                     kExitUsage);
+  }
+  TFileSource input(options.input);
+
+  // The component agrees a fresh session key with the key's holder; the file keys come from
+  // it, and the exchanged value goes into the header for the holder to repeat the agreement.
+  TFileKeys keys;
+  std::string exchangedValue;
+  {
+    TScrubbedCurve curve;
+    curve->SetIOMode(key.mode);
+    curve->SetKeyPublic(key.text);
+    curve->Encrypt();
+    if (curve->ExchangedValue().empty() || curve->KeySession().empty()) {
+      throw TToolError("the public key was refused: it is not a valid public key",
+                       "check that you gave the whole text that 'eccrypt keygen' or 'eccrypt "
+                       "pubkey' printed");
+    }
+    exchangedValue = curve->ExchangedValue();
+    DeriveFileKeys(curve->KeySession(), exchangedValue, key.mode, keys);
+  }
+
+  TProgressMeter progress("encrypting", input.Size());
+  if (options.output.empty()) {
+    TStdoutSink output;
+    EncryptStream(key.mode, exchangedValue, keys, input, output, &progress);
+  } else {
+    TAtomicOutput output(options.output, 0666, /*applyUmask=*/true);
+    EncryptStream(key.mode, exchangedValue, keys, input, output, &progress);
+    progress.Finish();
+    output.Commit();
+  }
+  return kExitOk;
+}
+
+int RunDecrypt(const TDecryptOptions& options, TConsole& /*console*/) {
+  TKeyFile key;
+  LoadKeyFile(options.keyFile, key);
+  TFileSource input(options.input);
+
+  try {
+    const TFileHeader header = ReadHeader(input);
+    if (header.mode != key.mode) {
+      throw TToolError(
+          input.Name() + " was encrypted for a public key in " + ModeName(header.mode) +
+              " form, but " + options.keyFile + " holds a key in " + ModeName(key.mode) +
+              " form",
+          "if it was encrypted for your key, make a " + std::string(ModeName(header.mode)) +
+              " key file from the same pass phrase ('eccrypt keygen --format " +
+              ModeName(header.mode) + "') and decrypt with that");
+    }
+
+    TFileKeys keys;
+    {
+      TScrubbedCurve curve;
+      curve->SetIOMode(header.mode);
+      curve->SetKeySecret(key.secretKey.str());
+      curve->SetExchangedValue(header.exchangedValue);
+      curve->Decrypt();
+      if (curve->KeySession().empty()) {
+        throw TFormatError(TFormatFault::Damaged,
+                           "the exchanged value in its header is not a valid curve point");
+      }
+      DeriveFileKeys(curve->KeySession(), header.exchangedValue, header.mode, keys);
+    }
+
+    TProgressMeter progress("decrypting", input.Size());
+    if (options.output.empty()) {
+      TSpooledStdout output;  // nothing reaches standard output before the last chunk checks
+      DecryptStream(header, keys, input, output, &progress);
+      progress.Finish();
+      output.Commit();
+    } else {
+      TAtomicOutput output(options.output, 0600, /*applyUmask=*/false);
+      DecryptStream(header, keys, input, output, &progress);
+      progress.Finish();
+      output.Commit();
+    }
+  } catch (const TFormatError& error) {
+    ReportFormatError(error, input.Name(), options.keyFile);
+  }
+  return kExitOk;
+}
+
+}  // namespace eccrypt::tool

@@ -1,0 +1,23 @@
+#pragma once
+// The 20-byte digest of a file that the component signs.
+//
+// By default the first 20 bytes of SHA-256. Truncation keeps SHA-256's one-wayness, and its
+// collision resistance becomes 80 bits (the birthday bound of a 160-bit output); SHA-1's is
+// broken in practice, so SHA-1 is offered only to check signatures made elsewhere with it.
+#include <array>
+#include <cstdint>
+
+#include "tool/byteStream.h"
+
+namespace eccrypt::tool {
+
+enum class TDigestKind { Sha256Truncated, Sha1 };
+
+using TDigest = std::array<std::uint8_t, 20>;
+
+// Hashes everything the source holds, in constant memory.
+TDigest DigestOf(TByteSource& source, TDigestKind kind);
+
+const char* DigestName(TDigestKind kind);
+
+}  // namespace eccrypt::tool

@@ -1,0 +1,78 @@
+#pragma once
+// The encrypted-file format, version 1. All integers are big-endian.
+//
+//   offset  size  field
+//   0       8     magic "ECCRYPT" followed by the byte 0x1A
+//   8       1     format version, 1
+//   9       1     text form of the exchanged value: 0 radix-64, 1 hexadecimal (the IOMode)
+//   10      2     length L of the exchanged value text, 1 to kMaxExchangedValueLength
+//   12      L     exchanged value text (characters of its text form only)
+//   12+L    16    key check: derived from the session key beside the stream key
+//   28+L    24    secretstream header
+//   52+L    ...   chunks: each kChunkBytes of plaintext sealed into kChunkBytes + 17 bytes,
+//                 except the last, which is shorter (possibly empty) and carries the FINAL
+//                 tag. The whole header above is the additional data of the first chunk.
+//
+// Reading is strict and bounded: every length is checked before it is used, and a header that
+// parses is byte for byte the one EncodeHeader writes for it.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ECCrypt/ECCrypt.h"
+#include "tool/byteStream.h"
+
+namespace eccrypt::tool {
+
+inline constexpr std::array<std::uint8_t, 8> kMagic = {'E', 'C', 'C', 'R', 'Y', 'P', 'T', 0x1A};
+inline constexpr std::uint8_t kFormatVersion = 1;
+// The longest text of an integer of the component is 76 hexadecimal characters; the bound
+// leaves room and still keeps a hostile length harmless.
+inline constexpr std::size_t kMaxExchangedValueLength = 256;
+inline constexpr std::size_t kKeyCheckBytes = 16;
+inline constexpr std::size_t kStreamHeaderBytes = 24;
+inline constexpr std::size_t kChunkBytes = 64 * 1024;
+inline constexpr std::size_t kChunkOverheadBytes = 17;
+
+struct TFileHeader {
+  TMode mode = TMode::Base64;
+  std::string exchangedValue;
+  std::array<std::uint8_t, kKeyCheckBytes> keyCheck{};
+  std::array<std::uint8_t, kStreamHeaderBytes> streamHeader{};
+};
+
+// What is wrong with an encrypted file, from the reader's point of view.
+enum class TFormatFault {
+  NotEncrypted,        // no magic: some other kind of file
+  UnsupportedVersion,  // a later format version
+  Damaged,             // a header field out of its bounds, or bytes after the end
+  Truncated,           // the data ends before the final chunk
+  WrongKey,            // the key check does not match: not encrypted for this key
+  Tampered,            // a chunk fails authentication
+};
+
+class TFormatError : public std::runtime_error {
+ public:
+  TFormatError(TFormatFault fault, const std::string& message)
+      : std::runtime_error(message), fault_(fault) {}
+  TFormatFault Fault() const { return fault_; }
+
+ private:
+  TFormatFault fault_;
+};
+
+// True when every character belongs to the text form of the mode (upper-case hexadecimal or
+// the radix-64 alphabet).
+bool IsTextOfMode(std::string_view text, TMode mode);
+
+// The header's bytes as written to a file. The exchanged value must satisfy the bounds that
+// ReadHeader checks (throws std::invalid_argument otherwise).
+std::vector<std::uint8_t> EncodeHeader(const TFileHeader& header);
+
+// Reads and checks a header from the start of a source. Throws TFormatError.
+TFileHeader ReadHeader(TByteSource& source);
+
+}  // namespace eccrypt::tool

@@ -1,0 +1,203 @@
+#include "tool/fileIo.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "tool/secure.h"
+#include "tool/toolError.h"
+
+namespace eccrypt::tool {
+
+namespace {
+
+std::string SystemError() { return std::strerror(errno); }
+
+void WriteAll(int fd, std::span<const std::uint8_t> bytes, const std::string& name) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      throw TToolError("cannot write " + name + ": " + SystemError(),
+                       "check that the disk is not full and the destination is writable");
+    }
+    bytes = bytes.subspan(static_cast<std::size_t>(written));
+  }
+}
+
+std::string DirectoryOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+unsigned CurrentUmask() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return static_cast<unsigned>(mask);
+}
+
+}  // namespace
+
+TFileSource::TFileSource(const std::string& path) {
+  if (path.empty() || path == "-") {
+    fd_ = STDIN_FILENO;
+    name_ = "standard input";
+  } else {
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) {
+      throw TToolError("cannot open " + path + ": " + SystemError(),
+                       "check the file name and that you may read the file");
+    }
+    owned_ = true;
+    name_ = path;
+  }
+  struct stat info {};
+  if (::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode)) {
+    size_ = static_cast<std::uint64_t>(info.st_size);
+  } else if (owned_ && S_ISDIR(info.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    throw TToolError(path + " is a directory", "name a file");
+  }
+}
+
+TFileSource::~TFileSource() {
+  if (owned_ && fd_ >= 0) ::close(fd_);
+}
+
+std::size_t TFileSource::Read(std::span<std::uint8_t> buffer) {
+  std::size_t filled = 0;
+  while (filled < buffer.size()) {
+    const ssize_t got = ::read(fd_, buffer.data() + filled, buffer.size() - filled);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw TToolError("cannot read " + name_ + ": " + SystemError());
+    }
+    if (got == 0) break;
+    filled += static_cast<std::size_t>(got);
+  }
+  return filled;
+}
+
+void TStdoutSink::Write(std::span<const std::uint8_t> bytes) {
+  WriteAll(STDOUT_FILENO, bytes, "standard output");
+}
+
+TAtomicOutput::TAtomicOutput(const std::string& path, unsigned mode, bool applyUmask)
+    : path_(path) {
+  std::string pattern = DirectoryOf(path) + "/.eccrypt-XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  fd_ = ::mkostemp(name.data(), O_CLOEXEC);  // created with mode 0600
+  if (fd_ < 0) {
+    throw TToolError("cannot create a file in " + DirectoryOf(path) + ": " + SystemError(),
+                     "check that the directory exists and that you may write to it");
+  }
+  tempPath_ = name.data();
+  const unsigned finalMode = applyUmask ? (mode & ~CurrentUmask()) : mode;
+  ::fchmod(fd_, static_cast<mode_t>(finalMode & 07777U));
+}
+
+TAtomicOutput::~TAtomicOutput() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+}
+
+void TAtomicOutput::Write(std::span<const std::uint8_t> bytes) {
+  WriteAll(fd_, bytes, path_);
+}
+
+void TAtomicOutput::Commit(bool replace) {
+  if (::fsync(fd_) != 0 || ::close(fd_) != 0) {
+    fd_ = -1;
+    throw TToolError("cannot write " + path_ + ": " + SystemError());
+  }
+  fd_ = -1;
+  if (replace) {
+    if (::rename(tempPath_.c_str(), path_.c_str()) != 0) {
+      throw TToolError("cannot create " + path_ + ": " + SystemError());
+    }
+  } else {
+    // link() fails when the name is taken, so an existing file is never replaced.
+    if (::link(tempPath_.c_str(), path_.c_str()) != 0) {
+      if (errno == EEXIST) {
+        throw TToolError(path_ + " already exists", "choose another name, or add --force to "
+                                                    "replace it");
+      }
+      throw TToolError("cannot create " + path_ + ": " + SystemError());
+    }
+    ::unlink(tempPath_.c_str());
+  }
+  tempPath_.clear();
+}
+
+TSpooledStdout::TSpooledStdout() {
+  const char* dir = std::getenv("TMPDIR");
+  std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/.eccrypt-XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  fd_ = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd_ < 0) {
+    throw TToolError("cannot create a temporary file: " + SystemError(),
+                     "set TMPDIR to a writable directory, or use -o FILE");
+  }
+  ::unlink(name.data());  // the data lives only as long as the descriptor
+}
+
+TSpooledStdout::~TSpooledStdout() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void TSpooledStdout::Write(std::span<const std::uint8_t> bytes) {
+  WriteAll(fd_, bytes, "a temporary file");
+}
+
+void TSpooledStdout::Commit() {
+  if (::lseek(fd_, 0, SEEK_SET) != 0) {
+    throw TToolError("cannot read back a temporary file: " + SystemError());
+  }
+  std::vector<std::uint8_t> buffer(64 * 1024);
+  for (;;) {
+    const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw TToolError("cannot read back a temporary file: " + SystemError());
+    }
+    if (got == 0) break;
+    WriteAll(STDOUT_FILENO, std::span<const std::uint8_t>(buffer.data(),
+                                                          static_cast<std::size_t>(got)),
+             "standard output");
+  }
+  WipeMemory(buffer.data(), buffer.size());
+}
+
+std::string ReadSmallFile(const std::string& path, std::size_t limit, const std::string& what) {
+  TFileSource source(path);
+  std::vector<std::uint8_t> bytes(limit + 1);
+  const std::size_t got = source.Read(bytes);
+  if (got > limit) {
+    throw TToolError("the " + what + " " + source.Name() + " is too large to be one (over " +
+                         std::to_string(limit) + " bytes)",
+                     "check that you named the right file");
+  }
+  std::string text(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(got));
+  WipeMemory(bytes.data(), bytes.size());
+  return text;
+}
+
+bool IsStdoutTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
+bool IsStdinTerminal() { return ::isatty(STDIN_FILENO) == 1; }
+
+bool PathExists(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+}  // namespace eccrypt::tool

@@ -1,0 +1,29 @@
+#pragma once
+// Pass phrases for key generation: read without echo from the terminal, from a file or from
+// standard input; or drawn at random from the operating system's source.
+//
+// Keys are derived from the pass phrase alone (no salt, no stretching), so whoever guesses
+// the phrase has the key: a phrase must be long and random.
+#include <optional>
+#include <string>
+
+#include "tool/secure.h"
+
+namespace eccrypt::tool {
+
+// Phrases shorter than this get a warning.
+inline constexpr std::size_t kShortPassPhrase = 20;
+inline constexpr std::size_t kMaxPassPhraseBytes = 4096;
+
+// From `file` when given (one trailing newline ignored); otherwise, when standard input is a
+// terminal, prompted twice without echo (the two must match); otherwise all of standard input
+// less one trailing newline. Throws TToolError.
+void ReadPassPhrase(const std::optional<std::string>& file, TSecretString& phrase);
+
+// 30 characters from a 32-letter alphabet (150 bits), in groups of five: "k7mqa-...".
+void RandomPassPhrase(TSecretString& phrase);
+
+// The warning to show for a weak phrase, or nothing.
+std::optional<std::string> PassPhraseWarning(const std::string& phrase);
+
+}  // namespace eccrypt::tool

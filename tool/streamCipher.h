@@ -1,0 +1,28 @@
+#pragma once
+// Encryption and decryption of a whole stream in the encrypted-file format (fileFormat.h).
+//
+// Memory use is two chunk buffers whatever the data size. Decryption writes to the sink only
+// plaintext whose chunk has been authenticated; the caller still decides what to do with that
+// output if a later chunk fails (the tool writes to a temporary file and renames on success).
+#include <string_view>
+
+#include "ECCrypt/ECCrypt.h"
+#include "tool/byteStream.h"
+#include "tool/fileFormat.h"
+#include "tool/fileKeys.h"
+
+namespace eccrypt::tool {
+
+class TProgressMeter;
+
+// Writes the header (mode, exchanged value, key check from `keys`, a fresh stream header) and
+// then all of `input`, sealed.
+void EncryptStream(TMode mode, std::string_view exchangedValue, const TFileKeys& keys,
+                   TByteSource& input, TByteSink& output, TProgressMeter* progress = nullptr);
+
+// Checks the key and decrypts the chunks that follow a header already read by ReadHeader.
+// Throws TFormatError: WrongKey, Tampered, Truncated or Damaged (bytes after the final chunk).
+void DecryptStream(const TFileHeader& header, const TFileKeys& keys, TByteSource& input,
+                   TByteSink& output, TProgressMeter* progress = nullptr);
+
+}  // namespace eccrypt::tool
