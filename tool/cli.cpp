@@ -37,8 +37,9 @@ int RunTool(int argc, char** argv, TConsole& console) {
 
   TKeygenOptions keygen;
   CLI::App* keygenCommand = app.add_subcommand(
-      "keygen", "Make a key pair from a pass phrase; write the secret-key file and print the "
-                "public key");
+      "keygen",
+      "Make a key pair from a pass phrase; write the secret-key file and print the "
+      "public key");
   keygenCommand->add_option("-o,--output", keygen.output, "Secret-key file to write (mode 0600)")
       ->required();
   keygenCommand
@@ -109,8 +110,9 @@ int RunTool(int argc, char** argv, TConsole& console) {
 
   TDemoOptions demo;
   CLI::App* demoCommand = app.add_subcommand(
-      "demo", "Show the whole system at work: two parties make keys, encrypt, decrypt, sign "
-              "and verify in a temporary directory");
+      "demo",
+      "Show the whole system at work: two parties make keys, encrypt, decrypt, sign "
+      "and verify in a temporary directory");
   demoCommand->add_flag("--keep", demo.keep, "Keep the temporary directory afterwards");
 
   try {

@@ -10,6 +10,7 @@
 #include "tool/progress.h"
 #include "tool/scrubbedCurve.h"
 #include "tool/streamCipher.h"
+#include "tool/textForm.h"
 #include "tool/toolError.h"
 
 namespace eccrypt::tool {
@@ -45,8 +46,7 @@ int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
   const TPublicKey key = ResolvePublicKey(options.to);
   if (options.output.empty() && IsStdoutTerminal()) {
     throw TToolError("refusing to write encrypted data to a terminal",
-                     "name an output file with -o FILE, or redirect standard output",
-                     kExitUsage);
+                     "name an output file with -o FILE, or redirect standard output", kExitUsage);
   }
   TFileSource input(options.input);
 
@@ -88,21 +88,15 @@ int RunDecrypt(const TDecryptOptions& options, TConsole& /*console*/) {
 
   try {
     const TFileHeader header = ReadHeader(input);
-    if (header.mode != key.mode) {
-      throw TToolError(
-          input.Name() + " was encrypted for a public key in " + ModeName(header.mode) +
-              " form, but " + options.keyFile + " holds a key in " + ModeName(key.mode) +
-              " form",
-          "if it was encrypted for your key, make a " + std::string(ModeName(header.mode)) +
-              " key file from the same pass phrase ('eccrypt keygen --format " +
-              ModeName(header.mode) + "') and decrypt with that");
-    }
+    // The key file may hold the key in the other text form than the one it was encrypted
+    // for; the component reads both texts in the header's form.
+    TSecretString secretKey(ConvertTextForm(key.secretKey.str(), key.mode, header.mode));
 
     TFileKeys keys;
     {
       TScrubbedCurve curve;
       curve->SetIOMode(header.mode);
-      curve->SetKeySecret(key.secretKey.str());
+      curve->SetKeySecret(secretKey.str());
       curve->SetExchangedValue(header.exchangedValue);
       curve->Decrypt();
       if (curve->KeySession().empty()) {

@@ -49,9 +49,9 @@ enum class TFormatFault {
   NotEncrypted,        // no magic: some other kind of file
   UnsupportedVersion,  // a later format version
   Damaged,             // a header field out of its bounds, or bytes after the end
-  Truncated,           // the data ends before the final chunk
+  Truncated,           // the data ends inside the header or at a chunk boundary
   WrongKey,            // the key check does not match: not encrypted for this key
-  Tampered,            // a chunk fails authentication
+  Tampered,            // a chunk fails authentication (altered, or cut inside it)
 };
 
 class TFormatError : public std::runtime_error {

@@ -16,7 +16,9 @@ namespace eccrypt::tool {
 
 namespace {
 
-std::string SystemError() { return std::strerror(errno); }
+std::string SystemError() {
+  return std::strerror(errno);
+}
 
 void WriteAll(int fd, std::span<const std::uint8_t> bytes, const std::string& name) {
   while (!bytes.empty()) {
@@ -128,8 +130,9 @@ void TAtomicOutput::Commit(bool replace) {
     // link() fails when the name is taken, so an existing file is never replaced.
     if (::link(tempPath_.c_str(), path_.c_str()) != 0) {
       if (errno == EEXIST) {
-        throw TToolError(path_ + " already exists", "choose another name, or add --force to "
-                                                    "replace it");
+        throw TToolError(path_ + " already exists",
+                         "choose another name, or add --force to "
+                         "replace it");
       }
       throw TToolError("cannot create " + path_ + ": " + SystemError());
     }
@@ -171,8 +174,8 @@ void TSpooledStdout::Commit() {
       throw TToolError("cannot read back a temporary file: " + SystemError());
     }
     if (got == 0) break;
-    WriteAll(STDOUT_FILENO, std::span<const std::uint8_t>(buffer.data(),
-                                                          static_cast<std::size_t>(got)),
+    WriteAll(STDOUT_FILENO,
+             std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(got)),
              "standard output");
   }
   WipeMemory(buffer.data(), buffer.size());
@@ -192,8 +195,12 @@ std::string ReadSmallFile(const std::string& path, std::size_t limit, const std:
   return text;
 }
 
-bool IsStdoutTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
-bool IsStdinTerminal() { return ::isatty(STDIN_FILENO) == 1; }
+bool IsStdoutTerminal() {
+  return ::isatty(STDOUT_FILENO) == 1;
+}
+bool IsStdinTerminal() {
+  return ::isatty(STDIN_FILENO) == 1;
+}
 
 bool PathExists(const std::string& path) {
   struct stat info {};

@@ -13,6 +13,13 @@ namespace {
 
 constexpr std::size_t kHashBytes = crypto_auth_hmacsha256_BYTES;
 
+// The library copies from its arguments even when their length is zero, so an empty span
+// (whose data may be null) is passed as a valid pointer.
+const std::uint8_t* DataOf(std::span<const std::uint8_t> bytes) {
+  static const std::uint8_t kNothing = 0;
+  return bytes.empty() ? &kNothing : bytes.data();
+}
+
 }  // namespace
 
 void HkdfSha256(std::span<const std::uint8_t> ikm, std::span<const std::uint8_t> salt,
@@ -25,8 +32,8 @@ void HkdfSha256(std::span<const std::uint8_t> ikm, std::span<const std::uint8_t>
 
   // Extract: PRK = HMAC(salt, IKM). An absent salt stands for a block of zeros, which HMAC
   // treats exactly as the empty key.
-  crypto_auth_hmacsha256_init(&state, salt.data(), salt.size());
-  crypto_auth_hmacsha256_update(&state, ikm.data(), ikm.size());
+  crypto_auth_hmacsha256_init(&state, DataOf(salt), salt.size());
+  crypto_auth_hmacsha256_update(&state, DataOf(ikm), ikm.size());
   crypto_auth_hmacsha256_final(&state, prk.data());
 
   // Expand: T(i) = HMAC(PRK, T(i-1) | info | i), output = T(1) | T(2) | ... truncated.
@@ -34,7 +41,7 @@ void HkdfSha256(std::span<const std::uint8_t> ikm, std::span<const std::uint8_t>
   for (unsigned counter = 1; done < output.size(); ++counter) {
     crypto_auth_hmacsha256_init(&state, prk.data(), prk.size());
     if (counter > 1) crypto_auth_hmacsha256_update(&state, block.data(), block.size());
-    crypto_auth_hmacsha256_update(&state, info.data(), info.size());
+    crypto_auth_hmacsha256_update(&state, DataOf(info), info.size());
     const auto counterByte = static_cast<unsigned char>(counter);
     crypto_auth_hmacsha256_update(&state, &counterByte, 1);
     crypto_auth_hmacsha256_final(&state, block.data());

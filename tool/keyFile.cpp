@@ -78,8 +78,8 @@ void ParseKeyFile(std::string_view text, const std::string& name, TKeyFile& key)
   if (key.publicKey.empty()) throw Damaged(name, "holds no public key");
   if (key.publicKey.size() > kMaxKeyTextLength || key.secretKey.str().size() > kMaxKeyTextLength ||
       !IsTextOfMode(key.publicKey, key.mode) || !IsTextOfMode(key.secretKey.str(), key.mode)) {
-    throw Damaged(name, "holds a key that is not a " + std::string(ModeName(key.mode)) +
-                            " key text");
+    throw Damaged(name,
+                  "holds a key that is not a " + std::string(ModeName(key.mode)) + " key text");
   }
   if (!KeysBelongTogether(key)) {
     throw Damaged(name, "is damaged: its public and secret keys do not belong together");

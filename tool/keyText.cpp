@@ -3,6 +3,7 @@
 #include "tool/fileFormat.h"
 #include "tool/fileIo.h"
 #include "tool/keyFile.h"
+#include "tool/textForm.h"
 #include "tool/toolError.h"
 
 namespace eccrypt::tool {
@@ -13,7 +14,9 @@ constexpr std::size_t kMaxArgumentFileBytes = 64 * 1024;
 
 }  // namespace
 
-const char* ModeName(TMode mode) { return mode == TMode::Hex ? "hex" : "base64"; }
+const char* ModeName(TMode mode) {
+  return mode == TMode::Hex ? "hex" : "base64";
+}
 
 TMode DetectMode(std::string_view text) {
   return text.size() % 4 == 0 && IsTextOfMode(text, TMode::Hex) ? TMode::Hex : TMode::Base64;
@@ -58,21 +61,35 @@ TPublicKey ResolvePublicKey(const std::string& argument) {
   return {mode, text};
 }
 
-std::string ResolveSignature(const std::string& argument, TMode mode) {
-  std::string text = StripLineEnd(ArgumentText(argument, "signature"));
-  const std::string source = argument.starts_with('@') ? " in " + argument.substr(1) : "";
+namespace {
+
+// "r:s" with both halves texts of the mode.
+bool IsSignatureOfMode(std::string_view text, TMode mode) {
   const std::size_t colon = text.find(':');
-  const bool shaped = !text.empty() && text.size() <= kMaxKeyTextLength &&
-                      colon != std::string::npos &&
-                      IsTextOfMode(std::string_view(text).substr(0, colon), mode) &&
-                      IsTextOfMode(std::string_view(text).substr(colon + 1), mode);
-  if (!shaped) {
-    throw TToolError("the signature" + source + " is not a " + ModeName(mode) +
-                         " signature text (two " + ModeName(mode) + " numbers joined by ':')",
-                     "give the text that 'eccrypt sign' printed, made with the key whose "
-                     "public key you gave");
+  return colon != std::string_view::npos && IsTextOfMode(text.substr(0, colon), mode) &&
+         IsTextOfMode(text.substr(colon + 1), mode) &&
+         (mode == TMode::Base64 || (colon % 4 == 0 && (text.size() - colon - 1) % 4 == 0));
+}
+
+}  // namespace
+
+std::string ResolveSignature(const std::string& argument, TMode mode) {
+  const std::string text = StripLineEnd(ArgumentText(argument, "signature"));
+  const std::string source = argument.starts_with('@') ? " in " + argument.substr(1) : "";
+  if (text.size() <= kMaxKeyTextLength) {
+    // Hexadecimal when both halves are, as for key texts; converted to the key's form when the
+    // two differ (the same two numbers either way).
+    const TMode form = IsSignatureOfMode(text, TMode::Hex) ? TMode::Hex : TMode::Base64;
+    if (IsSignatureOfMode(text, form)) {
+      if (form == mode) return text;
+      const std::size_t colon = text.find(':');
+      return ConvertTextForm(std::string_view(text).substr(0, colon), form, mode) + ":" +
+             ConvertTextForm(std::string_view(text).substr(colon + 1), form, mode);
+    }
   }
-  return text;
+  throw TToolError("the signature" + source +
+                       " is not a signature text (two numbers in text form joined by ':')",
+                   "give the text that 'eccrypt sign' printed");
 }
 
 }  // namespace eccrypt::tool

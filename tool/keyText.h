@@ -30,8 +30,8 @@ std::string ArgumentText(const std::string& argument, const std::string& what);
 // A public key from its text, from @FILE holding that text, or from @KEYFILE.
 TPublicKey ResolvePublicKey(const std::string& argument);
 
-// A signature text "r:s" from the argument or @FILE. Throws TToolError when it does not have
-// that shape in the given text form.
+// A signature text "r:s" from the argument or @FILE, in the given text form (converted when
+// written in the other). Throws TToolError when it is not a signature text.
 std::string ResolveSignature(const std::string& argument, TMode mode);
 
 const char* ModeName(TMode mode);

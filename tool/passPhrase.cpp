@@ -30,7 +30,7 @@ void PromptWithoutEcho(int tty, const char* prompt, TSecretString& line) {
     termios quiet = saved;
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     quiet.c_lflag |= ECHONL;
-    ::tcsetattr(tty, TCSAFLUSH, &quiet);
+    ::tcsetattr(tty, TCSANOW, &quiet);
   }
   line.str().clear();
   char c = 0;
@@ -42,7 +42,7 @@ void PromptWithoutEcho(int tty, const char* prompt, TSecretString& line) {
     line.str().push_back(c);
   }
   c = 0;
-  if (restore) ::tcsetattr(tty, TCSAFLUSH, &saved);
+  if (restore) ::tcsetattr(tty, TCSANOW, &saved);
   if (!line.str().empty() && line.str().back() == '\r') line.str().pop_back();
 }
 
@@ -62,8 +62,9 @@ void PromptTwice(TSecretString& phrase) {
   }
   ::close(tty);
   if (phrase.str() != again.str()) {
-    throw TToolError("the two pass phrases differ", "run the command again and type the same "
-                                                    "phrase twice");
+    throw TToolError("the two pass phrases differ",
+                     "run the command again and type the same "
+                     "phrase twice");
   }
 }
 

@@ -9,7 +9,7 @@ namespace eccrypt::tool {
 namespace {
 
 using namespace std::chrono_literals;
-constexpr auto kQuietStart = 1s;        // short jobs print nothing
+constexpr auto kQuietStart = 1s;  // short jobs print nothing
 constexpr auto kRedrawInterval = 200ms;
 
 std::string Megabytes(std::uint64_t bytes) {
@@ -27,7 +27,9 @@ TProgressMeter::TProgressMeter(std::string label, std::optional<std::uint64_t> t
       start_(std::chrono::steady_clock::now()),
       lastDraw_(start_) {}
 
-TProgressMeter::~TProgressMeter() { Finish(); }
+TProgressMeter::~TProgressMeter() {
+  Finish();
+}
 
 void TProgressMeter::Advance(std::uint64_t bytes) {
   done_ += bytes;

@@ -32,7 +32,9 @@ void EnsureSodium() {
   if (sodium_init() < 0) throw std::runtime_error("the cryptographic library failed to start");
 }
 
-std::string Offset(std::uint64_t offset) { return std::to_string(offset); }
+std::string Offset(std::uint64_t offset) {
+  return std::to_string(offset);
+}
 
 }  // namespace
 
@@ -91,26 +93,25 @@ void DecryptStream(const TFileHeader& header, const TFileKeys& keys, TByteSource
   for (;;) {
     const std::size_t sealedSize = input.Read(sealed);
     if (sealedSize < kChunkOverheadBytes) {
-      throw TFormatError(TFormatFault::Truncated,
-                         "the file is truncated: it ends at byte " +
-                             Offset(offset + sealedSize) + " before its final block");
+      throw TFormatError(TFormatFault::Truncated, "the file is truncated: it ends at byte " +
+                                                      Offset(offset + sealedSize) +
+                                                      " before its final block");
     }
     unsigned long long plainSize = 0;
     unsigned char tag = 0;
     if (crypto_secretstream_xchacha20poly1305_pull(
             &stream.state, plain.data(), &plainSize, &tag, sealed.data(), sealedSize,
             first ? headerBytes.data() : nullptr, first ? headerBytes.size() : 0) != 0) {
-      throw TFormatError(sealedSize < sealed.size() ? TFormatFault::Truncated
-                                                    : TFormatFault::Tampered,
-                         sealedSize < sealed.size()
-                             ? "the file is truncated or damaged near its end (block at byte " +
-                                   Offset(offset) + " fails authentication)"
-                             : "the file is damaged or was altered: the block at byte " +
-                                   Offset(offset) + " fails authentication");
+      // A short block is the last one: it was altered, or the file was cut inside it.
+      throw TFormatError(
+          TFormatFault::Tampered,
+          std::string(sealedSize < sealed.size() ? "the file is damaged, altered or truncated"
+                                                 : "the file is damaged or was altered") +
+              ": the block at byte " + Offset(offset) + " fails authentication");
     }
     if (tag != kTagFinal && tag != kTagMessage) {
-      throw TFormatError(TFormatFault::Damaged, "the block at byte " + Offset(offset) +
-                                                    " carries an unknown tag");
+      throw TFormatError(TFormatFault::Damaged,
+                         "the block at byte " + Offset(offset) + " carries an unknown tag");
     }
     output.Write(std::span<const std::uint8_t>(plain.data(), plainSize));
     if (progress) progress->Advance(sealedSize);
@@ -118,15 +119,16 @@ void DecryptStream(const TFileHeader& header, const TFileKeys& keys, TByteSource
     if (tag == kTagFinal) {
       std::uint8_t extra = 0;
       if (sealedSize == sealed.size() && input.Read(std::span<std::uint8_t>(&extra, 1)) != 0) {
-        throw TFormatError(TFormatFault::Damaged, "the file has extra data after its final "
-                                                  "block, at byte " + Offset(offset));
+        throw TFormatError(TFormatFault::Damaged,
+                           "the file has extra data after its final "
+                           "block, at byte " +
+                               Offset(offset));
       }
       break;
     }
     if (sealedSize < sealed.size()) {
-      throw TFormatError(TFormatFault::Truncated,
-                         "the file is truncated: it ends at byte " + Offset(offset) +
-                             " before its final block");
+      throw TFormatError(TFormatFault::Truncated, "the file is truncated: it ends at byte " +
+                                                      Offset(offset) + " before its final block");
     }
     first = false;
   }

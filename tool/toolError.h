@@ -14,8 +14,7 @@ inline constexpr int kExitUsage = 2;   // the command line itself is wrong
 
 class TToolError : public std::runtime_error {
  public:
-  explicit TToolError(const std::string& message, std::string hint = {},
-                      int exitCode = kExitFailed)
+  explicit TToolError(const std::string& message, std::string hint = {}, int exitCode = kExitFailed)
       : std::runtime_error(message), hint_(std::move(hint)), exitCode_(exitCode) {}
 
   const std::string& Hint() const { return hint_; }

@@ -1,0 +1,317 @@
+#!/usr/bin/env bash
+# End-to-end tests of the eccrypt binary: each scenario runs the tool as separate processes,
+# the way a user or a script would, in a fresh temporary directory.
+# Usage: endToEnd.sh PATH/TO/eccrypt SCENARIO
+set -uo pipefail
+
+bin="$1"
+scenario="$2"
+work="$(mktemp -d "${TMPDIR:-/tmp}/eccrypt-e2e-XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failures=0
+checks=0
+
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+pass() { checks=$((checks + 1)); }
+
+# run EXPECTED_STATUS COMMAND...: runs it with stdout in out.txt and stderr in err.txt.
+run() {
+  local expected="$1"
+  shift
+  "$@" >out.txt 2>err.txt
+  local status=$?
+  if [ "$status" -ne "$expected" ]; then
+    fail "'$*' exited $status, expected $expected; stderr: $(cat err.txt)"
+  else
+    pass
+  fi
+}
+contains() {  # contains FILE TEXT
+  if grep -qF -- "$2" "$1"; then pass; else fail "$1 lacks '$2': $(cat "$1")"; fi
+}
+lacks() {  # lacks FILE TEXT
+  if grep -qF -- "$2" "$1"; then fail "$1 contains '$2'"; else pass; fi
+}
+same() {  # same FILE1 FILE2
+  if cmp -s "$1" "$2"; then pass; else fail "$1 and $2 differ"; fi
+}
+absent() {  # absent PATH
+  if [ -e "$1" ]; then fail "$1 exists"; else pass; fi
+}
+no_leftovers() {
+  if compgen -G ".eccrypt-*" >/dev/null; then fail "temporary files left: $(ls -a)"; else pass; fi
+}
+
+phrase="correct horse battery staple, twenty-eight chars"
+
+# make_key NAME [keygen options...]: NAME.key and NAME.pub from the pass phrase "$phrase NAME".
+make_key() {
+  local name="$1"
+  shift
+  printf '%s\n' "$phrase $name" | "$bin" keygen -o "$name.key" "$@" >"$name.pub" 2>/dev/null ||
+    fail "keygen for $name failed"
+}
+
+random_file() {  # random_file NAME BYTES
+  head -c "$2" /dev/urandom >"$1"
+}
+
+scenario_keygen() {
+  run 0 sh -c "printf '%s\n' '$phrase' | '$bin' keygen -o a.key"
+  cp out.txt a.pub
+  [ -s a.pub ] && pass || fail "keygen printed no public key"
+  [ "$(stat -c %a a.key)" = 600 ] && pass || fail "key file mode is $(stat -c %a a.key)"
+  contains a.key "object"
+  contains a.key "KeySecret"
+  lacks a.key "horse"
+  lacks a.key "PassPhrase"
+
+  # The same pass phrase in another process, from a file without its newline: the same keys.
+  printf '%s' "$phrase" >phrase.txt
+  run 0 "$bin" keygen --passphrase-file phrase.txt -o b.key
+  same out.txt a.pub
+  same a.key b.key
+
+  # An existing file is kept unless --force.
+  cp a.key a.before
+  run 1 "$bin" keygen --passphrase-file phrase.txt -o a.key
+  contains err.txt "already exists"
+  contains err.txt "--force"
+  printf 'another phrase of some length here\n' >other.txt
+  run 1 "$bin" keygen --passphrase-file other.txt -o a.key
+  same a.key a.before
+  run 0 "$bin" keygen --passphrase-file other.txt -o a.key --force
+  if cmp -s a.key a.before; then fail "--force did not replace the key file"; else pass; fi
+
+  # Text forms: hexadecimal on request, the radix-64 form by default.
+  run 0 "$bin" keygen --passphrase-file phrase.txt --format hex -o h.key
+  grep -qE '^[0-9A-F]+$' out.txt && pass || fail "hex public key expected: $(cat out.txt)"
+  grep -qE '^[0-9A-F]+$' a.pub && fail "default public key is hexadecimal" || pass
+
+  # Weak pass phrases are warned about, but still work.
+  run 0 sh -c "printf 'abc\n' | '$bin' keygen -o short.key"
+  contains err.txt "short"
+  run 0 sh -c "printf '' | '$bin' keygen -o empty.key"
+  contains err.txt "empty"
+
+  # --random prints a phrase once, and that phrase gives the same keys again.
+  run 0 "$bin" keygen --random -o r.key
+  cp out.txt r.pub
+  random_phrase="$(tail -n 1 err.txt | tr -d ' ')"
+  [ ${#random_phrase} -ge 30 ] && pass || fail "no random pass phrase shown: $(cat err.txt)"
+  printf '%s\n' "$random_phrase" >random.txt
+  run 0 "$bin" keygen --passphrase-file random.txt -o r2.key
+  same out.txt r.pub
+  lacks r.key "$random_phrase"
+
+  # On a terminal the pass phrase is asked twice, without echo. The lines are typed after a
+  # pause, as a person would, so that the terminal has switched echo off by then.
+  if command -v script >/dev/null; then
+    type_twice() { sleep 1; printf '%s\n' "$1"; sleep 1; printf '%s\n' "$2"; sleep 1; }
+    type_twice "$phrase" "$phrase" |
+      timeout 30 script -qec "'$bin' keygen -o t.key" /dev/null >tty.txt 2>&1
+    tr -d '\r' <tty.txt | grep -qF "$(head -c 20 a.pub)" && pass ||
+      fail "terminal keygen: $(cat tty.txt)"
+    contains tty.txt "Repeat pass phrase"
+    lacks tty.txt "horse"
+    type_twice "one phrase here" "another phrase" |
+      timeout 30 script -qec "'$bin' keygen -o u.key" /dev/null >tty.txt 2>&1
+    contains tty.txt "differ"
+    absent u.key
+  fi
+}
+
+scenario_pubkey() {
+  make_key alice
+  run 0 "$bin" pubkey alice.key
+  same out.txt alice.pub
+  printf 'hello\n' >plain.txt
+  run 1 "$bin" pubkey plain.txt
+  contains err.txt "not an eccrypt key file"
+  run 1 "$bin" pubkey missing.key
+  contains err.txt "cannot open missing.key"
+  # A key file whose public key was replaced by another is damaged.
+  make_key bob
+  sed "s|$(cat alice.pub)|$(cat bob.pub)|" alice.key >mixed.key
+  run 1 "$bin" pubkey mixed.key
+  contains err.txt "do not belong together"
+  printf 'object X: TEllipticCurve\n  KeySecret = \x27unterminated\nend\n' >broken.key
+  run 1 "$bin" pubkey broken.key
+  contains err.txt "cannot be read"
+}
+
+scenario_encrypt_decrypt() {
+  make_key bob
+  random_file message.bin 300000
+  : >empty.bin
+  # The public key as text, as @FILE and as @KEYFILE.
+  run 0 "$bin" encrypt --to "$(cat bob.pub)" -o m1.ecc message.bin
+  run 0 "$bin" encrypt --to @bob.pub -o m2.ecc message.bin
+  run 0 "$bin" encrypt --to @bob.key -o m3.ecc message.bin
+  run 0 "$bin" encrypt --to @bob.pub -o e.ecc empty.bin
+  if cmp -s m1.ecc m2.ecc; then fail "two encryptions are identical"; else pass; fi
+  head -c 8 m1.ecc | grep -q ECCRYPT && pass || fail "no magic at the start of m1.ecc"
+  for f in m1 m2 m3; do
+    run 0 "$bin" decrypt --key bob.key -o "$f.out" "$f.ecc"
+    same "$f.out" message.bin
+  done
+  [ "$(stat -c %a m1.out)" = 600 ] && pass || fail "decrypted file mode $(stat -c %a m1.out)"
+  run 0 "$bin" decrypt --key bob.key -o e.out e.ecc
+  same e.out empty.bin
+  # Decrypting over an existing file replaces it.
+  run 0 "$bin" decrypt --key bob.key -o m1.out m2.ecc
+  same m1.out message.bin
+  # A key file in the other text form, from the same pass phrase, decrypts too.
+  printf '%s\n' "$phrase bob" | "$bin" keygen --format hex -o bobhex.key >bobhex.pub 2>/dev/null
+  run 0 "$bin" decrypt --key bobhex.key -o hex.out m1.ecc
+  same hex.out message.bin
+  run 0 "$bin" encrypt --to @bobhex.pub -o h.ecc message.bin
+  run 0 "$bin" decrypt --key bob.key -o h.out h.ecc
+  same h.out message.bin
+  no_leftovers
+}
+
+scenario_pipes() {
+  make_key bob
+  random_file message.bin 200000
+  run 0 sh -c "cat message.bin | '$bin' encrypt --to @bob.pub > piped.ecc"
+  run 0 sh -c "cat piped.ecc | '$bin' decrypt --key bob.key > piped.out"
+  same piped.out message.bin
+  run 0 sh -c "'$bin' encrypt --to @bob.pub - < message.bin | '$bin' decrypt --key bob.key - > p2.out"
+  same p2.out message.bin
+}
+
+scenario_damage() {
+  make_key bob
+  random_file message.bin 200000
+  "$bin" encrypt --to @bob.pub -o good.ecc message.bin
+  size=$(stat -c %s good.ecc)
+
+  # One byte changed in the middle.
+  cp good.ecc bad.ecc
+  printf '\x55' | dd of=bad.ecc bs=1 seek=100000 conv=notrunc 2>/dev/null
+  run 1 "$bin" decrypt --key bob.key -o bad.out bad.ecc
+  contains err.txt "damaged or was altered"
+  absent bad.out
+  run 1 sh -c "'$bin' decrypt --key bob.key bad.ecc > bad.stdout"
+  [ ! -s bad.stdout ] && pass || fail "damaged input produced output on stdout"
+
+  # Truncated: inside a chunk, and at the end of a whole chunk.
+  head -c $((size - 10)) good.ecc >short.ecc
+  run 1 "$bin" decrypt --key bob.key -o short.out short.ecc
+  contains err.txt "truncated"
+  absent short.out
+  head -c $((size - 200000 + 65536 + 17 * 3)) good.ecc >cut.ecc
+  run 1 "$bin" decrypt --key bob.key -o cut.out cut.ecc
+  contains err.txt "truncated"
+  absent cut.out
+
+  # Not an encrypted file at all; an empty one; one from a later version.
+  run 1 "$bin" decrypt --key bob.key -o x.out message.bin
+  contains err.txt "not an eccrypt encrypted file"
+  : >empty.ecc
+  run 1 "$bin" decrypt --key bob.key -o x.out empty.ecc
+  contains err.txt "empty"
+  cp good.ecc later.ecc
+  printf '\x07' | dd of=later.ecc bs=1 seek=8 conv=notrunc 2>/dev/null
+  run 1 "$bin" decrypt --key bob.key -o x.out later.ecc
+  contains err.txt "format version 7"
+  absent x.out
+  no_leftovers
+}
+
+scenario_wrong_key() {
+  make_key alice
+  make_key bob
+  random_file message.bin 1000
+  "$bin" encrypt --to @bob.pub -o m.ecc message.bin
+  run 1 "$bin" decrypt --key alice.key -o m.out m.ecc
+  contains err.txt "was not encrypted for the key in alice.key"
+  absent m.out
+  run 1 "$bin" encrypt --to "not a key!" -o x.ecc message.bin
+  contains err.txt "public key"
+  run 1 "$bin" encrypt --to @missing.pub -o x.ecc message.bin
+  contains err.txt "cannot open missing.pub"
+  absent x.ecc
+}
+
+scenario_sign_verify() {
+  make_key alice
+  make_key bob
+  random_file doc.bin 150000
+  run 0 "$bin" sign --key alice.key doc.bin
+  cp out.txt doc.sig
+  grep -q ':' doc.sig && pass || fail "signature has no ':'"
+  # Verified in other processes, with the key as text, @FILE and @KEYFILE; input from stdin.
+  run 0 "$bin" verify --key "$(cat alice.pub)" --signature "$(cat doc.sig)" doc.bin
+  contains out.txt "Good signature"
+  run 0 "$bin" verify --key @alice.pub --signature @doc.sig doc.bin
+  run 0 "$bin" verify --key @alice.key --signature @doc.sig doc.bin
+  run 0 sh -c "'$bin' verify --key @alice.pub --signature @doc.sig < doc.bin"
+  run 0 sh -c "'$bin' sign --key alice.key < doc.bin > stdin.sig"
+  run 0 "$bin" verify --key @alice.pub --signature @stdin.sig doc.bin
+
+  # A changed file, another signer's key, a tampered signature: all refused with status 1.
+  cp doc.bin changed.bin
+  printf 'X' | dd of=changed.bin bs=1 seek=5 conv=notrunc 2>/dev/null
+  run 1 "$bin" verify --key @alice.pub --signature @doc.sig changed.bin
+  contains out.txt "BAD signature"
+  run 1 "$bin" verify --key @bob.pub --signature @doc.sig doc.bin
+  contains out.txt "BAD signature"
+  sig="$(cat doc.sig)"
+  first="${sig:0:1}"
+  [ "$first" = A ] && swap=B || swap=A
+  run 1 "$bin" verify --key @alice.pub --signature "$swap${sig:1}" doc.bin
+  contains out.txt "BAD signature"
+  run 1 "$bin" verify --key @alice.pub --signature "no colon here" doc.bin
+  contains err.txt "not a signature text"
+
+  # A hexadecimal key file of the same pass phrase signs in hexadecimal; either form verifies
+  # under either form of the public key.
+  printf '%s\n' "$phrase alice" | "$bin" keygen --format hex -o alicehex.key >alicehex.pub 2>/dev/null
+  run 0 "$bin" sign --key alicehex.key doc.bin
+  cp out.txt hex.sig
+  grep -qE '^[0-9A-F]*:[0-9A-F]*$' hex.sig && pass || fail "hex signature expected: $(cat hex.sig)"
+  run 0 "$bin" verify --key @alice.pub --signature @hex.sig doc.bin
+  run 0 "$bin" verify --key @alicehex.pub --signature @doc.sig doc.bin
+}
+
+scenario_sha1() {
+  make_key alice
+  printf 'signed with SHA-1 elsewhere\n' >doc.txt
+  run 0 "$bin" sign --sha1 --key alice.key doc.txt
+  cp out.txt doc.sig
+  run 0 "$bin" verify --sha1 --key @alice.pub --signature @doc.sig doc.txt
+  contains out.txt "SHA-1"
+  run 1 "$bin" verify --key @alice.pub --signature @doc.sig doc.txt
+}
+
+scenario_usage() {
+  run 2 "$bin"
+  run 2 "$bin" frobnicate
+  run 2 "$bin" encrypt
+  contains err.txt "--to"
+  run 2 "$bin" keygen --random --passphrase-file x
+  run 2 "$bin" keygen -o k --format octal
+  run 0 "$bin" --help
+  for command in keygen pubkey encrypt decrypt sign verify demo; do
+    run 0 "$bin" "$command" --help
+    contains out.txt "Usage"
+  done
+  run 0 "$bin" --version
+  contains out.txt "1.10"
+  make_key bob
+  run 1 "$bin" encrypt --to @bob.pub -o x.ecc no-such-file
+  contains err.txt "cannot open no-such-file"
+}
+
+scenario_demo() {
+  run 0 "$bin" demo
+  contains out.txt "Demo passed"
+  lacks out.txt "[FAILED]"
+}
+
+"scenario_$scenario"
+echo "$scenario: $checks passed, $failures failed"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,17 @@
+#pragma once
+// Conversion of key and value texts between the hexadecimal and the radix-64 text forms.
+//
+// The component reads every text in its current IOMode, so a secret key stored in one form
+// must be turned into the other to be used with a value written in it. The conversion goes
+// through the integer the text stands for and writes it back exactly as the component would:
+// the same number of 16-bit digits, most significant first.
+#include <string>
+#include <string_view>
+
+#include "ECCrypt/ECCrypt.h"
+
+namespace eccrypt::tool {
+
+std::string ConvertTextForm(std::string_view text, TMode from, TMode to);
+
+}  // namespace eccrypt::tool
