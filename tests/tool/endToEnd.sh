@@ -304,6 +304,12 @@ scenario_usage() {
   make_key bob
   run 1 "$bin" encrypt --to @bob.pub -o x.ecc no-such-file
   contains err.txt "cannot open no-such-file"
+  # Encrypted data is never sent to a terminal.
+  if command -v script >/dev/null; then
+    printf 'secret\n' >m.txt
+    timeout 30 script -qec "'$bin' encrypt --to @bob.pub m.txt" /dev/null >tty.txt 2>&1
+    contains tty.txt "refusing to write encrypted data to a terminal"
+  fi
 }
 
 scenario_demo() {
