@@ -70,7 +70,7 @@ int RunTool(int argc, char** argv, TConsole& console) {
                    "The recipient's public key: its text, @FILE holding it, or @KEYFILE")
       ->required();
   encryptCommand->add_option("-o,--output", encrypt.output,
-                             "Encrypted file to write (default: standard output)");
+                             "Encrypted file to write (default, or -: standard output)");
   encryptCommand->add_option("FILE", encrypt.input, "File to encrypt (default: standard input)");
 
   TDecryptOptions decrypt;
@@ -79,8 +79,8 @@ int RunTool(int argc, char** argv, TConsole& console) {
   decryptCommand->add_option("--key", decrypt.keyFile, "Your secret-key file")->required();
   decryptCommand->add_option(
       "-o,--output", decrypt.output,
-      "File to write, created only once the whole input has been authenticated (default: "
-      "standard output, also only after authentication)");
+      "File to write, created only once the whole input has been authenticated (default, or "
+      "-: standard output, also only after authentication)");
   decryptCommand->add_option("FILE", decrypt.input, "File to decrypt (default: standard input)");
 
   TSignOptions sign;

@@ -44,7 +44,8 @@ namespace {
 
 int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
   const TPublicKey key = ResolvePublicKey(options.to);
-  if (options.output.empty() && IsStdoutTerminal()) {
+  const bool toStdout = options.output.empty() || options.output == "-";
+  if (toStdout && IsStdoutTerminal()) {
     throw TToolError("refusing to write encrypted data to a terminal",
                      "name an output file with -o FILE, or redirect standard output", kExitUsage);
   }
@@ -69,7 +70,7 @@ int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
   }
 
   TProgressMeter progress("encrypting", input.Size());
-  if (options.output.empty()) {
+  if (toStdout) {
     TStdoutSink output;
     EncryptStream(key.mode, exchangedValue, keys, input, output, &progress);
   } else {
@@ -107,7 +108,7 @@ int RunDecrypt(const TDecryptOptions& options, TConsole& /*console*/) {
     }
 
     TProgressMeter progress("decrypting", input.Size());
-    if (options.output.empty()) {
+    if (options.output.empty() || options.output == "-") {
       TSpooledStdout output;  // nothing reaches standard output before the last chunk checks
       DecryptStream(header, keys, input, output, &progress);
       progress.Finish();

@@ -1,10 +1,12 @@
 #include "tool/fileIo.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -37,6 +39,45 @@ std::string DirectoryOf(const std::string& path) {
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
+}
+
+// The temporary output file of the moment, removed by the signal handler when the tool is
+// interrupted, so that Ctrl-C never leaves partial output behind. Only async-signal-safe calls
+// touch it from the handler.
+char gPendingPath[PATH_MAX];
+volatile sig_atomic_t gPendingSet = 0;
+
+extern "C" void RemovePendingAndDie(int signal) {
+  if (gPendingSet) ::unlink(gPendingPath);
+  ::signal(signal, SIG_DFL);
+  ::raise(signal);
+}
+
+void WatchPending(const std::string& path) {
+  static const bool installed = [] {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+      struct sigaction previous {};
+      // A signal ignored on entry (nohup, background jobs) stays ignored.
+      if (::sigaction(signal, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) {
+        continue;
+      }
+      struct sigaction action {};
+      action.sa_handler = RemovePendingAndDie;
+      sigemptyset(&action.sa_mask);
+      ::sigaction(signal, &action, nullptr);
+    }
+    return true;
+  }();
+  (void)installed;
+  gPendingSet = 0;
+  if (path.size() >= sizeof gPendingPath) return;
+  std::copy(path.begin(), path.end(), gPendingPath);
+  gPendingPath[path.size()] = '\0';
+  gPendingSet = 1;
+}
+
+void UnwatchPending() {
+  gPendingSet = 0;
 }
 
 unsigned CurrentUmask() {
@@ -103,6 +144,7 @@ TAtomicOutput::TAtomicOutput(const std::string& path, unsigned mode, bool applyU
                      "check that the directory exists and that you may write to it");
   }
   tempPath_ = name.data();
+  WatchPending(tempPath_);
   const unsigned finalMode = applyUmask ? (mode & ~CurrentUmask()) : mode;
   ::fchmod(fd_, static_cast<mode_t>(finalMode & 07777U));
 }
@@ -110,6 +152,7 @@ TAtomicOutput::TAtomicOutput(const std::string& path, unsigned mode, bool applyU
 TAtomicOutput::~TAtomicOutput() {
   if (fd_ >= 0) ::close(fd_);
   if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+  UnwatchPending();
 }
 
 void TAtomicOutput::Write(std::span<const std::uint8_t> bytes) {

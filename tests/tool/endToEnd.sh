@@ -178,7 +178,7 @@ scenario_pipes() {
   run 0 sh -c "cat message.bin | '$bin' encrypt --to @bob.pub > piped.ecc"
   run 0 sh -c "cat piped.ecc | '$bin' decrypt --key bob.key > piped.out"
   same piped.out message.bin
-  run 0 sh -c "'$bin' encrypt --to @bob.pub - < message.bin | '$bin' decrypt --key bob.key - > p2.out"
+  run 0 sh -c "'$bin' encrypt --to @bob.pub -o - - < message.bin | '$bin' decrypt --key bob.key -o - - > p2.out"
   same p2.out message.bin
 }
 
@@ -218,6 +218,19 @@ scenario_damage() {
   run 1 "$bin" decrypt --key bob.key -o x.out later.ecc
   contains err.txt "format version 7"
   absent x.out
+  no_leftovers
+
+  # Interrupted while writing: neither the output nor its temporary file stays.
+  mkfifo slow.fifo
+  "$bin" encrypt --to @bob.pub -o slow.ecc slow.fifo &
+  local pid=$!
+  exec 3>slow.fifo
+  head -c 100000 message.bin >&3
+  sleep 1
+  kill -TERM "$pid"
+  wait "$pid" 2>/dev/null
+  exec 3>&-
+  absent slow.ecc
   no_leftovers
 }
 
