@@ -8,7 +8,6 @@
 #include "tool/keyFile.h"
 #include "tool/keyText.h"
 #include "tool/progress.h"
-#include "tool/scrubbedCurve.h"
 #include "tool/streamCipher.h"
 #include "tool/textForm.h"
 #include "tool/toolError.h"
@@ -56,17 +55,17 @@ int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
   TFileKeys keys;
   std::string exchangedValue;
   {
-    TScrubbedCurve curve;
-    curve->SetIOMode(key.mode);
-    curve->SetKeyPublic(key.text);
-    curve->Encrypt();
-    if (curve->ExchangedValue().empty() || curve->KeySession().empty()) {
+    TEllipticCurve curve;
+    curve.SetIOMode(key.mode);
+    curve.SetKeyPublic(key.text);
+    curve.Encrypt();
+    if (curve.ExchangedValue().empty() || curve.KeySession().empty()) {
       throw TToolError("the public key was refused: it is not a valid public key",
                        "check that you gave the whole text that 'eccrypt keygen' or 'eccrypt "
                        "pubkey' printed");
     }
-    exchangedValue = curve->ExchangedValue();
-    DeriveFileKeys(curve->KeySession(), exchangedValue, key.mode, keys);
+    exchangedValue = curve.ExchangedValue();
+    DeriveFileKeys(curve.KeySession(), exchangedValue, key.mode, keys);
   }
 
   TProgressMeter progress("encrypting", input.Size());
@@ -95,16 +94,16 @@ int RunDecrypt(const TDecryptOptions& options, TConsole& /*console*/) {
 
     TFileKeys keys;
     {
-      TScrubbedCurve curve;
-      curve->SetIOMode(header.mode);
-      curve->SetKeySecret(secretKey.str());
-      curve->SetExchangedValue(header.exchangedValue);
-      curve->Decrypt();
-      if (curve->KeySession().empty()) {
+      TEllipticCurve curve;
+      curve.SetIOMode(header.mode);
+      curve.SetKeySecret(secretKey.str());
+      curve.SetExchangedValue(header.exchangedValue);
+      curve.Decrypt();
+      if (curve.KeySession().empty()) {
         throw TFormatError(TFormatFault::Damaged,
                            "the exchanged value in its header is not a valid curve point");
       }
-      DeriveFileKeys(curve->KeySession(), header.exchangedValue, header.mode, keys);
+      DeriveFileKeys(curve.KeySession(), header.exchangedValue, header.mode, keys);
     }
 
     TProgressMeter progress("decrypting", input.Size());

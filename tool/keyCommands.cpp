@@ -5,7 +5,6 @@
 #include "tool/fileIo.h"
 #include "tool/keyFile.h"
 #include "tool/passPhrase.h"
-#include "tool/scrubbedCurve.h"
 #include "tool/toolError.h"
 
 namespace eccrypt::tool {
@@ -30,16 +29,16 @@ int RunKeygen(const TKeygenOptions& options, TConsole& console) {
     }
   }
 
-  TScrubbedCurve curve;
-  curve->SetIOMode(options.mode);
-  curve->SetPassPhrase(phrase.str());
-  curve->MakeKey();
-  ScrubPassPhrase(*curve);  // the pass phrase has done its work; keep it out of every file
-  if (!curve->Valid() || curve->KeyPublic().empty() || curve->KeySecret().empty()) {
+  TEllipticCurve curve;
+  curve.SetIOMode(options.mode);
+  curve.SetPassPhrase(phrase.str());
+  curve.MakeKey();
+  curve.SetPassPhrase(std::string());  // done with it (the component wipes the old text)
+  if (!curve.Valid() || curve.KeyPublic().empty() || curve.KeySecret().empty()) {
     throw TToolError("key generation failed");
   }
-  SaveKeyFile(options.output, *curve, options.force);
-  console.out << curve->KeyPublic() << "\n";
+  SaveKeyFile(options.output, curve, options.force);
+  console.out << curve.KeyPublic() << "\n";
   return kExitOk;
 }
 

@@ -9,7 +9,6 @@
 #include "tool/fileFormat.h"
 #include "tool/fileIo.h"
 #include "tool/keyText.h"
-#include "tool/scrubbedCurve.h"
 #include "tool/toolError.h"
 
 namespace eccrypt::tool {
@@ -29,14 +28,14 @@ TToolError Damaged(const std::string& name, const std::string& what) {
 bool KeysBelongTogether(const TKeyFile& key) {
   std::array<std::uint8_t, 20> digest{};
   for (std::size_t i = 0; i < digest.size(); ++i) digest[i] = static_cast<std::uint8_t>(i * 13);
-  TScrubbedCurve curve;
-  curve->SetIOMode(key.mode);
-  curve->SetKeySecret(key.secretKey.str());
-  curve->Sign(digest);
-  if (curve->Signature().empty()) return false;
-  curve->SetKeyPublic(key.publicKey);
-  curve->Verify(digest);
-  return curve->Valid();
+  TEllipticCurve curve;
+  curve.SetIOMode(key.mode);
+  curve.SetKeySecret(key.secretKey.str());
+  curve.Sign(digest);
+  if (curve.Signature().empty()) return false;
+  curve.SetKeyPublic(key.publicKey);
+  curve.Verify(digest);
+  return curve.Valid();
 }
 
 }  // namespace
@@ -60,17 +59,17 @@ void SaveKeyFile(const std::string& path, const TEllipticCurve& component, bool 
 }
 
 void ParseKeyFile(std::string_view text, const std::string& name, TKeyFile& key) {
-  TScrubbedCurve curve;
+  TEllipticCurve curve;
   try {
-    ecplatform::ReadComponent(text, *curve);
+    ecplatform::ReadComponent(text, curve);
   } catch (const ecplatform::StreamError& error) {
     throw Damaged(name, std::string("cannot be read: ") + error.what());
   } catch (const std::exception& error) {
     throw Damaged(name, std::string("cannot be read: ") + error.what());
   }
-  key.mode = curve->IOMode() == TMode::Hex ? TMode::Hex : TMode::Base64;
-  key.publicKey = curve->KeyPublic();
-  key.secretKey.str() = curve->KeySecret();
+  key.mode = curve.IOMode() == TMode::Hex ? TMode::Hex : TMode::Base64;
+  key.publicKey = curve.KeyPublic();
+  key.secretKey.str() = curve.KeySecret();
   if (key.secretKey.str().empty()) {
     throw TToolError(name + " holds no secret key",
                      "give a secret-key file written by 'eccrypt keygen -o'");

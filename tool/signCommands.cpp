@@ -5,7 +5,6 @@
 #include "tool/fileIo.h"
 #include "tool/keyFile.h"
 #include "tool/keyText.h"
-#include "tool/scrubbedCurve.h"
 #include "tool/toolError.h"
 
 namespace eccrypt::tool {
@@ -16,15 +15,15 @@ int RunSign(const TSignOptions& options, TConsole& console) {
   TFileSource input(options.input);
   const TDigest digest = DigestOf(input, options.digest);
 
-  TScrubbedCurve curve;
-  curve->SetIOMode(key.mode);
-  curve->SetKeySecret(key.secretKey.str());
-  curve->Sign(digest);
-  if (curve->Signature().empty()) {
+  TEllipticCurve curve;
+  curve.SetIOMode(key.mode);
+  curve.SetKeySecret(key.secretKey.str());
+  curve.Sign(digest);
+  if (curve.Signature().empty()) {
     throw TToolError("signing failed: the secret key in " + options.keyFile + " was refused",
                      "recreate the key file with 'eccrypt keygen' and the same pass phrase");
   }
-  console.out << curve->Signature() << "\n";
+  console.out << curve.Signature() << "\n";
   return kExitOk;
 }
 
@@ -34,17 +33,17 @@ int RunVerify(const TVerifyOptions& options, TConsole& console) {
   TFileSource input(options.input);
   const TDigest digest = DigestOf(input, options.digest);
 
-  TScrubbedCurve curve;
-  curve->SetIOMode(key.mode);
-  curve->SetKeyPublic(key.text);
-  curve->SetSignature(signature);
-  curve->Verify(digest);
-  if (curve->KeyPublic().empty()) {
+  TEllipticCurve curve;
+  curve.SetIOMode(key.mode);
+  curve.SetKeyPublic(key.text);
+  curve.SetSignature(signature);
+  curve.Verify(digest);
+  if (curve.KeyPublic().empty()) {
     // The component clears itself when it refuses an input outright.
     console.out << "BAD signature: the public key or the signature was refused as malformed\n";
     return kExitFailed;
   }
-  if (!curve->Valid()) {
+  if (!curve.Valid()) {
     console.out << "BAD signature: " << input.Name()
                 << " was not signed with the secret key of this public key, or was changed "
                    "since (digest: "
