@@ -2,11 +2,13 @@
 //
 // The first input byte picks a mode:
 //   0: the rest is read as an encrypted file: the reader must refuse or decrypt, never crash,
-//      and never give more plaintext than the file holds;
+//      and never give more plaintext than the file holds; a header it accepts must be the
+//      bytes the writer makes for it;
 //   1, 2, 3: the rest is [size byte][position, 4 bytes][flip mask][plaintext]. The plaintext is
 //      repeated to about size × 700 bytes (so several chunks occur), encrypted, and then one
 //      byte is altered (1), the file is cut (2), or it is left intact (3). An altered or cut
 //      file must be refused; an intact one must decrypt to the plaintext exactly.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -47,6 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t mode = data[0] % 4;
   if (mode == 0) {
     const std::vector<std::uint8_t> file(data + 1, data + size);
+    // A header that parses is byte for byte the one the writer makes for it.
+    try {
+      TMemorySource input(file);
+      const std::vector<std::uint8_t> encoded = EncodeHeader(ReadHeader(input));
+      FUZZ_CHECK(encoded.size() <= file.size());
+      FUZZ_CHECK(std::equal(encoded.begin(), encoded.end(), file.begin()));
+    } catch (const TFormatError&) {
+    }
     std::vector<std::uint8_t> plain;
     if (Decrypt(file, plain)) FUZZ_CHECK(plain.size() < file.size());
     return 0;
