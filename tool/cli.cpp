@@ -13,8 +13,6 @@ namespace eccrypt::tool {
 
 namespace {
 
-const std::map<std::string, TMode> kModes = {{"base64", TMode::Base64}, {"hex", TMode::Hex}};
-
 // "eccrypt verify: what is wrong", then the hint as a sentence of its own.
 void PrintError(std::ostream& err, const std::string& command, const TToolError& error) {
   err << "eccrypt" << (command.empty() ? "" : " " + command) << ": " << error.what() << "\n";
@@ -44,7 +42,9 @@ int RunTool(int argc, char** argv, TConsole& console) {
       ->required();
   keygenCommand
       ->add_option("--format", keygen.mode, "Text form of keys and signatures (default base64)")
-      ->transform(CLI::CheckedTransformer(kModes, CLI::ignore_case))
+      ->transform(CLI::CheckedTransformer(
+          std::map<std::string, TMode>{{"base64", TMode::Base64}, {"hex", TMode::Hex}},
+          CLI::ignore_case))
       ->type_name("hex|base64");
   auto* phraseFile = keygenCommand->add_option(
       "--passphrase-file", keygen.passPhraseFile,

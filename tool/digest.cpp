@@ -16,7 +16,7 @@ namespace {
 TDigest Sha256Truncated(TByteSource& source) {
   crypto_hash_sha256_state state;
   crypto_hash_sha256_init(&state);
-  std::vector<std::uint8_t> buffer(64 * 1024);
+  std::vector<std::uint8_t> buffer(std::size_t{64} * 1024);
   while (const std::size_t got = source.Read(buffer)) {
     crypto_hash_sha256_update(&state, buffer.data(), got);
   }
@@ -33,7 +33,7 @@ TDigest Sha1(TByteSource& source) {
   if (!context || EVP_DigestInit_ex(context.get(), EVP_sha1(), nullptr) != 1) {
     throw TToolError("SHA-1 is not available from the cryptographic library");
   }
-  std::vector<std::uint8_t> buffer(64 * 1024);
+  std::vector<std::uint8_t> buffer(std::size_t{64} * 1024);
   while (const std::size_t got = source.Read(buffer)) {
     EVP_DigestUpdate(context.get(), buffer.data(), got);
   }

@@ -34,7 +34,7 @@ inline constexpr std::uint8_t kFormatVersion = 1;
 inline constexpr std::size_t kMaxExchangedValueLength = 256;
 inline constexpr std::size_t kKeyCheckBytes = 16;
 inline constexpr std::size_t kStreamHeaderBytes = 24;
-inline constexpr std::size_t kChunkBytes = 64 * 1024;
+inline constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
 inline constexpr std::size_t kChunkOverheadBytes = 17;
 
 struct TFileHeader {

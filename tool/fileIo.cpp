@@ -209,7 +209,7 @@ void TSpooledStdout::Commit() {
   if (::lseek(fd_, 0, SEEK_SET) != 0) {
     throw TToolError("cannot read back a temporary file: " + SystemError());
   }
-  std::vector<std::uint8_t> buffer(64 * 1024);
+  std::vector<std::uint8_t> buffer(std::size_t{64} * 1024);
   for (;;) {
     const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
     if (got < 0) {

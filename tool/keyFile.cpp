@@ -15,8 +15,6 @@ namespace eccrypt::tool {
 
 namespace {
 
-const std::vector<std::string> kKeyFileProperties = {"IOMode", "KeyPublic", "KeySecret"};
-
 TToolError Damaged(const std::string& name, const std::string& what) {
   return TToolError("the key file " + name + " " + what,
                     "give the file that 'eccrypt keygen -o' wrote; if it is damaged, run "
@@ -47,7 +45,7 @@ bool LooksLikeKeyFile(std::string_view text) {
 }
 
 std::string KeyFileText(const TEllipticCurve& component) {
-  return ecplatform::WriteComponent(component, kKeyFileProperties);
+  return ecplatform::WriteComponent(component, {"IOMode", "KeyPublic", "KeySecret"});
 }
 
 void SaveKeyFile(const std::string& path, const TEllipticCurve& component, bool force) {

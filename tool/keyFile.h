@@ -9,7 +9,7 @@
 
 namespace eccrypt::tool {
 
-inline constexpr std::size_t kMaxKeyFileBytes = 16 * 1024;
+inline constexpr std::size_t kMaxKeyFileBytes = std::size_t{16} * 1024;
 
 struct TKeyFile {
   TMode mode = TMode::Base64;

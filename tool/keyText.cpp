@@ -10,7 +10,7 @@ namespace eccrypt::tool {
 
 namespace {
 
-constexpr std::size_t kMaxArgumentFileBytes = 64 * 1024;
+constexpr std::size_t kMaxArgumentFileBytes = std::size_t{64} * 1024;
 
 }  // namespace
 
@@ -74,7 +74,7 @@ bool IsSignatureOfMode(std::string_view text, TMode mode) {
 }  // namespace
 
 std::string ResolveSignature(const std::string& argument, TMode mode) {
-  const std::string text = StripLineEnd(ArgumentText(argument, "signature"));
+  std::string text = StripLineEnd(ArgumentText(argument, "signature"));
   const std::string source = argument.starts_with('@') ? " in " + argument.substr(1) : "";
   if (text.size() <= kMaxKeyTextLength) {
     // Hexadecimal when both halves are, as for key texts; converted to the key's form when the

@@ -278,7 +278,7 @@ void TvlPoint::ShiftRight(std::int32_t s) {
 std::int32_t TvlPoint::TestBit(std::int32_t i) const {
   const auto len = static_cast<std::int32_t>(Len(*this));
   if (i < 0 || i >= 16 * len) return 0;
-  const auto digit = Digit(*this, static_cast<std::size_t>(i / 16 + 1));
+  const auto digit = Digit(*this, static_cast<std::size_t>(i / 16) + 1);
   return static_cast<std::int32_t>((digit >> (i % 16)) & 1U);
 }
 
