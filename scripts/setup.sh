@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the tool need, when any is missing.
+# Installs the Debian packages the build, the tests, the tool and the lint step need, when any
+# is missing.
 # Safe to run repeatedly; needs root (or sudo) only when something has to be installed.
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config git
           libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
           libsodium-dev libcli11-dev
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev
+          clang-format clang-tidy cppcheck)
 if [ "${ECCRYPT_SETUP_EXTRA:-}" != "" ]; then
   read -r -a extra <<<"$ECCRYPT_SETUP_EXTRA"
   packages+=("${extra[@]}")
