@@ -144,6 +144,18 @@ void RequireGroupPoint(const TvlPoint& value) {
   }
 }
 
+void RequireUsableSecretKey(const TvlPoint& secretKey) {
+  TvlPoint order, reduced;
+  order.LoadOrder(true);
+  reduced.CopyFrom(secretKey);
+  reduced.Remainder(order);
+  // Every digit is tested: a text such as "0000" gives a zero with a nonzero length word.
+  for (std::int32_t i = 1; i <= reduced.Length(); ++i) {
+    if (reduced.Words[static_cast<std::size_t>(i)] != 0) return;
+  }
+  throw std::invalid_argument("secret key is a multiple of the group order");
+}
+
 void Register() {
   ecplatform::RegisterComponents("Crypto", {ecplatform::ComponentClass<TEllipticCurve>()});
 }

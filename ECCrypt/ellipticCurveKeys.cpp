@@ -55,7 +55,8 @@ void TEllipticCurve::Encrypt() {
   });
 }
 
-// Needs KeySecret and ExchangedValue, which must be a point of the group. Writes KeySession :=
+// Needs KeySecret, which must not be a multiple of n, and ExchangedValue, which must be a point
+// of the group. Writes KeySession :=
 // X(KeySecret * ExchangedValue), the session key Encrypt gave for the matching public key.
 // Valid is left alone.
 void TEllipticCurve::Decrypt() {
@@ -68,6 +69,7 @@ void TEllipticCurve::Decrypt() {
     TvlPoint session, exchanged, parsed;
     key.PrepareTables();
     TextToInteger(keySecret_, parsed);
+    RequireUsableSecretKey(parsed);
     key.CopyFrom(parsed);
     TextToInteger(exchangedValue_, exchanged);
     RequireGroupPoint(exchanged);

@@ -13,7 +13,8 @@
 
 namespace eccrypt {
 
-// Needs KeySecret and a digest. Draws a fresh nonce and writes Signature; Valid is left alone.
+// Needs KeySecret, which must not be a multiple of n, and a digest. Draws a fresh nonce and writes
+// Signature; Valid is left alone.
 void TEllipticCurve::Sign(const std::uint8_t* digest) {
   if (keySecret_.empty() || digest == nullptr) {
     Clear();
@@ -25,6 +26,7 @@ void TEllipticCurve::Sign(const std::uint8_t* digest) {
     key.PrepareTables();
     nonce.FillRandom();
     TextToInteger(keySecret_, parsed);
+    RequireUsableSecretKey(parsed);
     key.CopyFrom(parsed);
     DigestToInteger(digest, h, h0);
     key.MakeSignature(nonce, h, r, s);

@@ -166,6 +166,28 @@ TEST_F(EllipticCurveFrameTest, SecretKeysTooLongForTheArithmeticClear) {
   ExpectClears(c, DoSign);
 }
 
+TEST_F(EllipticCurveFrameTest, SecretKeysThatAreMultiplesOfTheOrderClear) {
+  // Zero, n and 2n send every point to the zero point: Decrypt would give the session key 0 and
+  // Sign would publish its nonce.
+  TvlPoint n, twiceN;
+  n.LoadOrder(true);
+  twiceN.CopyFrom(n);
+  twiceN.Add(n);
+  TEllipticCurve keys;
+  keys.SetIOMode(TMode::Hex);
+  keys.MakeKey();
+  for (const std::string& secret : {std::string("0000"), IntegerToHex(n), IntegerToHex(twiceN)}) {
+    SCOPED_TRACE(secret);
+    for (const Operation& op : {DoDecrypt, DoSign}) {
+      TEllipticCurve c;
+      FillAll(c, TMode::Hex);
+      c.SetKeySecret(secret);
+      c.SetExchangedValue(keys.KeyPublic());  // a point of the group
+      ExpectClears(c, op);
+    }
+  }
+}
+
 TEST_F(EllipticCurveFrameTest, ValidChangesOnlyWhereItShould) {
   TEllipticCurve keys;
   const Digest digest = DigestFrom(11);
