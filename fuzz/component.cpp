@@ -116,9 +116,20 @@ bool GroupPointText(std::uint8_t mode, const std::string& text) {
   return Parse(mode, text, v) && eccrypt::TecPoint::IsCompressedGroupPoint(v);
 }
 
-// A secret key the arithmetic can use: it parses and has fewer than 19 digits.
+// Whether a secret key is not a multiple of the group order n (the component refuses those).
+bool NotMultipleOfOrder(const TvlPoint& key) {
+  TvlPoint order;
+  order.LoadOrder(true);
+  TvlPoint reduced = Normalised(key);
+  reduced.Remainder(order);
+  return reduced.Length() != 0;
+}
+
+// A secret key Decrypt accepts: it parses, has fewer than 19 digits (room for the point
+// multiplication) and is not a multiple of n.
 bool UsableSecret(std::uint8_t mode, const std::string& text, TvlPoint& out) {
-  return !text.empty() && Parse(mode, text, out) && out.Length() < TvlPoint::Capacity;
+  return !text.empty() && Parse(mode, text, out) && out.Length() < TvlPoint::Capacity &&
+         NotMultipleOfOrder(out);
 }
 
 // Whether KeySecret is the secret of KeyPublic.
@@ -166,7 +177,7 @@ TPrediction Predict(TOp op, const TProps& p, bool digest) {
       return {UsableSecret(p.mode, p.sec, v) && !p.exchanged.empty() &&
               GroupPointText(p.mode, p.exchanged)};
     case TOp::Sign:
-      return {digest && !p.sec.empty() && Parse(p.mode, p.sec, v)};
+      return {digest && !p.sec.empty() && Parse(p.mode, p.sec, v) && NotMultipleOfOrder(v)};
     case TOp::Verify: {
       if (!digest || p.pub.empty() || p.sig.empty() || !GroupPointText(p.mode, p.pub)) {
         return {false};
