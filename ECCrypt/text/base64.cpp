@@ -1,5 +1,8 @@
 #include "ECCrypt/text/base64.h"
 
+#include "ECCrypt/bigint/secureWipe.h"
+#include "ECCrypt/secretText.h"
+
 namespace eccrypt {
 namespace {
 
@@ -15,9 +18,15 @@ void AppendHex2(std::string& out, unsigned byte) {
 
 }  // namespace
 
+TBase64::~TBase64() {
+  WipeText(Output);
+  SecureWipe(&Carry, sizeof Carry);
+  SecureWipe(&LastValue, sizeof LastValue);
+}
+
 void TBase64::Reset() {
   Phase = 0;
-  Output.clear();
+  WipeText(Output);
 }
 
 void TBase64::EncodeByte(std::uint8_t b) {

@@ -11,6 +11,9 @@
 //
 // A codec is used for one direction only: EncodeByte ... FinishEncode, or DecodeChar ...
 // FinishDecode.
+//
+// The bytes may be those of a secret key: Output is wiped by Reset and when the codec is
+// destroyed, and Carry and LastValue are cleared then too.
 #include <cstdint>
 #include <string>
 
@@ -22,13 +25,17 @@ class TBase64 {
       "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
   TBase64() { Reset(); }
+  TBase64(const TBase64&) = default;
+  TBase64& operator=(const TBase64&) = default;
+  ~TBase64();
 
   std::int32_t Phase = 0;      // position in the group: 0..2 encoding, 0..3 decoding
   std::string Output;          // radix-64 characters (encoding) or hex digits (decoding)
   std::uint8_t Carry = 0;      // encoding: the previous byte; decoding: high bits of the next byte
   std::uint8_t LastValue = 0;  // decoding: the value of the latest character
 
-  // Phase := 0 and Output := empty; Carry and LastValue are left as they are.
+  // Phase := 0 and Output := empty (its old characters wiped); Carry and LastValue are left as
+  // they are.
   void Reset();
 
   void EncodeByte(std::uint8_t b);

@@ -17,8 +17,13 @@ unsigned HalfByte(char c) {
 
 }  // namespace
 
+// The texts may be those of secret keys. Each codec's Output is given its whole size before the
+// first character goes in, so that no reallocation leaves a partial copy behind; the codec
+// wipes it when it goes.
+
 std::string HexToBase64(std::string_view hex) {
   TBase64 codec;
+  codec.Output.reserve(hex.size() + 4);  // ceil(ceil(n / 2) / 3) * 4 <= n + 4 characters
   for (std::size_t i = 0; i < hex.size(); i += 2) {
     const unsigned high = HalfByte(hex[i]);
     const unsigned low = i + 1 < hex.size() ? HalfByte(hex[i + 1]) : 0u;
@@ -29,6 +34,7 @@ std::string HexToBase64(std::string_view hex) {
 
 std::string Base64ToHex(std::string_view text) {
   TBase64 codec;
+  codec.Output.reserve(2 * text.size() + 2);  // 2 digits for each of <= 3k/4 + 1 bytes
   for (char c : text) codec.DecodeChar(c);
   return codec.FinishDecode();
 }

@@ -1,6 +1,5 @@
 #include "ECCrypt/text/hexText.h"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -43,8 +42,10 @@ void HexToInteger(std::string_view text, TvlPoint& target) {
     throw std::length_error("hexadecimal text longer than " + std::to_string(TvlPoint::Capacity) +
                             " digit groups");
   }
-  // Convert every group before touching the target, so a bad character changes nothing.
-  std::array<std::int32_t, TvlPoint::Capacity> digits{};
+  // Convert every group before touching the target, so a bad character changes nothing. The
+  // digits are staged in an integer, which is wiped on every way out like any other: the text
+  // may be a secret key.
+  TvlPoint staged;
   for (std::size_t g = 0; g < groups; ++g) {
     std::int32_t value = 0;
     for (std::size_t k = 0; k < 4; ++k) {
@@ -56,11 +57,11 @@ void HexToInteger(std::string_view text, TvlPoint& target) {
       }
       value = value * 16 + v;
     }
-    digits[g] = value;
+    // The first group is the most significant digit, digit number `groups`.
+    staged.Words[groups - g] = value;
   }
   target.Words[0] = static_cast<std::int32_t>(groups);
-  // The first group is the most significant digit, digit number `groups`.
-  for (std::size_t g = 0; g < groups; ++g) target.Words[groups - g] = digits[g];
+  for (std::size_t i = 1; i <= groups; ++i) target.Words[i] = staged.Words[i];
 }
 
 }  // namespace eccrypt
