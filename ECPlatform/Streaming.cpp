@@ -60,15 +60,42 @@ std::string ValueText(const TPropertyInfo& p, const TComponent& component) {
   return {};
 }
 
-std::string Write(const TComponent& component, const std::vector<const TPropertyInfo*>& chosen) {
-  std::string out = "object ";
-  if (!component.Name().empty()) out += component.Name() + ": ";
-  out += component.ClassName();
-  out += '\n';
-  for (const TPropertyInfo* p : chosen) {
-    out += "  " + p->Name + " = " + ValueText(*p, component) + '\n';
+struct TWipeTexts {
+  std::vector<std::string>& Texts;
+  ~TWipeTexts() {
+    for (std::string& s : Texts) Wipe(s);
   }
-  out += "end\n";
+};
+
+// The value texts are made first and the stream is sized for them before it is put together,
+// so that no reallocation leaves a copy of a secret behind; the value texts are wiped after.
+std::string Write(const TComponent& component, const std::vector<const TPropertyInfo*>& chosen) {
+  std::string header = "object ";
+  if (!component.Name().empty()) header += component.Name() + ": ";
+  header += component.ClassName();
+  header += '\n';
+  constexpr std::string_view kEnd = "end\n";
+
+  std::vector<std::string> values;
+  values.reserve(chosen.size());
+  TWipeTexts wipe{values};
+  std::size_t size = header.size() + kEnd.size();
+  for (const TPropertyInfo* p : chosen) {
+    values.push_back(ValueText(*p, component));
+    size += p->Name.size() + values.back().size() + 6;  // "  ", " = " and the line end
+  }
+
+  std::string out;
+  out.reserve(size);
+  out += header;
+  for (std::size_t i = 0; i < chosen.size(); ++i) {
+    out += "  ";
+    out += chosen[i]->Name;
+    out += " = ";
+    out += values[i];
+    out += '\n';
+  }
+  out += kEnd;
   return out;
 }
 
@@ -241,7 +268,10 @@ StreamError::StreamError(std::size_t line, const std::string& message)
 
 std::string QuoteString(std::string_view bytes) {
   if (bytes.empty()) return "''";
+  // Sized up front for the longest form, 4 characters a byte (#255, or a lone quote written
+  // ), so that a secret is never left behind in a reallocated buffer.
   std::string out;
+  out.reserve(4 * bytes.size());
   bool quoted = false;
   for (char ch : bytes) {
     auto c = static_cast<unsigned char>(ch);
