@@ -209,7 +209,7 @@ void TSpooledStdout::Commit() {
   if (::lseek(fd_, 0, SEEK_SET) != 0) {
     throw TToolError("cannot read back a temporary file: " + SystemError());
   }
-  std::vector<std::uint8_t> buffer(std::size_t{64} * 1024);
+  TSecretBuffer buffer(std::size_t{64} * 1024);  // decrypted data: wiped on every way out
   for (;;) {
     const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
     if (got < 0) {
@@ -221,21 +221,18 @@ void TSpooledStdout::Commit() {
              std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(got)),
              "standard output");
   }
-  WipeMemory(buffer.data(), buffer.size());
 }
 
 std::string ReadSmallFile(const std::string& path, std::size_t limit, const std::string& what) {
   TFileSource source(path);
-  std::vector<std::uint8_t> bytes(limit + 1);
-  const std::size_t got = source.Read(bytes);
+  TSecretBuffer bytes(limit + 1);  // key files and pass phrases: wiped on every way out
+  const std::size_t got = source.Read(bytes.bytes());
   if (got > limit) {
     throw TToolError("the " + what + " " + source.Name() + " is too large to be one (over " +
                          std::to_string(limit) + " bytes)",
                      "check that you named the right file");
   }
-  std::string text(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(got));
-  WipeMemory(bytes.data(), bytes.size());
-  return text;
+  return std::string(bytes.data(), bytes.data() + got);
 }
 
 bool IsStdoutTerminal() {

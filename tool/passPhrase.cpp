@@ -33,6 +33,7 @@ void PromptWithoutEcho(int tty, const char* prompt, TSecretString& line) {
     ::tcsetattr(tty, TCSANOW, &quiet);
   }
   line.str().clear();
+  line.str().reserve(kMaxPassPhraseBytes);  // no reallocation leaves part of the phrase behind
   char c = 0;
   for (;;) {
     const ssize_t got = ::read(tty, &c, 1);

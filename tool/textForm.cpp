@@ -28,6 +28,7 @@ unsigned HexValue(char c) {
 // end are flushed as if the character "0" (value 2) followed.
 std::vector<std::uint8_t> DecodeRadix64(std::string_view text) {
   std::vector<std::uint8_t> bytes;
+  bytes.reserve(text.size() * 3 / 4 + 1);  // the flush adds at most one byte
   unsigned phase = 0;
   unsigned carry = 0;
   auto feed = [&](unsigned v) {
@@ -59,6 +60,7 @@ std::vector<std::uint8_t> DecodeRadix64(std::string_view text) {
 // with a zero byte.
 std::string EncodeRadix64(const std::vector<std::uint8_t>& bytes) {
   std::string text;
+  text.reserve((bytes.size() + 2) / 3 * 4);
   unsigned phase = 0;
   unsigned carry = 0;
   auto feed = [&](unsigned b) {
@@ -84,6 +86,8 @@ std::string EncodeRadix64(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
+// Secret keys pass through here: every buffer is sized before it is filled, so no reallocation
+// leaves a partial copy behind, and the byte buffers are wiped when done.
 std::string ConvertTextForm(std::string_view text, TMode from, TMode to) {
   if (from == to) return std::string(text);
   if (from == TMode::Base64) {
@@ -91,6 +95,7 @@ std::string ConvertTextForm(std::string_view text, TMode from, TMode to) {
     // are the integer's digits, and a lone trailing byte is not part of it.
     std::vector<std::uint8_t> bytes = DecodeRadix64(text);
     std::string hex;
+    hex.reserve(2 * bytes.size());
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
       for (const std::uint8_t b : {bytes[i], bytes[i + 1]}) {
         hex.push_back(kHexDigits[b >> 4]);
@@ -102,6 +107,7 @@ std::string ConvertTextForm(std::string_view text, TMode from, TMode to) {
   }
   std::vector<std::uint8_t> bytes;
   const std::size_t digits = text.size() / 4;  // 1 to 3 trailing characters are no digit
+  bytes.reserve(2 * digits);
   for (std::size_t i = 0; i < digits * 4; i += 2) {
     bytes.push_back(static_cast<std::uint8_t>((HexValue(text[i]) << 4) | HexValue(text[i + 1])));
   }
