@@ -21,8 +21,7 @@ void RunInFrame(TEllipticCurve& component, Body&& body) noexcept {
 // Refuses, by throwing std::invalid_argument, a public key or exchanged value that is not the
 // compressed form of a nonzero multiple of the base point. Such values would otherwise be
 // computed with and give session keys or verdicts without meaning (zero, the point of order 2,
-// an x with no point, points of small order that leak the secret key bit by bit). The GF(2^15)
-// tables must have been built.
+// an x with no point, points of small order that leak the secret key bit by bit).
 void RequireGroupPoint(const TvlPoint& value);
 
 // Refuses, by throwing std::invalid_argument, a secret key that is a multiple of the group order

@@ -6,7 +6,7 @@
 // zero is an ordinary point: on the curve, (0, sqrt(161)) of order 2. A new point is the zero
 // point. No operation checks that a point lies on the curve; each computes with the coordinates
 // it is given. Every operation overwrites the point it is called on and only reads its
-// arguments. The GF(2^15) tables must have been built (InitTables) before any operation.
+// arguments.
 #include <cstdint>
 
 #include "ECCrypt/bigint/vlPoint.h"

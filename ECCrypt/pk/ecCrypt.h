@@ -6,14 +6,15 @@
 // passes in; pairs come in a fixed order (exchanged value then session key; r then s). No
 // primitive changes the key, checks its inputs or reports an error: callers refuse keys and
 // exchanged values that are not compressed multiples of G (TecPoint::IsCompressedGroupPoint)
-// before they get here. The GF(2^15) tables must be built first (PrepareTables).
+// before they get here.
 #include "ECCrypt/bigint/vlPoint.h"
 
 namespace eccrypt {
 
 class TECCrypt : public TvlPoint {
  public:
-  // Builds the GF(2^15) tables; called before any arithmetic of an operation.
+  // Calls InitTables. The GF(2^15) tables are constant data, complete from program load on,
+  // so nothing is left to build; every operation of the component still calls it first.
   void PrepareTables();
 
   // out := Compress(x * G). out must hold zero.
