@@ -39,11 +39,10 @@ void TEllipticCurve::Encrypt() {
   }
   RunInFrame(*this, [this] {
     TECCrypt key;
-    TvlPoint secret, exchanged, session, parsed;
+    TvlPoint secret, exchanged, session;
     key.PrepareTables();
-    TextToInteger(keyPublic_, parsed);
-    RequireGroupPoint(parsed);
-    key.CopyFrom(parsed);
+    TextToInteger(keyPublic_, key);
+    RequireGroupPoint(key);
     secret.FillRandom();
     key.EncryptSession(secret, exchanged, session);
 
@@ -66,11 +65,10 @@ void TEllipticCurve::Decrypt() {
   }
   RunInFrame(*this, [this] {
     TECCrypt key;
-    TvlPoint session, exchanged, parsed;
+    TvlPoint session, exchanged;
     key.PrepareTables();
-    TextToInteger(keySecret_, parsed);
-    RequireUsableSecretKey(parsed);
-    key.CopyFrom(parsed);
+    TextToInteger(keySecret_, key);
+    RequireUsableSecretKey(key);
     TextToInteger(exchangedValue_, exchanged);
     RequireGroupPoint(exchanged);
     key.DecryptSession(exchanged, session);

@@ -22,12 +22,11 @@ void TEllipticCurve::Sign(const std::uint8_t* digest) {
   }
   RunInFrame(*this, [this, digest] {
     TECCrypt key;
-    TvlPoint r, s, nonce, h, h0, parsed;
+    TvlPoint r, s, nonce, h, h0;
     key.PrepareTables();
     nonce.FillRandom();
-    TextToInteger(keySecret_, parsed);
-    RequireUsableSecretKey(parsed);
-    key.CopyFrom(parsed);
+    TextToInteger(keySecret_, key);
+    RequireUsableSecretKey(key);
     DigestToInteger(digest, h, h0);
     key.MakeSignature(nonce, h, r, s);
 
@@ -65,7 +64,7 @@ void TEllipticCurve::Verify(const std::uint8_t* digest) {
   }
   RunInFrame(*this, [this, digest] {
     TECCrypt key;
-    TvlPoint r, s, h, h0, parsed;
+    TvlPoint r, s, h, h0;
     key.PrepareTables();
 
     const std::string_view text = signature_;
@@ -73,9 +72,8 @@ void TEllipticCurve::Verify(const std::uint8_t* digest) {
     const std::string_view rText = colon == std::string_view::npos ? "" : text.substr(0, colon);
     const std::string_view sText = colon == std::string_view::npos ? text : text.substr(colon + 1);
 
-    TextToInteger(keyPublic_, parsed);
-    RequireGroupPoint(parsed);
-    key.CopyFrom(parsed);
+    TextToInteger(keyPublic_, key);
+    RequireGroupPoint(key);
     if (!ReadSignatureHalf(rText, r) || !ReadSignatureHalf(sText, s)) {
       valid_ = false;
       return;

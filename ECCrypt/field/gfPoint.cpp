@@ -59,7 +59,7 @@ void TgfPoint::FlipLowBit() {
 // The absolute trace of an element of this field is bit 0 of its constant unit: the traces of
 // x^1..x^16 down to GF(2^15) and of y^1..y^14 down to GF(2) all vanish.
 std::int32_t TgfPoint::Trace() const {
-  return Units[0] > 0 ? Units[1] & 1 : 0;
+  return LowBit();
 }
 
 // Every unit of the result depends only on the units of a and b with the same number and is
