@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <string_view>
 
+#include "tool/textForm.h"
+
 namespace eccrypt::tool {
 
 namespace {
-
-constexpr std::string_view kRadix64Alphabet =
-    "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-constexpr std::string_view kHexDigits = "0123456789ABCDEF";
 
 // Reads exactly `buffer.size()` bytes, or reports the file as truncated.
 void ReadExactly(TByteSource& source, std::span<std::uint8_t> buffer, const char* what) {

@@ -9,13 +9,9 @@ namespace eccrypt::tool {
 
 namespace {
 
-constexpr std::string_view kAlphabet =
-    "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-constexpr std::string_view kHexDigits = "0123456789ABCDEF";
-
 // Characters outside the alphabet count as 0, like "+".
 unsigned CharValue(char c) {
-  const std::size_t at = kAlphabet.find(c);
+  const std::size_t at = kRadix64Alphabet.find(c);
   return at == std::string_view::npos ? 0 : static_cast<unsigned>(at);
 }
 
@@ -66,14 +62,14 @@ std::string EncodeRadix64(const std::vector<std::uint8_t>& bytes) {
   auto feed = [&](unsigned b) {
     switch (phase) {
       case 0:
-        text.push_back(kAlphabet[b >> 2]);
+        text.push_back(kRadix64Alphabet[b >> 2]);
         break;
       case 1:
-        text.push_back(kAlphabet[((carry & 3) << 4) | (b >> 4)]);
+        text.push_back(kRadix64Alphabet[((carry & 3) << 4) | (b >> 4)]);
         break;
       default:
-        text.push_back(kAlphabet[((carry & 15) << 2) | (b >> 6)]);
-        text.push_back(kAlphabet[b & 63]);
+        text.push_back(kRadix64Alphabet[((carry & 15) << 2) | (b >> 6)]);
+        text.push_back(kRadix64Alphabet[b & 63]);
         break;
     }
     carry = b;

@@ -12,6 +12,11 @@
 
 namespace eccrypt::tool {
 
+// The radix-64 alphabet, value i being the character at position i, and the hexadecimal digits.
+inline constexpr std::string_view kRadix64Alphabet =
+    "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+inline constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+
 std::string ConvertTextForm(std::string_view text, TMode from, TMode to);
 
 }  // namespace eccrypt::tool
