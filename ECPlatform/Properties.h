@@ -92,36 +92,33 @@ std::int64_t CheckOrdinal(const TPropertyValue& value, std::size_t count, std::s
 std::int64_t CheckRange(const TPropertyValue& value, std::int64_t min, std::int64_t max,
                         std::string_view name);
 
-}  // namespace detail
-
-template <class C, class Getter, class Setter>
-TPropertyInfo StringProperty(std::string name, Getter get, Setter set, bool stored = true) {
+// A property whose value is held in the variant as a T (std::string or bool) as it is.
+template <class C, class T, TPropertyKind Kind, class Getter, class Setter>
+TPropertyInfo PlainProperty(std::string name, Getter get, Setter set, bool stored) {
   TPropertyInfo info;
   info.Name = name;
-  info.Kind = TPropertyKind::String;
+  info.Kind = Kind;
   info.Stored = stored;
   info.Get = [get, name](const TComponent& c) -> TPropertyValue {
-    return std::string(std::invoke(get, detail::As<C>(c, name)));
+    return static_cast<T>(std::invoke(get, As<C>(c, name)));
   };
   info.Set = [set, name](TComponent& c, const TPropertyValue& v) {
-    std::invoke(set, detail::As<C>(c, name), std::get<std::string>(v));
+    std::invoke(set, As<C>(c, name), std::get<T>(v));
   };
   return info;
 }
 
+}  // namespace detail
+
+template <class C, class Getter, class Setter>
+TPropertyInfo StringProperty(std::string name, Getter get, Setter set, bool stored = true) {
+  return detail::PlainProperty<C, std::string, TPropertyKind::String>(std::move(name), get, set,
+                                                                      stored);
+}
+
 template <class C, class Getter, class Setter>
 TPropertyInfo BooleanProperty(std::string name, Getter get, Setter set, bool stored = true) {
-  TPropertyInfo info;
-  info.Name = name;
-  info.Kind = TPropertyKind::Boolean;
-  info.Stored = stored;
-  info.Get = [get, name](const TComponent& c) -> TPropertyValue {
-    return static_cast<bool>(std::invoke(get, detail::As<C>(c, name)));
-  };
-  info.Set = [set, name](TComponent& c, const TPropertyValue& v) {
-    std::invoke(set, detail::As<C>(c, name), std::get<bool>(v));
-  };
-  return info;
+  return detail::PlainProperty<C, bool, TPropertyKind::Boolean>(std::move(name), get, set, stored);
 }
 
 template <class C, class Getter, class Setter>
