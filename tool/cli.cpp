@@ -31,7 +31,7 @@ int RunTool(int argc, char** argv, TConsole& console) {
       "Keys come from a pass phrase alone: use a long random one (keygen --random)."};
   app.name("eccrypt");
   app.require_subcommand(1);
-  app.set_version_flag("--version", "eccrypt 1.10");
+  app.set_version_flag("--version", "eccrypt " + TEllipticCurve().GetVersion());
 
   TKeygenOptions keygen;
   CLI::App* keygenCommand = app.add_subcommand(
