@@ -70,7 +70,6 @@ TECCrypt TPRNG::MakeSecret() {
     if (j != SecretDigits - 1) result.ShiftLeft(16);
     result.Add(digit);
   }
-  digit.Zero();
   Wipe(v);
   return result;
 }
