@@ -31,11 +31,7 @@ class EcCompressTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { InitTables(); }
 
-  static TecPoint Base() {
-    TecPoint g;
-    g.LoadBase(true);
-    return g;
-  }
+  static TecPoint Base() { return curvetest::BasePoint(); }
 
   // A compressed value (parity 0) whose x has no point: trace(x + b/x^2) = 1.
   static TvlPoint ValueWithoutPoint() {

@@ -27,11 +27,7 @@ class EcPointTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { InitTables(); }
 
-  static TecPoint Base() {
-    TecPoint g;
-    g.LoadBase(true);
-    return g;
-  }
+  static TecPoint Base() { return curvetest::BasePoint(); }
 };
 
 TEST_F(EcPointTest, BaseLiesOnCurveAndNewPointIsZero) {

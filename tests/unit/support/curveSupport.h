@@ -89,10 +89,16 @@ inline ::testing::AssertionResult PointsEqual(const TecPoint& actual, const TecP
                                        << (actual.x.Equal(expected.x) ? " (only y differs)" : "");
 }
 
+// G, the base point.
+inline TecPoint BasePoint() {
+  TecPoint g;
+  g.LoadBase(true);
+  return g;
+}
+
 // k * G.
 inline TecPoint BaseMultiple(const TvlPoint& k) {
-  TecPoint p;
-  p.LoadBase(true);
+  TecPoint p = BasePoint();
   p.Multiply(k);
   return p;
 }
