@@ -1,0 +1,28 @@
+#pragma once
+// Scalars modulo n, the prime order of the base point (2^240 < n < 2^241), on fixed-size limbs.
+//
+// Scalar holds a value below 2^256 in four 64-bit words, word 0 lowest. Functions are constant
+// time in the values (only public lengths steer them) unless named Vartime.
+#include <cstdint>
+
+#include "ECCrypt/bigint/vlPoint.h"
+
+namespace eccrypt::fast {
+
+struct Scalar {
+  std::uint64_t w[4];
+};
+
+// out := v mod n, for any integer of up to 19 digits. Constant time in the digits; the length
+// word only bounds which digits are read (words above it are never part of the value).
+void ScalarReduce(Scalar& out, const TvlPoint& v);
+// All-ones when s is zero.
+std::uint64_t ScalarIsZeroMask(const Scalar& s);
+
+// The signing equation on integers as the reference writes them: with c = x * r mod n,
+// s := k - c, with n added first when c > k, so s is the same unreduced integer (k has at most
+// 18 digits; s keeps k's size class). x, k secret; r public. s is written in normal form (its
+// length may depend on the secret value, like the text it becomes).
+void SignatureS(TvlPoint& s, const TvlPoint& x, const TvlPoint& k, const TvlPoint& r);
+
+}  // namespace eccrypt::fast
