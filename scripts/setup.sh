@@ -8,7 +8,7 @@ packages=(build-essential cmake ninja-build pkg-config git
           libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
           libsodium-dev libcli11-dev
           clang libclang-rt-14-dev
-          clang-format clang-tidy cppcheck)
+          clang-format clang-tidy cppcheck valgrind)
 if [ "${ECCRYPT_SETUP_EXTRA:-}" != "" ]; then
   read -r -a extra <<<"$ECCRYPT_SETUP_EXTRA"
   packages+=("${extra[@]}")
