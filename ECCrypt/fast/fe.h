@@ -15,6 +15,8 @@
 // portable one. FeImplementation says which one runs.
 #include <cstdint>
 
+#include "ECCrypt/fast/ct.h"
+
 namespace eccrypt::fast {
 
 struct Fe {
@@ -50,13 +52,26 @@ std::uint64_t FeTrace(const Fe& a);
 void FeHalfTrace(Fe& r, const Fe& a);
 
 // All-ones when a is zero (any of its 256-bit spellings), else zero.
-std::uint64_t FeIsZeroMask(const Fe& a);
+inline std::uint64_t FeIsZeroMask(const Fe& a) {
+  // The only nonzero spelling of zero is t^255 + t^52 + 1.
+  const std::uint64_t top = a.w[3] >> 63;
+  const std::uint64_t low = a.w[0] ^ top ^ (top << 52);
+  return CtIsZeroMask(low | a.w[1] | a.w[2] | (a.w[3] & ~(std::uint64_t{1} << 63)));
+}
 // All-ones when a == b as field elements.
-std::uint64_t FeEqualMask(const Fe& a, const Fe& b);
+inline std::uint64_t FeEqualMask(const Fe& a, const Fe& b) {
+  Fe d;
+  FeAdd(d, a, b);
+  return FeIsZeroMask(d);
+}
 // Swaps a and b when mask is all-ones.
-void FeCondSwap(Fe& a, Fe& b, std::uint64_t mask);
+inline void FeCondSwap(Fe& a, Fe& b, std::uint64_t mask) {
+  for (int i = 0; i < 4; ++i) CtSwap(mask, a.w[i], b.w[i]);
+}
 // r := mask ? a : b.
-void FeSelect(Fe& r, std::uint64_t mask, const Fe& a, const Fe& b);
+inline void FeSelect(Fe& r, std::uint64_t mask, const Fe& a, const Fe& b) {
+  for (int i = 0; i < 4; ++i) r.w[i] = CtSelect(mask, a.w[i], b.w[i]);
+}
 
 // Which multiplication path runs: "vpclmulqdq", "pclmulqdq" or "portable".
 const char* FeImplementation();

@@ -1,0 +1,82 @@
+// The choice of multiplication path, made once from CPUID, and the public entry points that
+// go through it.
+#include <atomic>
+#include <cstring>
+
+#include "ECCrypt/fast/feInternal.h"
+
+namespace eccrypt::fast {
+namespace detail {
+namespace {
+
+bool CpuHas([[maybe_unused]] const FeOps* ops) {
+  if (ops == nullptr) return false;
+  if (ops == &kFePortableOps) return true;
+#if defined(__x86_64__) && defined(__GNUC__)
+  __builtin_cpu_init();
+  const bool pclmul = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+  if (ops == kFePclmulOps) return pclmul;
+  if (ops == kFeVpclmulOps) {
+    return pclmul && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("vpclmulqdq");
+  }
+#endif
+  return false;
+}
+
+// The best path this CPU can run, fastest first.
+const FeOps* Detect() {
+  for (const FeOps* ops : {kFeVpclmulOps, kFePclmulOps}) {
+    if (CpuHas(ops)) return ops;
+  }
+  return &kFePortableOps;
+}
+
+std::atomic<const FeOps*> gActive{nullptr};
+
+}  // namespace
+
+const FeOps& FeActiveOps() {
+  const FeOps* ops = gActive.load(std::memory_order_acquire);
+  if (ops == nullptr) {
+    const FeOps* detected = Detect();
+    // A path chosen meanwhile by FeUseImplementation stays.
+    if (gActive.compare_exchange_strong(ops, detected, std::memory_order_acq_rel)) ops = detected;
+  }
+  return *ops;
+}
+
+}  // namespace detail
+
+void FeMul(Fe& r, const Fe& a, const Fe& b) {
+  detail::FeActiveOps().mul(r, a, b);
+}
+void FeSqr(Fe& r, const Fe& a) {
+  detail::FeActiveOps().sqr(r, a);
+}
+void FeSqrN(Fe& r, const Fe& a, int n) {
+  detail::FeActiveOps().sqrN(r, a, n);
+}
+void FeMul4(Fe r[4], const Fe a[4], const Fe b[4]) {
+  detail::FeActiveOps().mul4(r, a, b);
+}
+void FeSqr4(Fe r[4], const Fe a[4]) {
+  detail::FeActiveOps().sqr4(r, a);
+}
+
+const char* FeImplementation() {
+  return detail::FeActiveOps().name;
+}
+
+bool FeUseImplementation(const char* name) {
+  using detail::FeOps;
+  for (const FeOps* ops : {detail::kFeVpclmulOps, detail::kFePclmulOps, &detail::kFePortableOps}) {
+    if (ops != nullptr && std::strcmp(ops->name, name) == 0) {
+      if (!detail::CpuHas(ops)) return false;
+      detail::gActive.store(ops, std::memory_order_release);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace eccrypt::fast

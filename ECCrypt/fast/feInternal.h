@@ -1,0 +1,44 @@
+#pragma once
+// Internals of the field shared by its implementation files: the 512-bit product, the fold
+// back into 255 bits, and the table of one multiplication path.
+#include <cstdint>
+
+#include "ECCrypt/fast/fe.h"
+
+namespace eccrypt::fast::detail {
+
+// An unreduced carry-less product of two 256-bit values: up to 511 bits, word 0 lowest.
+struct FeWide {
+  std::uint64_t w[8];
+};
+
+// r := p mod (t^255 + t^52 + 1), canonical. p must be below 2^511, as every product of two
+// 256-bit values is.
+void FeReduceWide(Fe& r, const FeWide& p);
+
+// The canonical form of a 256-bit value: bit 255 (t^255 = t^52 + 1) folded in.
+inline Fe FeCanonical(const Fe& a) {
+  const std::uint64_t top = a.w[3] >> 63;
+  return Fe{{a.w[0] ^ top ^ (top << 52), a.w[1], a.w[2], a.w[3] & ~(std::uint64_t{1} << 63)}};
+}
+
+// One multiplication path: every entry computes the same function as the portable one.
+struct FeOps {
+  const char* name;
+  void (*mul)(Fe& r, const Fe& a, const Fe& b);
+  void (*sqr)(Fe& r, const Fe& a);
+  void (*sqrN)(Fe& r, const Fe& a, int n);
+  void (*mul4)(Fe r[4], const Fe a[4], const Fe b[4]);
+  void (*sqr4)(Fe r[4], const Fe a[4]);
+};
+
+// The paths; the accelerated ones are null where the compiler cannot build them. Callers check
+// the CPU before using one.
+extern const FeOps kFePortableOps;
+extern const FeOps* const kFePclmulOps;
+extern const FeOps* const kFeVpclmulOps;
+
+// The path in use (chosen from CPUID on first call).
+const FeOps& FeActiveOps();
+
+}  // namespace eccrypt::fast::detail
