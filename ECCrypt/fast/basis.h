@@ -25,4 +25,8 @@ void ToReferenceBasis(RefBits& out, const Fe& a);
 // Bit 0 of the reference integer form of a (the parity bit of point compression), 0 or 1.
 std::uint64_t ReferenceLowBit(const Fe& a);
 
+// r := a^(2^15), the Frobenius map of GF(2^255) over the reference's unit field GF(2^15), read
+// from a precomputed bit matrix (it is GF(2)-linear). r may alias a.
+void Frobenius15(Fe& r, const Fe& a);
+
 }  // namespace eccrypt::fast

@@ -1,0 +1,235 @@
+// The change of basis between TgfPoint's representation and Fe, the curve constants in Fe's
+// basis and the Frobenius matrix, held against TgfPoint's own arithmetic and a bitwise product
+// in Fe's basis that shares nothing with the engine.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+
+#include "ECCrypt/bigint/vlPoint.h"
+#include "ECCrypt/fast/basis.h"
+#include "ECCrypt/fast/basisTables.h"
+#include "ECCrypt/fast/fe.h"
+#include "ECCrypt/fast/limbs.h"
+#include "ECCrypt/field/gfPoint.h"
+#include "unit/field/gfReference.h"
+
+namespace eccrypt::fast {
+namespace {
+
+bool Same(const Fe& a, const Fe& b) {
+  return a.w[0] == b.w[0] && a.w[1] == b.w[1] && a.w[2] == b.w[2] && a.w[3] == b.w[3];
+}
+
+bool Same(const RefBits& a, const RefBits& b) {
+  return a.w[0] == b.w[0] && a.w[1] == b.w[1] && a.w[2] == b.w[2] && a.w[3] == b.w[3];
+}
+
+// Bit by bit product in GF(2)[t]/(t^255 + t^52 + 1): shift a, fold t^255 = t^52 + 1.
+Fe SlowMul(const Fe& a, const Fe& b) {
+  Fe acc{{0, 0, 0, 0}};
+  Fe s = a;
+  for (int k = 0; k < 255; ++k) {
+    if ((b.w[k / 64] >> (k % 64)) & 1) FeAdd(acc, acc, s);
+    const std::uint64_t top = s.w[3] >> 62;  // bit 254, which becomes t^255
+    s.w[3] = (s.w[3] << 1 | s.w[2] >> 63) & ~(std::uint64_t{1} << 63);
+    s.w[2] = s.w[2] << 1 | s.w[1] >> 63;
+    s.w[1] = s.w[1] << 1 | s.w[0] >> 63;
+    s.w[0] = s.w[0] << 1 ^ (top & 1) ^ ((top & 1) << 52);
+  }
+  return acc;
+}
+
+TvlPoint IntegerForm(const TgfPoint& e) {
+  TvlPoint v;
+  v.Zero();
+  e.ToInteger(v);
+  return v;
+}
+
+Fe ToFe(const TgfPoint& e) {
+  RefBits bits;
+  LimbsFromVl(bits.w, IntegerForm(e));
+  Fe r;
+  FromReferenceBasis(r, bits);
+  return r;
+}
+
+TgfPoint ToGf(const Fe& a) {
+  RefBits bits;
+  ToReferenceBasis(bits, a);
+  TvlPoint v;
+  LimbsToVl(v, bits.w);
+  TgfPoint e;
+  e.FromInteger(v);
+  return e;
+}
+
+Fe RandomFe(std::mt19937_64& rng) {
+  Fe a{{rng(), rng(), rng(), rng() >> 1}};
+  return a;
+}
+
+TEST(FastBasis, ForwardAndInverseAreInverse) {
+  std::mt19937_64 rng(1);
+  for (int i = 0; i < 200; ++i) {
+    RefBits bits{{rng(), rng(), rng(), rng() >> 1}};
+    Fe a;
+    FromReferenceBasis(a, bits);
+    RefBits back;
+    ToReferenceBasis(back, a);
+    EXPECT_TRUE(Same(back, bits));
+
+    const Fe b = RandomFe(rng);
+    ToReferenceBasis(back, b);
+    Fe again;
+    FromReferenceBasis(again, back);
+    EXPECT_TRUE(Same(again, b));
+  }
+}
+
+TEST(FastBasis, NonCanonicalInputIsTheSameElement) {
+  // Bit 255 stands for t^255 = t^52 + 1.
+  std::mt19937_64 rng(2);
+  for (int i = 0; i < 20; ++i) {
+    const Fe a = RandomFe(rng);
+    Fe spelled = a;
+    spelled.w[3] ^= std::uint64_t{1} << 63;
+    spelled.w[0] ^= 1 | (std::uint64_t{1} << 52);
+    RefBits x, y;
+    ToReferenceBasis(x, a);
+    ToReferenceBasis(y, spelled);
+    EXPECT_TRUE(Same(x, y));
+    EXPECT_EQ(ReferenceLowBit(a), ReferenceLowBit(spelled));
+    Fe fa, fs;
+    Frobenius15(fa, a);
+    Frobenius15(fs, spelled);
+    EXPECT_TRUE(Same(fa, fs));
+  }
+}
+
+TEST(FastBasis, RespectsAdditionAndMultiplicationOfTheReference) {
+  std::mt19937 rng(3);
+  for (int i = 0; i < 100; ++i) {
+    const TgfPoint a = gftest::RandomElement(rng);
+    const TgfPoint b = gftest::RandomElement(rng);
+    TgfPoint sum, product;
+    sum.Add(a, b);
+    product.Multiply(a, b);
+    const Fe fa = ToFe(a), fb = ToFe(b);
+    Fe fsum;
+    FeAdd(fsum, fa, fb);
+    EXPECT_TRUE(Same(fsum, ToFe(sum)));
+    EXPECT_TRUE(Same(SlowMul(fa, fb), ToFe(product)));
+    EXPECT_TRUE(ToGf(SlowMul(fa, fb)).Equal(product));
+  }
+}
+
+TEST(FastBasis, SmallElementsAndRoots) {
+  TgfPoint one, zero;
+  one.AssignSmall(1);
+  zero.Zero();
+  EXPECT_TRUE(Same(ToFe(one), FeOne));
+  EXPECT_TRUE(Same(ToFe(zero), FeZero));
+  // y and x of the reference go to the roots the tables were built from.
+  EXPECT_TRUE(Same(ToFe(gftest::Element({2})), kEta));
+  EXPECT_TRUE(Same(ToFe(gftest::Element({0, 1})), kXi));
+  // eta^15 + eta + 1 = 0 and xi^17 + xi^3 + 1 = 0.
+  Fe p = FeOne;
+  for (int i = 0; i < 15; ++i) p = SlowMul(p, kEta);
+  FeAdd(p, p, kEta);
+  FeAdd(p, p, FeOne);
+  EXPECT_TRUE(Same(p, FeZero));
+  Fe xi3 = SlowMul(SlowMul(kXi, kXi), kXi);
+  Fe q = xi3;
+  for (int i = 3; i < 17; ++i) q = SlowMul(q, kXi);
+  FeAdd(q, q, xi3);
+  FeAdd(q, q, FeOne);
+  EXPECT_TRUE(Same(q, FeZero));
+}
+
+TEST(FastBasis, ReferenceLowBitIsTheIntegerFormsLowBit) {
+  std::mt19937 rng(4);
+  for (int i = 0; i < 100; ++i) {
+    const TgfPoint a = gftest::RandomElement(rng);
+    EXPECT_EQ(ReferenceLowBit(ToFe(a)), static_cast<std::uint64_t>(a.LowBit()));
+  }
+  std::mt19937_64 rng64(5);
+  for (int i = 0; i < 100; ++i) {
+    const Fe a = RandomFe(rng64);
+    RefBits bits;
+    ToReferenceBasis(bits, a);
+    EXPECT_EQ(ReferenceLowBit(a), bits.w[0] & 1);
+  }
+}
+
+TEST(FastBasis, CurveConstantsAreTheReferencesInFesBasis) {
+  TgfPoint x, y, b;
+  x.LoadBaseCoordinate(true);
+  y.LoadBaseCoordinate(false);
+  b.AssignSmall(161);
+  EXPECT_TRUE(Same(ToFe(x), kBaseX));
+  EXPECT_TRUE(Same(ToFe(y), kBaseY));
+  EXPECT_TRUE(Same(ToFe(b), kCurveB));
+  EXPECT_TRUE(Same(SlowMul(kCurveSqrtB, kCurveSqrtB), kCurveB));
+
+  // y^2 + xy = x^3 + b.
+  Fe left, right;
+  FeAdd(left, SlowMul(kBaseY, kBaseY), SlowMul(kBaseX, kBaseY));
+  FeAdd(right, SlowMul(SlowMul(kBaseX, kBaseX), kBaseX), kCurveB);
+  EXPECT_TRUE(Same(left, right));
+}
+
+TEST(FastBasis, Frobenius15IsFifteenSquarings) {
+  std::mt19937_64 rng(6);
+  for (int i = 0; i < 20; ++i) {
+    const Fe a = RandomFe(rng);
+    Fe expected = a;
+    for (int k = 0; k < 15; ++k) expected = SlowMul(expected, expected);
+    Fe r;
+    Frobenius15(r, a);
+    EXPECT_TRUE(Same(r, expected));
+    // Applied 17 times it is the identity (a^(2^255) = a); r may alias a.
+    for (int k = 1; k < 17; ++k) Frobenius15(r, r);
+    EXPECT_TRUE(Same(r, a));
+  }
+  // It fixes GF(2^15), where b lies.
+  Fe fb;
+  Frobenius15(fb, kCurveB);
+  EXPECT_TRUE(Same(fb, kCurveB));
+}
+
+TEST(FastLimbs, ReadIgnoresWordsAboveTheLengthAndWriteIsNormal) {
+  TvlPoint v;
+  for (std::size_t i = 1; i <= TvlPoint::Capacity; ++i) v.Words[i] = 0x1234;
+  v.Words[0] = 5;
+  v.Words[5] = 0;  // not normal: a zero top digit
+  std::uint64_t limbs[5];
+  LimbsFromVl(limbs, v);
+  EXPECT_EQ(limbs[0], 0x1234123412341234U);
+  EXPECT_EQ(limbs[1], 0U);
+  EXPECT_EQ(limbs[4], 0U);
+
+  TvlPoint out;
+  for (auto& w : out.Words) w = 0x7777;
+  LimbsToVl(out, limbs);
+  EXPECT_EQ(out.Words[0], 4);
+  for (std::size_t i = 1; i <= 4; ++i) EXPECT_EQ(out.Words[i], 0x1234);
+  for (std::size_t i = 5; i <= TvlPoint::Capacity; ++i) EXPECT_EQ(out.Words[i], 0);
+
+  const std::uint64_t zero[4] = {0, 0, 0, 0};
+  LimbsToVl(out, zero);
+  EXPECT_EQ(out.Words[0], 0);
+
+  // 19 digits: the top one sits in bits 32..47 of limb 4.
+  const std::uint64_t full[5] = {~0ULL, ~0ULL, ~0ULL, ~0ULL, 0xABCD12345678};
+  LimbsToVl(out, full);
+  EXPECT_EQ(out.Words[0], 19);
+  EXPECT_EQ(out.Words[19], 0xABCD);
+  std::uint64_t back[5];
+  LimbsFromVl(back, out);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(back[i], full[i]);
+}
+
+}  // namespace
+}  // namespace eccrypt::fast
