@@ -121,6 +121,9 @@ TEST(FastBasis, RespectsAdditionAndMultiplicationOfTheReference) {
     FeAdd(fsum, fa, fb);
     EXPECT_TRUE(Same(fsum, ToFe(sum)));
     EXPECT_TRUE(Same(SlowMul(fa, fb), ToFe(product)));
+    Fe fproduct;
+    FeMul(fproduct, fa, fb);
+    EXPECT_TRUE(Same(fproduct, ToFe(product)));
     EXPECT_TRUE(ToGf(SlowMul(fa, fb)).Equal(product));
   }
 }
