@@ -1,0 +1,149 @@
+// Speed of the fast engine's field, one benchmark per multiplication path. Products and squares
+// are chained (each result feeds the next operation), so the figures are latencies.
+#include <benchmark/benchmark.h>
+
+#include <cstddef>
+#include <random>
+#include <string>
+
+#include "ECCrypt/fast/fe.h"
+
+namespace {
+
+using eccrypt::fast::Fe;
+
+Fe RandomFe(std::mt19937_64& rng) {
+  return Fe{{rng(), rng(), rng(), rng()}};
+}
+
+// Selects a path for the benchmark's run and restores the previous one after it.
+class PathScope {
+ public:
+  PathScope(benchmark::State& state, const char* name) : saved_(eccrypt::fast::FeImplementation()) {
+    ok_ = eccrypt::fast::FeUseImplementation(name);
+    if (!ok_) state.SkipWithError("path not available on this CPU");
+  }
+  ~PathScope() { eccrypt::fast::FeUseImplementation(saved_.c_str()); }
+  PathScope(const PathScope&) = delete;
+  PathScope& operator=(const PathScope&) = delete;
+  bool Ok() const { return ok_; }
+
+ private:
+  std::string saved_;
+  bool ok_;
+};
+
+void BM_FeMul(benchmark::State& state, const char* path) {
+  const PathScope scope(state, path);
+  if (!scope.Ok()) return;
+  std::mt19937_64 rng(1);
+  Fe x = RandomFe(rng);
+  const Fe y = RandomFe(rng);
+  for (auto _ : state) {
+    eccrypt::fast::FeMul(x, x, y);
+    benchmark::DoNotOptimize(x);
+  }
+}
+BENCHMARK_CAPTURE(BM_FeMul, portable, "portable");
+BENCHMARK_CAPTURE(BM_FeMul, pclmulqdq, "pclmulqdq");
+BENCHMARK_CAPTURE(BM_FeMul, vpclmulqdq, "vpclmulqdq");
+
+void BM_FeSqr(benchmark::State& state, const char* path) {
+  const PathScope scope(state, path);
+  if (!scope.Ok()) return;
+  std::mt19937_64 rng(2);
+  Fe x = RandomFe(rng);
+  for (auto _ : state) {
+    eccrypt::fast::FeSqr(x, x);
+    benchmark::DoNotOptimize(x);
+  }
+}
+BENCHMARK_CAPTURE(BM_FeSqr, portable, "portable");
+BENCHMARK_CAPTURE(BM_FeSqr, pclmulqdq, "pclmulqdq");
+BENCHMARK_CAPTURE(BM_FeSqr, vpclmulqdq, "vpclmulqdq");
+
+// 100 squarings in one call, reported per squaring.
+void BM_FeSqrN100(benchmark::State& state, const char* path) {
+  const PathScope scope(state, path);
+  if (!scope.Ok()) return;
+  std::mt19937_64 rng(3);
+  Fe x = RandomFe(rng);
+  for (auto _ : state) {
+    eccrypt::fast::FeSqrN(x, x, 100);
+    benchmark::DoNotOptimize(x);
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * 100);
+}
+BENCHMARK_CAPTURE(BM_FeSqrN100, portable, "portable");
+BENCHMARK_CAPTURE(BM_FeSqrN100, pclmulqdq, "pclmulqdq");
+BENCHMARK_CAPTURE(BM_FeSqrN100, vpclmulqdq, "vpclmulqdq");
+
+// Four independent products per call.
+void BM_FeMul4(benchmark::State& state, const char* path) {
+  const PathScope scope(state, path);
+  if (!scope.Ok()) return;
+  std::mt19937_64 rng(4);
+  Fe x[4], y[4];
+  for (std::size_t i = 0; i < 4; ++i) {
+    x[i] = RandomFe(rng);
+    y[i] = RandomFe(rng);
+  }
+  for (auto _ : state) {
+    eccrypt::fast::FeMul4(x, x, y);
+    benchmark::DoNotOptimize(x);
+  }
+}
+BENCHMARK_CAPTURE(BM_FeMul4, portable, "portable");
+BENCHMARK_CAPTURE(BM_FeMul4, pclmulqdq, "pclmulqdq");
+BENCHMARK_CAPTURE(BM_FeMul4, vpclmulqdq, "vpclmulqdq");
+
+void BM_FeSqr4(benchmark::State& state, const char* path) {
+  const PathScope scope(state, path);
+  if (!scope.Ok()) return;
+  std::mt19937_64 rng(5);
+  Fe x[4];
+  for (Fe& e : x) e = RandomFe(rng);
+  for (auto _ : state) {
+    eccrypt::fast::FeSqr4(x, x);
+    benchmark::DoNotOptimize(x);
+  }
+}
+BENCHMARK_CAPTURE(BM_FeSqr4, portable, "portable");
+BENCHMARK_CAPTURE(BM_FeSqr4, pclmulqdq, "pclmulqdq");
+BENCHMARK_CAPTURE(BM_FeSqr4, vpclmulqdq, "vpclmulqdq");
+
+// The remaining operations on the path the dispatcher chose.
+void BM_FeInvert(benchmark::State& state) {
+  std::mt19937_64 rng(6);
+  Fe x = RandomFe(rng);
+  for (auto _ : state) {
+    eccrypt::fast::FeInvert(x, x);
+    benchmark::DoNotOptimize(x);
+  }
+  state.SetLabel(eccrypt::fast::FeImplementation());
+}
+BENCHMARK(BM_FeInvert);
+
+void BM_FeSqrt(benchmark::State& state) {
+  std::mt19937_64 rng(7);
+  Fe x = RandomFe(rng);
+  for (auto _ : state) {
+    eccrypt::fast::FeSqrt(x, x);
+    benchmark::DoNotOptimize(x);
+  }
+  state.SetLabel(eccrypt::fast::FeImplementation());
+}
+BENCHMARK(BM_FeSqrt);
+
+void BM_FeHalfTrace(benchmark::State& state) {
+  std::mt19937_64 rng(8);
+  Fe x = RandomFe(rng);
+  for (auto _ : state) {
+    eccrypt::fast::FeHalfTrace(x, x);
+    benchmark::DoNotOptimize(x);
+  }
+  state.SetLabel(eccrypt::fast::FeImplementation());
+}
+BENCHMARK(BM_FeHalfTrace);
+
+}  // namespace
