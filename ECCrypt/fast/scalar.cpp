@@ -1,0 +1,169 @@
+// Scalars modulo n on fixed-size 64-bit limbs: Barrett reduction and the signing equation.
+// Every loop runs a fixed number of times and every choice is a mask, so the instructions and
+// addresses do not depend on the values.
+#include "ECCrypt/fast/scalar.h"
+
+#include <cstddef>
+#include <cstdint>
+
+#include "ECCrypt/bigint/groupOrder.h"
+#include "ECCrypt/bigint/secureWipe.h"
+#include "ECCrypt/fast/ct.h"
+#include "ECCrypt/fast/limbs.h"
+
+namespace eccrypt::fast {
+namespace {
+
+__extension__ typedef unsigned __int128 U128;
+
+// Limbs of a 19-digit integer (304 bits).
+constexpr std::size_t kWideLimbs = 5;
+
+// n, packed from its digits so that it is written down once.
+constexpr Scalar PackOrder() {
+  Scalar n{{0, 0, 0, 0}};
+  for (std::size_t i = 0; i < GroupOrderDigits.size(); ++i) {
+    n.w[i / 4] |= static_cast<std::uint64_t>(GroupOrderDigits[i]) << (16 * (i % 4));
+  }
+  return n;
+}
+constexpr Scalar kOrder = PackOrder();
+
+// Barrett's constant for n (2^240 < n < 2^241): mu = floor(2^482 / n), 242 bits. The tests
+// reduce values on both sides of many multiples of n, which a wrong mu would miss.
+constexpr std::uint64_t kMu[4] = {0x94cd21c2ad313cda, 0xfff4db2f91ea829f, 0xffffffffffffffff,
+                                  0x0003f65fffffffff};
+
+// r[0..NA+NB-1] := a * b.
+template <std::size_t NA, std::size_t NB>
+void MulLimbs(std::uint64_t (&r)[NA + NB], const std::uint64_t (&a)[NA],
+              const std::uint64_t (&b)[NB]) {
+  for (auto& w : r) w = 0;
+  for (std::size_t i = 0; i < NA; ++i) {
+    std::uint64_t carry = 0;
+    for (std::size_t j = 0; j < NB; ++j) {
+      const U128 t = static_cast<U128>(a[i]) * b[j] + r[i + j] + carry;
+      r[i + j] = static_cast<std::uint64_t>(t);
+      carry = static_cast<std::uint64_t>(t >> 64);
+    }
+    r[i + NB] = carry;
+  }
+}
+
+// r := a - b mod 2^(64N); returns the borrow (1 when a < b).
+template <std::size_t N>
+std::uint64_t SubLimbs(std::uint64_t (&r)[N], const std::uint64_t (&a)[N],
+                       const std::uint64_t (&b)[N]) {
+  std::uint64_t borrow = 0;
+  for (std::size_t i = 0; i < N; ++i) {
+    const U128 t = static_cast<U128>(a[i]) - b[i] - borrow;
+    r[i] = static_cast<std::uint64_t>(t);
+    borrow = static_cast<std::uint64_t>(t >> 64) & 1;
+  }
+  return borrow;
+}
+
+// r := r + (mask & b) mod 2^(64N).
+template <std::size_t N>
+void AddMaskedLimbs(std::uint64_t (&r)[N], const std::uint64_t (&b)[N], std::uint64_t mask) {
+  std::uint64_t carry = 0;
+  for (std::size_t i = 0; i < N; ++i) {
+    const U128 t = static_cast<U128>(r[i]) + (b[i] & mask) + carry;
+    r[i] = static_cast<std::uint64_t>(t);
+    carry = static_cast<std::uint64_t>(t >> 64);
+  }
+}
+
+// n in N >= 4 limbs.
+template <std::size_t N>
+void OrderLimbs(std::uint64_t (&out)[N]) {
+  for (std::size_t i = 0; i < N; ++i) out[i] = i < 4 ? kOrder.w[i] : 0;
+}
+
+// r := r - n when r >= n.
+template <std::size_t N>
+void SubtractOrderIfNotBelow(std::uint64_t (&r)[N]) {
+  std::uint64_t n[N];
+  OrderLimbs(n);
+  std::uint64_t t[N];
+  const std::uint64_t keep = CtMaskFromBit(CtBarrier(SubLimbs(t, r, n)));
+  for (std::size_t i = 0; i < N; ++i) r[i] = CtSelect(keep, r[i], t[i]);
+}
+
+// out := x mod n for x < 2^482 (eight limbs, the top ones zero beyond bit 481).
+//
+// Barrett with k = 241: q = floor(floor(x / 2^240) * mu / 2^242) is at most two below
+// floor(x / n), so x - q * n lies in [0, 3n) and two conditional subtractions finish. That
+// difference is below 2^243, so five limbs of x and of q * n give it exactly.
+void BarrettReduce(Scalar& out, const std::uint64_t (&x)[8]) {
+  std::uint64_t q1[4];  // x >> 240, below 2^242
+  for (std::size_t i = 0; i < 4; ++i) q1[i] = (x[i + 3] >> 48) | (x[i + 4] << 16);
+  std::uint64_t q2[8];
+  MulLimbs(q2, q1, kMu);
+  std::uint64_t q3[4];  // q2 >> 242
+  for (std::size_t i = 0; i < 4; ++i) q3[i] = (q2[i + 3] >> 50) | (q2[i + 4] << 14);
+  std::uint64_t qn[8];
+  MulLimbs(qn, q3, kOrder.w);
+
+  std::uint64_t r[kWideLimbs];
+  std::uint64_t xLow[kWideLimbs];
+  std::uint64_t qnLow[kWideLimbs];
+  for (std::size_t i = 0; i < kWideLimbs; ++i) {
+    xLow[i] = x[i];
+    qnLow[i] = qn[i];
+  }
+  SubLimbs(r, xLow, qnLow);
+  SubtractOrderIfNotBelow(r);
+  SubtractOrderIfNotBelow(r);
+  for (std::size_t i = 0; i < 4; ++i) out.w[i] = r[i];
+  SecureWipe(q1, sizeof(q1));
+  SecureWipe(q2, sizeof(q2));
+  SecureWipe(q3, sizeof(q3));
+  SecureWipe(qn, sizeof(qn));
+  SecureWipe(r, sizeof(r));
+  SecureWipe(xLow, sizeof(xLow));
+  SecureWipe(qnLow, sizeof(qnLow));
+}
+
+}  // namespace
+
+void ScalarReduce(Scalar& out, const TvlPoint& v) {
+  std::uint64_t x[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+  LimbsFromVl(x, kWideLimbs, v);
+  BarrettReduce(out, x);
+  SecureWipe(x, sizeof(x));
+}
+
+std::uint64_t ScalarIsZeroMask(const Scalar& s) {
+  return CtIsZeroMask(s.w[0] | s.w[1] | s.w[2] | s.w[3]);
+}
+
+// c := (x mod n) * (r mod n) mod n; then d := k - c on five limbs, with n added back when that
+// borrowed: k + n - c is the integer the reference writes when c > k, and below 2^242 then.
+void SignatureS(TvlPoint& s, const TvlPoint& x, const TvlPoint& k, const TvlPoint& r) {
+  Scalar xs, rs, c;
+  ScalarReduce(xs, x);
+  ScalarReduce(rs, r);
+  std::uint64_t product[8];
+  MulLimbs(product, xs.w, rs.w);
+  BarrettReduce(c, product);
+
+  std::uint64_t kl[kWideLimbs];
+  LimbsFromVl(kl, k);
+  std::uint64_t cl[kWideLimbs] = {c.w[0], c.w[1], c.w[2], c.w[3], 0};
+  std::uint64_t d[kWideLimbs];
+  const std::uint64_t borrow = CtMaskFromBit(CtBarrier(SubLimbs(d, kl, cl)));
+  std::uint64_t n[kWideLimbs];
+  OrderLimbs(n);
+  AddMaskedLimbs(d, n, borrow);
+  LimbsToVl(s, d);
+
+  SecureWipe(&xs, sizeof(xs));
+  SecureWipe(&c, sizeof(c));
+  SecureWipe(product, sizeof(product));
+  SecureWipe(kl, sizeof(kl));
+  SecureWipe(cl, sizeof(cl));
+  SecureWipe(d, sizeof(d));
+}
+
+}  // namespace eccrypt::fast
