@@ -1,0 +1,312 @@
+// eccrypt_timing: a fixed-versus-random-secret timing test of the operations that handle
+// secrets, with libsodium's X25519 under the same harness as a control that must stay quiet.
+//
+// Each measurement's class is drawn at random (0: a fixed secret, 1: a fresh random one), its
+// input made ahead outside the timed region, and the cycles of one operation counted with the
+// serialising time-stamp counter. The counts of the two classes are then compared with Welch's t
+// (leakageStats.h), first and second order, over the whole sample and cropped above several
+// percentiles. |t| above 5 at a million measurements per class says the operation's time depends
+// on the secret; below it, no dependence this test can see.
+//
+// Usage: eccrypt_timing [--measurements N] [--mode hex|base64] [--seed S] [TARGET...]
+//   N: measurements per class (default 100000; the first 1000 of each run are warm-up and
+//      dropped). TARGET: decrypt, sign, signature, makekey, x25519 (default: all of them).
+//   decrypt   TEllipticCurve::Decrypt, KeySecret fixed or random (one public ExchangedValue)
+//   sign      TEllipticCurve::Sign, KeySecret fixed or random (fresh nonces in both classes)
+//   signature TECCrypt::MakeSignature, the nonce fixed or random (one key, one digest)
+//   makekey   TEllipticCurve::MakeKey, PassPhrase fixed or random (same length)
+//   x25519    libsodium's crypto_scalarmult, the scalar fixed or random (control)
+// Secrets of both classes have the same length, so that the length of their texts, which may
+// show, is the same. Run it on an otherwise idle machine, pinned to one core (taskset -c 1).
+#include <sodium.h>
+
+#if defined(__x86_64__)
+#include <x86intrin.h>
+#endif
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ECCrypt/ECCrypt.h"
+#include "ECCrypt/bigint/vlPoint.h"
+#include "ECCrypt/pk/ecCrypt.h"
+#include "ECCrypt/text/base64Text.h"
+#include "ECCrypt/text/hexText.h"
+#include "leakageStats.h"
+
+namespace {
+
+using eccrypt::TECCrypt;
+using eccrypt::TEllipticCurve;
+using eccrypt::TMode;
+using eccrypt::TvlPoint;
+
+// Cycles from the time-stamp counter, fenced so that the timed operation neither starts before
+// the first read nor ends after the second.
+std::uint64_t Cycles() {
+#if defined(__x86_64__)
+  unsigned aux = 0;
+  _mm_lfence();
+  const std::uint64_t t = __rdtscp(&aux);
+  _mm_lfence();
+  return t;
+#else
+  return static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+#endif
+}
+
+constexpr std::array<std::uint8_t, 20> Digest{1, 6, 1, 8, 0, 3, 3, 9, 8, 8,
+                                              7, 4, 9, 8, 9, 4, 8, 4, 8, 2};
+
+// One operation under test. Inputs are made a batch at a time (Generate, untimed, the classes
+// already drawn), so that what runs between two measurements is the same for both classes:
+// Load copies the input of one slot into place (untimed), Run is the timed operation, Check
+// (untimed) says whether it succeeded.
+class TTarget {
+ public:
+  virtual ~TTarget() = default;
+  virtual void Generate(std::size_t slot, int secretClass) = 0;
+  virtual void Load(std::size_t slot) = 0;
+  virtual void Run() = 0;
+  virtual bool Check() const { return true; }
+};
+
+constexpr std::size_t BatchSize = 4096;
+
+// An integer of exactly `digits` 16-bit digits (the top one nonzero).
+TvlPoint RandomInteger(std::mt19937_64& rng, int digits) {
+  TvlPoint v;
+  v.Words[0] = digits;
+  for (int i = 1; i <= digits; ++i) {
+    v.Words[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(rng() & 0xFFFF);
+  }
+  v.Words[static_cast<std::size_t>(digits)] |= 0x8000;
+  return v;
+}
+
+std::string Text(const TvlPoint& v, TMode mode) {
+  const std::string hex = eccrypt::IntegerToHex(v);
+  return mode == TMode::Hex ? hex : eccrypt::HexToBase64(hex);
+}
+
+// Decrypt and Sign: the secret key text is fixed or random, 15 digits either way (as MakeKey's).
+class TSecretKeyTarget : public TTarget {
+ public:
+  TSecretKeyTarget(std::mt19937_64& rng, TMode mode, bool sign)
+      : rng_(rng), mode_(mode), sign_(sign), inputs_(BatchSize) {
+    c_.SetIOMode(mode);
+    c_.SetPassPhrase("timing test");
+    c_.MakeKey();
+    c_.Encrypt();
+    fixed_ = Text(RandomInteger(rng_, 15), mode);
+  }
+  void Generate(std::size_t slot, int secretClass) override {
+    inputs_[slot] = secretClass == 0 ? fixed_ : Text(RandomInteger(rng_, 15), mode_);
+  }
+  void Load(std::size_t slot) override {
+    c_.SetKeySecret(inputs_[slot]);
+    c_.SetKeySession("");
+  }
+  void Run() override {
+    if (sign_) {
+      c_.Sign(Digest);
+    } else {
+      c_.Decrypt();
+    }
+  }
+  bool Check() const override { return sign_ ? !c_.Signature().empty() : !c_.KeySession().empty(); }
+
+ private:
+  std::mt19937_64& rng_;
+  TMode mode_;
+  bool sign_;
+  TEllipticCurve c_;
+  std::string fixed_;
+  std::vector<std::string> inputs_;
+};
+
+// The signing primitive: the nonce is fixed or random, 17 digits either way (as FillRandom's).
+class TSignatureTarget : public TTarget {
+ public:
+  explicit TSignatureTarget(std::mt19937_64& rng) : rng_(rng), inputs_(BatchSize) {
+    key_.CopyFrom(RandomInteger(rng_, 15));
+    fixed_ = RandomInteger(rng_, 17);
+    h_ = RandomInteger(rng_, 10);
+  }
+  void Generate(std::size_t slot, int secretClass) override {
+    inputs_[slot] = secretClass == 0 ? fixed_ : RandomInteger(rng_, 17);
+  }
+  void Load(std::size_t slot) override {
+    k_ = inputs_[slot];
+    r_.Zero();
+  }
+  void Run() override { key_.MakeSignature(k_, h_, r_, s_); }
+
+ private:
+  std::mt19937_64& rng_;
+  TECCrypt key_;
+  TvlPoint fixed_, k_, h_, r_, s_;
+  std::vector<TvlPoint> inputs_;
+};
+
+// MakeKey: the pass phrase is fixed or random, 20 letters either way.
+class TMakeKeyTarget : public TTarget {
+ public:
+  TMakeKeyTarget(std::mt19937_64& rng, TMode mode) : rng_(rng), inputs_(BatchSize) {
+    c_.SetIOMode(mode);
+    fixed_ = RandomPhrase();
+  }
+  void Generate(std::size_t slot, int secretClass) override {
+    inputs_[slot] = secretClass == 0 ? fixed_ : RandomPhrase();
+  }
+  void Load(std::size_t slot) override { c_.SetPassPhrase(inputs_[slot]); }
+  void Run() override { c_.MakeKey(); }
+  bool Check() const override { return c_.Valid(); }
+
+ private:
+  std::string RandomPhrase() {
+    std::string p(20, 'a');
+    for (char& ch : p) ch = static_cast<char>('a' + rng_() % 26);
+    return p;
+  }
+  std::mt19937_64& rng_;
+  TEllipticCurve c_;
+  std::string fixed_;
+  std::vector<std::string> inputs_;
+};
+
+// The control: X25519 with a fixed or random scalar, one public point.
+class TX25519Target : public TTarget {
+ public:
+  using Bytes = std::array<unsigned char, 32>;
+  explicit TX25519Target(std::mt19937_64& rng) : rng_(rng), inputs_(BatchSize) {
+    if (sodium_init() < 0) throw std::runtime_error("sodium_init failed");
+    fixed_ = RandomBytes();
+    const Bytes peerSecret = RandomBytes();
+    crypto_scalarmult_base(point_.data(), peerSecret.data());
+  }
+  void Generate(std::size_t slot, int secretClass) override {
+    inputs_[slot] = secretClass == 0 ? fixed_ : RandomBytes();
+  }
+  void Load(std::size_t slot) override { scalar_ = inputs_[slot]; }
+  void Run() override { ok_ = crypto_scalarmult(out_.data(), scalar_.data(), point_.data()) == 0; }
+  bool Check() const override { return ok_; }
+
+ private:
+  Bytes RandomBytes() {
+    Bytes a{};
+    for (unsigned char& b : a) b = static_cast<unsigned char>(rng_());
+    return a;
+  }
+  std::mt19937_64& rng_;
+  Bytes fixed_{}, scalar_{}, point_{}, out_{};
+  std::vector<Bytes> inputs_;
+  bool ok_ = false;
+};
+
+std::unique_ptr<TTarget> MakeTarget(std::string_view name, std::mt19937_64& rng, TMode mode) {
+  if (name == "decrypt") return std::make_unique<TSecretKeyTarget>(rng, mode, false);
+  if (name == "sign") return std::make_unique<TSecretKeyTarget>(rng, mode, true);
+  if (name == "signature") return std::make_unique<TSignatureTarget>(rng);
+  if (name == "makekey") return std::make_unique<TMakeKeyTarget>(rng, mode);
+  if (name == "x25519") return std::make_unique<TX25519Target>(rng);
+  return nullptr;
+}
+
+constexpr std::uint64_t WarmUp = 1000;
+
+// Measures until each class has perClass measurements; false if an operation failed.
+bool Measure(TTarget& target, std::uint64_t perClass, std::mt19937_64& rng,
+             std::array<std::vector<std::uint64_t>, 2>& cycles) {
+  for (auto& v : cycles) v.reserve(perClass + perClass / 8);
+  std::array<int, BatchSize> classes{};
+  std::array<std::uint64_t, BatchSize> counts{};
+  for (std::uint64_t done = 0; cycles[0].size() < perClass || cycles[1].size() < perClass;) {
+    for (std::size_t i = 0; i < BatchSize; ++i) {
+      classes[i] = static_cast<int>(rng() & 1);
+      target.Generate(i, classes[i]);
+    }
+    for (std::size_t i = 0; i < BatchSize; ++i) {
+      target.Load(i);
+      const std::uint64_t start = Cycles();
+      target.Run();
+      const std::uint64_t end = Cycles();
+      counts[i] = end - start;
+      if (!target.Check()) return false;
+    }
+    for (std::size_t i = 0; i < BatchSize; ++i, ++done) {
+      if (done >= WarmUp) cycles[static_cast<std::size_t>(classes[i])].push_back(counts[i]);
+    }
+  }
+  return true;
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: eccrypt_timing [--measurements N] [--mode hex|base64] [--seed S] "
+               "[decrypt|sign|signature|makekey|x25519]...\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::uint64_t perClass = 100000;
+  std::uint64_t seed = 1;
+  TMode mode = TMode::Hex;
+  std::vector<std::string> names;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--measurements" && i + 1 < argc) {
+      perClass = std::strtoull(argv[++i], nullptr, 10);
+    } else if (arg == "--seed" && i + 1 < argc) {
+      seed = std::strtoull(argv[++i], nullptr, 10);
+    } else if (arg == "--mode" && i + 1 < argc) {
+      const std::string_view m = argv[++i];
+      if (m != "hex" && m != "base64") return Usage();
+      mode = m == "hex" ? TMode::Hex : TMode::Base64;
+    } else if (!arg.empty() && arg[0] != '-') {
+      names.emplace_back(arg);
+    } else {
+      return Usage();
+    }
+  }
+  if (names.empty()) names = {"decrypt", "sign", "signature", "makekey", "x25519"};
+
+  std::mt19937_64 rng(seed);
+  std::vector<std::pair<std::string, double>> summary;
+  for (const std::string& name : names) {
+    std::unique_ptr<TTarget> target = MakeTarget(name, rng, mode);
+    if (!target) return Usage();
+    std::array<std::vector<std::uint64_t>, 2> cycles;
+    if (!Measure(*target, perClass, rng, cycles)) {
+      std::fprintf(stderr, "%s: the operation failed\n", name.c_str());
+      return 1;
+    }
+    const auto tests = eccrypt::timing::Analyse(cycles);
+    std::printf("%s: %zu fixed, %zu random measurements\n", name.c_str(), cycles[0].size(),
+                cycles[1].size());
+    std::printf("  %7s  %10s  %10s  %9s  %9s\n", "crop", "fixed", "random", "t 1st", "t 2nd");
+    for (const auto& t : tests) {
+      std::printf("  %6.1f%%  %10llu  %10llu  %9.2f  %9.2f\n", t.percentile,
+                  static_cast<unsigned long long>(t.kept[0]),
+                  static_cast<unsigned long long>(t.kept[1]), t.firstOrder, t.secondOrder);
+    }
+    summary.emplace_back(name, eccrypt::timing::MaxAbsT(tests));
+    std::printf("  max |t| = %.2f\n\n", summary.back().second);
+    std::fflush(stdout);
+  }
+  std::printf("summary (max |t|, %llu measurements per class):\n",
+              static_cast<unsigned long long>(perClass));
+  for (const auto& [name, t] : summary) std::printf("  %-10s %8.2f\n", name.c_str(), t);
+  return 0;
+}
