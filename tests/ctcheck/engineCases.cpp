@@ -8,6 +8,7 @@
 #include "ECCrypt/fast/basis.h"
 #include "ECCrypt/fast/ct.h"
 #include "ECCrypt/fast/fe.h"
+#include "ECCrypt/fast/scalar.h"
 #include "ctcheck/ctcheck.h"
 
 namespace eccrypt::ctcheck {
@@ -85,10 +86,53 @@ bool Basis() {
          Expect(bit == expectedBit, "ReferenceLowBit");
 }
 
+// An integer with the given number of digits (a fixed, arbitrary pattern).
+TvlPoint Digits(int count, std::int32_t seed) {
+  TvlPoint v;
+  v.Words[0] = count;
+  for (int i = 1; i <= count; ++i) {
+    v.Words[static_cast<std::size_t>(i)] = (seed * i * 40503 + 12345) & 0xFFFF;
+  }
+  v.Words[static_cast<std::size_t>(count)] |= 1;
+  return v;
+}
+
+struct ScalarResults {
+  Scalar reduced;
+  std::uint64_t isZero;
+  TvlPoint s;
+};
+
+[[gnu::noinline]] ScalarResults ScalarOps(const TvlPoint& x, const TvlPoint& k, const TvlPoint& r) {
+  ScalarResults out{};
+  ScalarReduce(out.reduced, k);
+  out.isZero = ScalarIsZeroMask(out.reduced);
+  SignatureS(out.s, x, k, r);
+  return out;
+}
+
+// Scalar reduction and the signing equation with the key and the nonce secret (r is public).
+bool Scalars() {
+  const TvlPoint r = Digits(15, 3);
+  bool ok = true;
+  for (int kDigits : {3, 17, 19}) {
+    TvlPoint x = Digits(16, 7);
+    TvlPoint k = Digits(kDigits, 11);
+    const ScalarResults expected = ScalarOps(x, k, r);
+    CtPoison(&x, sizeof(x));
+    CtPoison(&k, sizeof(k));
+    ScalarResults got = ScalarOps(x, k, r);
+    CtUnpoison(&got, sizeof(got));
+    ok = Expect(std::memcmp(&got, &expected, sizeof(got)) == 0, "ScalarReduce, SignatureS") && ok;
+  }
+  return ok;
+}
+
 constexpr TCase Cases[] = {
     {"engine.field.portable", [] { return Field("portable"); }},
     {"engine.field.pclmulqdq", [] { return Field("pclmulqdq"); }},
     {"engine.basis", Basis},
+    {"engine.scalar", Scalars},
 };
 
 }  // namespace
