@@ -2,6 +2,7 @@
 // go through it.
 #include <atomic>
 #include <cstring>
+#include <initializer_list>
 
 #include "ECCrypt/fast/feInternal.h"
 

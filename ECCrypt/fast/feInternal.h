@@ -38,6 +38,14 @@ extern const FeOps kFePortableOps;
 extern const FeOps* const kFePclmulOps;
 extern const FeOps* const kFeVpclmulOps;
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// The single-element PCLMULQDQ functions, which the VPCLMULQDQ path reuses. Callable only where
+// the CPU has PCLMULQDQ and SSE4.1.
+void FeMulPclmul(Fe& r, const Fe& a, const Fe& b);
+void FeSqrPclmul(Fe& r, const Fe& a);
+void FeSqrNPclmul(Fe& r, const Fe& a, int n);
+#endif
+
 // The path in use (chosen from CPUID on first call).
 const FeOps& FeActiveOps();
 

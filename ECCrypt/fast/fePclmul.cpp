@@ -76,20 +76,6 @@ FE_PCLMUL inline V256 Sqr(const V256& a) {
                 _mm_clmulepi64_si128(a.hi, a.hi, 0x00), _mm_clmulepi64_si128(a.hi, a.hi, 0x11));
 }
 
-FE_PCLMUL void MulPclmul(Fe& r, const Fe& a, const Fe& b) {
-  Store(r, Mul(Load(a), Load(b)));
-}
-
-FE_PCLMUL void SqrPclmul(Fe& r, const Fe& a) {
-  Store(r, Sqr(Load(a)));
-}
-
-FE_PCLMUL void SqrNPclmul(Fe& r, const Fe& a, int n) {
-  V256 x = Load(FeCanonical(a));
-  for (int i = 0; i < n; ++i) x = Sqr(x);
-  Store(r, x);
-}
-
 FE_PCLMUL void Mul4Pclmul(Fe r[4], const Fe a[4], const Fe b[4]) {
   V256 p[4];
   for (int i = 0; i < 4; ++i) p[i] = Mul(Load(a[i]), Load(b[i]));
@@ -102,8 +88,25 @@ FE_PCLMUL void Sqr4Pclmul(Fe r[4], const Fe a[4]) {
   for (int i = 0; i < 4; ++i) Store(r[i], p[i]);
 }
 
-constexpr FeOps kOps = {"pclmulqdq", MulPclmul, SqrPclmul, SqrNPclmul, Mul4Pclmul, Sqr4Pclmul};
+}  // namespace
 
+FE_PCLMUL void FeMulPclmul(Fe& r, const Fe& a, const Fe& b) {
+  Store(r, Mul(Load(a), Load(b)));
+}
+
+FE_PCLMUL void FeSqrPclmul(Fe& r, const Fe& a) {
+  Store(r, Sqr(Load(a)));
+}
+
+FE_PCLMUL void FeSqrNPclmul(Fe& r, const Fe& a, int n) {
+  V256 x = Load(FeCanonical(a));
+  for (int i = 0; i < n; ++i) x = Sqr(x);
+  Store(r, x);
+}
+
+namespace {
+constexpr FeOps kOps = {"pclmulqdq",  FeMulPclmul, FeSqrPclmul,
+                        FeSqrNPclmul, Mul4Pclmul,  Sqr4Pclmul};
 }  // namespace
 
 const FeOps* const kFePclmulOps = &kOps;
