@@ -19,4 +19,5 @@ check() {  # check <checked-in file> <generator> [arguments...]
 }
 
 check ECCrypt/fast/basisTables.h tools/gen_basis.py
+check ECCrypt/fast/baseTable.cpp tools/gen_base_table.py
 exit "$status"

@@ -30,6 +30,7 @@ inline constexpr LdPoint LdZero{FeOne, FeZero, FeZero};
 void AffineNegate(AffinePoint& r, const AffinePoint& p);
 // r := mask ? a : b.
 void AffineSelect(AffinePoint& r, std::uint64_t mask, const AffinePoint& a, const AffinePoint& b);
+void LdSelect(LdPoint& r, std::uint64_t mask, const LdPoint& a, const LdPoint& b);
 
 // The affine form of p (one inversion); Z = 0 gives AffineZero.
 void LdToAffine(AffinePoint& r, const LdPoint& p);
@@ -49,5 +50,8 @@ void CompressToInteger(TvlPoint& out, const AffinePoint& p);
 // x := the element whose integer form is v (v below 2^255; bits at 255 and above are ignored).
 // Constant time in v's digits; v's length word only bounds which digits are read.
 void FeFromInteger(Fe& x, const TvlPoint& v);
+// x := the x coordinate a compressed value v (below 2^256) carries: the element whose integer
+// form is v div 2. Constant time like FeFromInteger.
+void XFromCompressed(Fe& x, const TvlPoint& v);
 
 }  // namespace eccrypt::fast

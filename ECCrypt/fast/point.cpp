@@ -1,0 +1,204 @@
+// Point arithmetic for the fast engine: López–Dahab doubling and mixed addition, complete in
+// constant time, and the integer forms of points.
+#include "ECCrypt/fast/point.h"
+
+#include "ECCrypt/bigint/secureWipe.h"
+#include "ECCrypt/fast/basis.h"
+#include "ECCrypt/fast/basisTables.h"
+#include "ECCrypt/fast/ct.h"
+#include "ECCrypt/fast/limbs.h"
+
+namespace eccrypt::fast {
+
+void AffineNegate(AffinePoint& r, const AffinePoint& p) {
+  r.x = p.x;
+  FeAdd(r.y, p.x, p.y);
+  r.infinity = p.infinity;
+}
+
+void AffineSelect(AffinePoint& r, std::uint64_t mask, const AffinePoint& a, const AffinePoint& b) {
+  FeSelect(r.x, mask, a.x, b.x);
+  FeSelect(r.y, mask, a.y, b.y);
+  r.infinity = CtSelect(mask, a.infinity, b.infinity);
+}
+
+void LdSelect(LdPoint& r, std::uint64_t mask, const LdPoint& a, const LdPoint& b) {
+  FeSelect(r.X, mask, a.X, b.X);
+  FeSelect(r.Y, mask, a.Y, b.Y);
+  FeSelect(r.Z, mask, a.Z, b.Z);
+}
+
+void LdToAffine(AffinePoint& r, const LdPoint& p) {
+  // x = X / Z, y = Y / Z^2. Z = 0 inverts to 0, which gives x = y = 0: the zero point's form.
+  Fe zi, zi2;
+  FeInvert(zi, p.Z);
+  FeSqr(zi2, zi);
+  FeMul(r.x, p.X, zi);
+  FeMul(r.y, p.Y, zi2);
+  r.infinity = FeIsZeroMask(p.Z);
+  SecureWipe(&zi, sizeof(zi));
+  SecureWipe(&zi2, sizeof(zi2));
+}
+
+void LdFromAffine(LdPoint& r, const AffinePoint& p) {
+  FeSelect(r.X, p.infinity, FeOne, p.x);
+  FeSelect(r.Y, p.infinity, FeZero, p.y);
+  FeSelect(r.Z, p.infinity, FeZero, FeOne);
+}
+
+void LdDouble(LdPoint& r, const LdPoint& p) {
+  // a = 0: Z3 = X^2 Z^2, X3 = X^4 + b Z^4, Y3 = b Z^4 Z3 + X3 (Y^2 + b Z^4). Z = 0 gives Z3 = 0;
+  // the point of order 2 (X = 0) gives Z3 = 0 as well.
+  Fe s[4], in[4], m[4], bz4, x3, z3;
+  in[0] = p.X;
+  in[1] = p.Z;
+  in[2] = p.Y;
+  in[3] = FeZero;
+  FeSqr4(s, in);  // X^2, Z^2, Y^2
+  in[0] = s[0];
+  in[1] = s[1];
+  FeSqr4(m, in);  // X^4, Z^4
+  FeMul(bz4, kCurveB, m[1]);
+  FeAdd(x3, m[0], bz4);
+  FeMul(z3, s[0], s[1]);
+  Fe t;
+  FeAdd(t, s[2], bz4);
+  Fe a[4] = {bz4, x3, FeZero, FeZero};
+  Fe b[4] = {z3, t, FeZero, FeZero};
+  FeMul4(m, a, b);
+  FeAdd(r.Y, m[0], m[1]);
+  r.X = x3;
+  r.Z = z3;
+}
+
+void LdAddAffine(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
+  // Mixed addition for a = 0 (q has Z = 1):
+  //   A = y2 Z1^2 + Y1, B = x2 Z1 + X1, C = Z1 B, D = B^2 C, Z3 = C^2, E = A C,
+  //   X3 = A^2 + D + E, F = X3 + x2 Z3, G = (x2 + y2) Z3^2, Y3 = (E + Z3) F + G.
+  // B = 0 means q has p's x: A = 0 is q = p (the formula gives 0/0, so the doubling is taken),
+  // otherwise q = -p and Z3 = C^2 = 0 is already the zero point. p the zero point gives q; q the
+  // zero point gives p. Every result is computed and the right one selected with masks.
+  Fe in1[4], in2[4], o[4];
+  Fe z1sq, a, b, c, d, e, x3, z3, f, g, y3;
+  FeSqr(z1sq, p.Z);
+  in1[0] = q.y;
+  in2[0] = z1sq;
+  in1[1] = q.x;
+  in2[1] = p.Z;
+  in1[2] = FeZero;
+  in2[2] = FeZero;
+  in1[3] = FeZero;
+  in2[3] = FeZero;
+  FeMul4(o, in1, in2);
+  FeAdd(a, o[0], p.Y);
+  FeAdd(b, o[1], p.X);
+  FeMul(c, p.Z, b);
+  in1[0] = b;
+  in1[1] = c;
+  in1[2] = a;
+  in1[3] = FeZero;
+  FeSqr4(o, in1);  // B^2, C^2, A^2
+  z3 = o[1];
+  Fe asq = o[2];
+  in1[0] = o[0];
+  in2[0] = c;
+  in1[1] = a;
+  in2[1] = c;
+  in1[2] = q.x;
+  in2[2] = z3;
+  Fe x2y2;
+  FeAdd(x2y2, q.x, q.y);
+  Fe z3sq;
+  FeSqr(z3sq, z3);
+  in1[3] = x2y2;
+  in2[3] = z3sq;
+  FeMul4(o, in1, in2);  // D, E, x2 Z3, G
+  d = o[0];
+  e = o[1];
+  g = o[3];
+  FeAdd(x3, asq, d);
+  FeAdd(x3, x3, e);
+  FeAdd(f, x3, o[2]);
+  Fe ez3;
+  FeAdd(ez3, e, z3);
+  FeMul(y3, ez3, f);
+  FeAdd(y3, y3, g);
+
+  LdPoint sum{x3, y3, z3};
+  LdPoint twice;
+  LdDouble(twice, p);
+  LdPoint qProjective;
+  LdFromAffine(qProjective, q);
+
+  const std::uint64_t pZero = FeIsZeroMask(p.Z);
+  const std::uint64_t same = FeIsZeroMask(a) & FeIsZeroMask(b) & ~pZero;
+  LdPoint out;
+  LdSelect(out, same, twice, sum);
+  LdSelect(out, pZero, qProjective, out);
+  LdSelect(r, q.infinity, p, out);
+
+  SecureWipe(&sum, sizeof(sum));
+  SecureWipe(&twice, sizeof(twice));
+  SecureWipe(&qProjective, sizeof(qProjective));
+  SecureWipe(&out, sizeof(out));
+}
+
+namespace {
+
+// out := the 256-bit value in in[0..3] in normal form, every digit word above it zero.
+void WordsToInteger(TvlPoint& out, const std::uint64_t in[4]) {
+  LimbsToVl(out, in, 4);
+}
+
+}  // namespace
+
+void XToInteger(TvlPoint& out, const Fe& x) {
+  RefBits bits;
+  ToReferenceBasis(bits, x);
+  WordsToInteger(out, bits.w);
+  SecureWipe(&bits, sizeof(bits));
+}
+
+void CompressToInteger(TvlPoint& out, const AffinePoint& p) {
+  // parity = low bit of the integer form of y / x; x = 0 inverts to 0, so y / x is 0 there.
+  Fe xi, ratio;
+  FeInvert(xi, p.x);
+  FeMul(ratio, p.y, xi);
+  const std::uint64_t parity = ReferenceLowBit(ratio) & 1;
+  RefBits bits;
+  ToReferenceBasis(bits, p.x);
+  std::uint64_t v[4];
+  v[3] = (bits.w[3] << 1) | (bits.w[2] >> 63);
+  v[2] = (bits.w[2] << 1) | (bits.w[1] >> 63);
+  v[1] = (bits.w[1] << 1) | (bits.w[0] >> 63);
+  v[0] = (bits.w[0] << 1) | parity;
+  // x = 0: the value is 1 when y is not zero (a point of order 2), 0 for the zero point.
+  const std::uint64_t xZero = FeIsZeroMask(p.x);
+  const std::uint64_t yNonZero = ~FeIsZeroMask(p.y);
+  v[0] = CtSelect(xZero, yNonZero & 1, v[0]);
+  for (int i = 0; i < 4; ++i) v[i] &= ~p.infinity;
+  WordsToInteger(out, v);
+  SecureWipe(&xi, sizeof(xi));
+  SecureWipe(&ratio, sizeof(ratio));
+  SecureWipe(&bits, sizeof(bits));
+  SecureWipe(v, sizeof(v));
+}
+
+void FeFromInteger(Fe& x, const TvlPoint& v) {
+  RefBits bits{};
+  LimbsFromVl(bits.w, 4, v);
+  bits.w[3] &= ~(std::uint64_t{1} << 63);
+  FromReferenceBasis(x, bits);
+  SecureWipe(&bits, sizeof(bits));
+}
+
+void XFromCompressed(Fe& x, const TvlPoint& v) {
+  RefBits bits{};
+  LimbsFromVl(bits.w, 4, v);
+  for (int i = 0; i < 3; ++i) bits.w[i] = (bits.w[i] >> 1) | (bits.w[i + 1] << 63);
+  bits.w[3] >>= 1;
+  FromReferenceBasis(x, bits);
+  SecureWipe(&bits, sizeof(bits));
+}
+
+}  // namespace eccrypt::fast

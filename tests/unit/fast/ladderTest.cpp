@@ -1,0 +1,107 @@
+// The x-only ladder and the fixed-base windows against the reference multiplication, on edge
+// scalars (0, n and its neighbours, multiples of n, all-ones, every digit count) and points.
+#include "ECCrypt/fast/ladder.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "ECCrypt/curve/ecPoint.h"
+#include "ECCrypt/fast/fixedBase.h"
+#include "unit/fast/fastSupport.h"
+#include "unit/support/curveSupport.h"
+
+namespace eccrypt {
+namespace {
+
+using curvetest::BaseMultiple;
+using curvetest::BasePoint;
+using curvetest::PointsEqual;
+using fasttest::EdgeScalars;
+using fasttest::FromFast;
+using fasttest::ModN;
+using fasttest::ReducedScalar;
+using fasttest::ToFast;
+
+// Points of <G> the ladder starts from: G, -G and random multiples.
+std::vector<TecPoint> StartPoints() {
+  std::mt19937_64 rng(5);
+  TecPoint minusG;
+  minusG.Subtract(BasePoint());
+  return {BasePoint(), minusG, BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 240)),
+          BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 128))};
+}
+
+// k * p by the reference, with k reduced first (the reference refuses 19-digit scalars).
+TecPoint Reference(const TecPoint& p, const TvlPoint& k) {
+  TecPoint r = p;
+  r.Multiply(ModN(k));
+  return r;
+}
+
+TEST(FastLadderTest, FullPointMatchesReferenceOnEdgeScalars) {
+  for (const TecPoint& p : StartPoints()) {
+    for (const auto& [name, k] : EdgeScalars(19)) {
+      SCOPED_TRACE(name);
+      fast::AffinePoint r;
+      fast::LadderPoint(r, ToFast(p), ReducedScalar(k));
+      const TecPoint expected = Reference(p, k);
+      EXPECT_TRUE(PointsEqual(FromFast(r), expected));
+      EXPECT_EQ(r.infinity, expected.IsZero() ? ~std::uint64_t{0} : 0);
+    }
+  }
+}
+
+TEST(FastLadderTest, XOnlyMatchesReferenceAndGivesZeroForMultiplesOfN) {
+  for (const TecPoint& p : StartPoints()) {
+    for (const auto& [name, k] : EdgeScalars(19)) {
+      SCOPED_TRACE(name);
+      fast::Fe x;
+      fast::LadderX(x, ToFast(p).x, ReducedScalar(k));
+      TvlPoint got, expected;
+      fast::XToInteger(got, x);
+      Reference(p, k).XToInteger(expected);
+      EXPECT_EQ(curvetest::HexOf(got), curvetest::HexOf(expected));
+    }
+  }
+}
+
+// k = n - 1 makes the ladder's second output the zero point, and k = 1 makes its first one P:
+// the y recovery's two exceptional cases.
+TEST(FastLadderTest, RecoversYWhenTheSecondOutputIsZero) {
+  const TecPoint g = BasePoint();
+  fast::AffinePoint r;
+  fast::LadderPoint(r, ToFast(g), ReducedScalar(fasttest::OrderPlus(-1)));
+  TecPoint minusG;
+  minusG.Subtract(g);
+  EXPECT_TRUE(PointsEqual(FromFast(r), minusG));
+  EXPECT_EQ(r.infinity, 0U);
+}
+
+TEST(FastFixedBaseTest, MatchesReferenceOnEdgeScalars) {
+  for (const auto& [name, k] : EdgeScalars(19)) {
+    SCOPED_TRACE(name);
+    fast::AffinePoint r;
+    fast::BaseMultiply(r, ReducedScalar(k));
+    const TecPoint expected = Reference(BasePoint(), k);
+    EXPECT_TRUE(PointsEqual(FromFast(r), expected));
+    EXPECT_EQ(r.infinity, expected.IsZero() ? ~std::uint64_t{0} : 0);
+  }
+}
+
+// Every digit of every window, so each table entry is read at least once: k = d * 0x1111...1.
+TEST(FastFixedBaseTest, EveryTableEntryIsRight) {
+  for (std::uint32_t d = 1; d <= 15; ++d) {
+    TvlPoint k;
+    for (int i = 1; i <= 15; ++i)
+      k.Words[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(d * 0x1111);
+    k.Words[0] = 15;  // 240 bits, every window 0..59 holding d
+    SCOPED_TRACE(d);
+    fast::AffinePoint r;
+    fast::BaseMultiply(r, ReducedScalar(k));
+    EXPECT_TRUE(PointsEqual(FromFast(r), Reference(BasePoint(), k)));
+  }
+}
+
+}  // namespace
+}  // namespace eccrypt
