@@ -7,7 +7,6 @@
 #include <cstdint>
 
 #include "ECCrypt/bigint/groupOrder.h"
-#include "ECCrypt/bigint/secureWipe.h"
 #include "ECCrypt/fast/ct.h"
 #include "ECCrypt/fast/limbs.h"
 
@@ -18,6 +17,14 @@ __extension__ typedef unsigned __int128 U128;
 
 // Limbs of a 19-digit integer (304 bits).
 constexpr std::size_t kWideLimbs = 5;
+
+// Zeroes secret limbs before their stack memory is given up, a word at a time (volatile, so the
+// stores are not dropped as dead).
+template <std::size_t N>
+void Wipe(std::uint64_t (&a)[N]) {
+  volatile std::uint64_t* p = a;
+  for (std::size_t i = 0; i < N; ++i) p[i] = 0;
+}
 
 // n, packed from its digits so that it is written down once.
 constexpr Scalar PackOrder() {
@@ -116,13 +123,13 @@ void BarrettReduce(Scalar& out, const std::uint64_t (&x)[8]) {
   SubtractOrderIfNotBelow(r);
   SubtractOrderIfNotBelow(r);
   for (std::size_t i = 0; i < 4; ++i) out.w[i] = r[i];
-  SecureWipe(q1, sizeof(q1));
-  SecureWipe(q2, sizeof(q2));
-  SecureWipe(q3, sizeof(q3));
-  SecureWipe(qn, sizeof(qn));
-  SecureWipe(r, sizeof(r));
-  SecureWipe(xLow, sizeof(xLow));
-  SecureWipe(qnLow, sizeof(qnLow));
+  Wipe(q1);
+  Wipe(q2);
+  Wipe(q3);
+  Wipe(qn);
+  Wipe(r);
+  Wipe(xLow);
+  Wipe(qnLow);
 }
 
 }  // namespace
@@ -131,7 +138,7 @@ void ScalarReduce(Scalar& out, const TvlPoint& v) {
   std::uint64_t x[8] = {0, 0, 0, 0, 0, 0, 0, 0};
   LimbsFromVl(x, kWideLimbs, v);
   BarrettReduce(out, x);
-  SecureWipe(x, sizeof(x));
+  Wipe(x);
 }
 
 std::uint64_t ScalarIsZeroMask(const Scalar& s) {
@@ -158,12 +165,12 @@ void SignatureS(TvlPoint& s, const TvlPoint& x, const TvlPoint& k, const TvlPoin
   AddMaskedLimbs(d, n, borrow);
   LimbsToVl(s, d);
 
-  SecureWipe(&xs, sizeof(xs));
-  SecureWipe(&c, sizeof(c));
-  SecureWipe(product, sizeof(product));
-  SecureWipe(kl, sizeof(kl));
-  SecureWipe(cl, sizeof(cl));
-  SecureWipe(d, sizeof(d));
+  Wipe(xs.w);
+  Wipe(c.w);
+  Wipe(product);
+  Wipe(kl);
+  Wipe(cl);
+  Wipe(d);
 }
 
 }  // namespace eccrypt::fast
