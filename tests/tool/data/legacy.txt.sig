@@ -1,0 +1,1 @@
+fP3weHK4hbf9fxT4dmn17DofdoocG+PRO7Gzpxkr:Rs-IKgSIqua-LAukaW8ZNI9CbIrhhIeXOVslRMzQTYZPEU
