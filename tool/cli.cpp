@@ -85,9 +85,21 @@ int RunTool(int argc, char** argv, TConsole& console) {
 
   TSignOptions sign;
   bool signSha1 = false;
-  CLI::App* signCommand = app.add_subcommand("sign", "Sign a file and print the signature");
+  CLI::App* signCommand = app.add_subcommand(
+      "sign", "Sign a file: write a signature file naming the key, the digest and a comment");
   signCommand->add_option("--key", sign.keyFile, "Your secret-key file")->required();
   signCommand->add_option("FILE", sign.input, "File to sign (default: standard input)");
+  signCommand->add_option("-o,--output", sign.output,
+                          "Signature file to write (default, or -: standard output)");
+  signCommand->add_flag("--force", sign.force, "Replace an existing signature file");
+  signCommand->add_option("-c,--comment", sign.trustedComment,
+                          "Trusted comment, covered by the signature (default: the file name and "
+                          "the time)");
+  signCommand->add_option("--untrusted-comment", sign.untrustedComment,
+                          "Untrusted comment, not covered by the signature");
+  signCommand->add_flag("--bare", sign.bare,
+                        "Print only the signature text r:s, for programs that take the "
+                        "component's signatures");
   signCommand->add_flag("--sha1", signSha1,
                         "Sign the SHA-1 digest instead of truncated SHA-256 (only to match "
                         "other software; SHA-1 is not collision-resistant)");
@@ -98,14 +110,14 @@ int RunTool(int argc, char** argv, TConsole& console) {
       "verify", "Check a signature on a file; exit 0 when it is good, 1 when it is not");
   verifyCommand
       ->add_option("--key", verify.publicKey,
-                   "The signer's public key: its text, @FILE holding it, or @KEYFILE")
+                   "The signer's public key: its text, a file holding it, or a key file")
       ->required();
-  verifyCommand
-      ->add_option("--signature", verify.signature, "The signature text, or @FILE holding it")
-      ->required();
+  verifyCommand->add_option("--signature", verify.signature,
+                            "Signature file, or a bare signature text (default: FILE.sig)");
   verifyCommand->add_option("FILE", verify.input, "Signed file (default: standard input)");
+  verifyCommand->add_flag("-q,--quiet", verify.quiet, "Print nothing; only the exit status tells");
   verifyCommand->add_flag("--sha1", verifySha1,
-                          "The signature is over the file's SHA-1 digest (files signed "
+                          "Accept a signature over the file's SHA-1 digest (files signed "
                           "elsewhere with SHA-1)");
 
   TDemoOptions demo;

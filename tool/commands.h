@@ -42,13 +42,19 @@ struct TDecryptOptions {
 struct TSignOptions {
   std::string keyFile;
   std::string input;
+  std::string output;  // empty or "-": standard output
+  bool force = false;
+  bool bare = false;  // the signature text alone, no signature file
+  std::optional<std::string> trustedComment;
+  std::optional<std::string> untrustedComment;
   TDigestKind digest = TDigestKind::Sha256Truncated;
 };
 
 struct TVerifyOptions {
   std::string publicKey;
-  std::string signature;
+  std::string signature;  // empty: FILE.sig
   std::string input;
+  bool quiet = false;  // exit status only
   TDigestKind digest = TDigestKind::Sha256Truncated;
 };
 

@@ -175,14 +175,19 @@ int RunSteps(TDemo& demo, const fs::path& dir) {
 
   demo.Step("Alice signs the message; Bob checks it with her public key.");
   std::string signature;
-  TSignOptions sign{"alice.key", "message.txt", TDigestKind::Sha256Truncated};
+  TSignOptions sign;
+  sign.keyFile = "alice.key";
+  sign.input = "message.txt";
   demo.Check(demo.Run(
                  "eccrypt sign --key alice.key message.txt > message.sig",
                  [&](TConsole& c) { return RunSign(sign, c); }, &signature) == 0,
              "signed");
   WriteFile(dir / "message.sig", signature);
-  demo.Say("message.sig: " + signature);
-  TVerifyOptions verify{"@alice.pub", "@message.sig", "message.txt", TDigestKind::Sha256Truncated};
+  demo.Say("message.sig:\n" + signature);
+  TVerifyOptions verify;
+  verify.publicKey = "@alice.pub";
+  verify.signature = "@message.sig";
+  verify.input = "message.txt";
   demo.Check(demo.Run("eccrypt verify --key @alice.pub --signature @message.sig message.txt",
                       [&](TConsole& c) { return RunVerify(verify, c); }) == kExitOk,
              "the signature verifies");
@@ -191,31 +196,40 @@ int RunSteps(TDemo& demo, const fs::path& dir) {
   std::string changed = message;
   changed[10] = 'X';
   WriteFile(dir / "changed.txt", changed);
-  TVerifyOptions verifyChanged{"@alice.pub", "@message.sig", "changed.txt",
-                               TDigestKind::Sha256Truncated};
+  TVerifyOptions verifyChanged;
+  verifyChanged.publicKey = "@alice.pub";
+  verifyChanged.signature = "@message.sig";
+  verifyChanged.input = "changed.txt";
   demo.Check(demo.Run("eccrypt verify --key @alice.pub --signature @message.sig changed.txt",
                       [&](TConsole& c) { return RunVerify(verifyChanged, c); }) == kExitFailed,
              "refused");
 
   demo.Step("A tampered signature is refused (one character of message.sig changed).");
   std::string badSignature = signature;
-  const std::size_t at = badSignature.find(':') + 1;
+  const std::size_t at = badSignature.find("signature: ") + 11;
   badSignature[at] = badSignature[at] == 'A' ? 'B' : 'A';
   WriteFile(dir / "tampered.sig", badSignature);
-  TVerifyOptions verifyTampered{"@alice.pub", "@tampered.sig", "message.txt",
-                                TDigestKind::Sha256Truncated};
+  TVerifyOptions verifyTampered;
+  verifyTampered.publicKey = "@alice.pub";
+  verifyTampered.signature = "@tampered.sig";
+  verifyTampered.input = "message.txt";
   demo.Check(demo.Run("eccrypt verify --key @alice.pub --signature @tampered.sig message.txt",
                       [&](TConsole& c) { return RunVerify(verifyTampered, c); }) == kExitFailed,
              "refused");
 
   demo.Step("Bob's signature does not pass as Alice's.");
   std::string bobSignature;
-  TSignOptions bobSign{"bob.key", "message.txt", TDigestKind::Sha256Truncated};
+  TSignOptions bobSign;
+  bobSign.keyFile = "bob.key";
+  bobSign.input = "message.txt";
   demo.Run(
       "eccrypt sign --key bob.key message.txt > bob.sig",
       [&](TConsole& c) { return RunSign(bobSign, c); }, &bobSignature);
   WriteFile(dir / "bob.sig", bobSignature);
-  TVerifyOptions verifyBob{"@alice.pub", "@bob.sig", "message.txt", TDigestKind::Sha256Truncated};
+  TVerifyOptions verifyBob;
+  verifyBob.publicKey = "@alice.pub";
+  verifyBob.signature = "@bob.sig";
+  verifyBob.input = "message.txt";
   demo.Check(demo.Run("eccrypt verify --key @alice.pub --signature @bob.sig message.txt",
                       [&](TConsole& c) { return RunVerify(verifyBob, c); }) == kExitFailed,
              "refused");

@@ -18,6 +18,16 @@ using TDigest = std::array<std::uint8_t, 20>;
 // Hashes everything the source holds, in constant memory.
 TDigest DigestOf(TByteSource& source, TDigestKind kind);
 
+// Both digests of one pass over the source, to tell which one a signature was made with.
+struct TBothDigests {
+  TDigest sha256Truncated{};
+  TDigest sha1{};
+  const TDigest& Of(TDigestKind kind) const {
+    return kind == TDigestKind::Sha1 ? sha1 : sha256Truncated;
+  }
+};
+TBothDigests BothDigestsOf(TByteSource& source);
+
 const char* DigestName(TDigestKind kind);
 
 }  // namespace eccrypt::tool

@@ -1,8 +1,11 @@
 #include "tool/keyText.h"
 
+#include <sys/stat.h>
+
 #include "tool/fileFormat.h"
 #include "tool/fileIo.h"
 #include "tool/keyFile.h"
+#include "tool/signatureText.h"
 #include "tool/textForm.h"
 #include "tool/toolError.h"
 
@@ -11,6 +14,17 @@ namespace eccrypt::tool {
 namespace {
 
 constexpr std::size_t kMaxArgumentFileBytes = std::size_t{64} * 1024;
+
+bool IsRegularFile(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The file an argument names: FILE for "@FILE", the argument when it is an existing file.
+std::string ArgumentPath(const std::string& argument) {
+  if (argument.starts_with('@')) return argument.substr(1);
+  return IsRegularFile(argument) ? argument : std::string();
+}
 
 }  // namespace
 
@@ -28,23 +42,39 @@ std::string StripLineEnd(std::string text) {
   return text;
 }
 
+std::string TrimText(std::string text) {
+  constexpr std::string_view kBlank = " \t\r\n";
+  const std::size_t last = text.find_last_not_of(kBlank);
+  text.erase(last == std::string::npos ? 0 : last + 1);
+  text.erase(0, text.find_first_not_of(kBlank));
+  return text;
+}
+
 std::string ArgumentText(const std::string& argument, const std::string& what) {
-  if (argument.empty() || argument[0] != '@') return argument;
-  const std::string path = argument.substr(1);
-  if (path.empty()) throw TToolError("@ must be followed by a file name for the " + what);
+  const std::string path = ArgumentPath(argument);
+  if (argument.starts_with('@') && path.empty()) {
+    throw TToolError("@ must be followed by a file name for the " + what, "", kExitUsage);
+  }
+  if (path.empty()) return argument;
   return ReadSmallFile(path, kMaxArgumentFileBytes, what + " file");
+}
+
+std::string ArgumentSource(const std::string& argument, const std::string& fallback) {
+  const std::string path = ArgumentPath(argument);
+  return path.empty() ? fallback : path;
 }
 
 TPublicKey ResolvePublicKey(const std::string& argument) {
   std::string text = ArgumentText(argument, "public key");
   if (LooksLikeKeyFile(text)) {
     TKeyFile key;
-    ParseKeyFile(text, argument.substr(1), key);
+    ParseKeyFile(text, ArgumentSource(argument, "the key file"), key);
     Wipe(text);
     return {key.mode, key.publicKey};
   }
-  text = StripLineEnd(std::move(text));
-  const std::string source = argument.starts_with('@') ? " in " + argument.substr(1) : "";
+  text = TrimText(std::move(text));
+  const std::string path = ArgumentPath(argument);
+  const std::string source = path.empty() ? "" : " in " + path;
   if (text.empty()) {
     throw TToolError("the public key" + source + " is empty",
                      "give the text that 'eccrypt keygen' or 'eccrypt pubkey' printed");
@@ -73,23 +103,29 @@ bool IsSignatureOfMode(std::string_view text, TMode mode) {
 
 }  // namespace
 
-std::string ResolveSignature(const std::string& argument, TMode mode) {
-  std::string text = StripLineEnd(ArgumentText(argument, "signature"));
-  const std::string source = argument.starts_with('@') ? " in " + argument.substr(1) : "";
-  if (text.size() <= kMaxKeyTextLength) {
-    // Hexadecimal when both halves are, as for key texts; converted to the key's form when the
-    // two differ (the same two numbers either way).
-    const TMode form = IsSignatureOfMode(text, TMode::Hex) ? TMode::Hex : TMode::Base64;
-    if (IsSignatureOfMode(text, form)) {
-      if (form == mode) return text;
-      const std::size_t colon = text.find(':');
-      return ConvertTextForm(std::string_view(text).substr(0, colon), form, mode) + ":" +
-             ConvertTextForm(std::string_view(text).substr(colon + 1), form, mode);
-    }
+std::string ConvertSignatureText(const std::string& text, TMode mode) {
+  const TMode form = SignatureTextMode(text);
+  if (form == mode) return text;
+  const std::size_t colon = text.find(':');
+  return ConvertTextForm(std::string_view(text).substr(0, colon), form, mode) + ":" +
+         ConvertTextForm(std::string_view(text).substr(colon + 1), form, mode);
+}
+
+std::string BareSignature(const std::string& text, TMode mode, const std::string& source) {
+  const std::string signature = TrimText(text);
+  const std::string where = source.empty() ? "the signature" : "the signature in " + source;
+  if (signature.size() > kMaxKeyTextLength ||
+      !IsSignatureOfMode(signature, SignatureTextMode(signature))) {
+    throw TToolError(where + " is not a signature text (two numbers in text form joined by ':')",
+                     "give the signature file or the text that 'eccrypt sign' wrote");
   }
-  throw TToolError("the signature" + source +
-                       " is not a signature text (two numbers in text form joined by ':')",
-                   "give the text that 'eccrypt sign' printed");
+  if (ClassifySignature(signature, SignatureTextMode(signature)) == TSignatureForm::Malformed) {
+    throw TToolError(where +
+                         " is not in the form eccrypt accepts: a half is zero, too large, or "
+                         "spelt with leading zero digits",
+                     "give the text that 'eccrypt sign' wrote, unchanged");
+  }
+  return ConvertSignatureText(signature, mode);
 }
 
 }  // namespace eccrypt::tool

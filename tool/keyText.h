@@ -1,7 +1,8 @@
 #pragma once
-// Key and signature texts given on the command line: the text itself, or @FILE to read it
-// from a file (one trailing newline ignored). A secret-key file named where a public key is
-// asked for yields its public key.
+// Key and signature texts given on the command line: @FILE to read it from a file, the name of
+// an existing file, or else the text itself. Surrounding spaces and line breaks, as pasting
+// leaves them, are ignored. A secret-key file named where a public key is asked for yields
+// its public key.
 #include <string>
 #include <string_view>
 
@@ -24,15 +25,25 @@ TMode DetectMode(std::string_view text);
 // Removes one trailing line end ("\n" or "\r\n").
 std::string StripLineEnd(std::string text);
 
-// The argument itself, or the contents of FILE for "@FILE". `what` names the argument.
+// Removes spaces, tabs and line breaks at both ends.
+std::string TrimText(std::string text);
+
+// The contents of FILE for "@FILE" or for the name of an existing regular file; otherwise the
+// argument itself. `what` names the argument.
 std::string ArgumentText(const std::string& argument, const std::string& what);
+
+// The file an argument was read from, or `fallback` when it is a text.
+std::string ArgumentSource(const std::string& argument, const std::string& fallback);
 
 // A public key from its text, from @FILE holding that text, or from @KEYFILE.
 TPublicKey ResolvePublicKey(const std::string& argument);
 
-// A signature text "r:s" from the argument or @FILE, in the given text form (converted when
-// written in the other). Throws TToolError when it is not a signature text.
-std::string ResolveSignature(const std::string& argument, TMode mode);
+// A bare signature text "r:s" read from `source` (named in messages), trimmed, checked to be
+// a text the tool accepts (signatureText.h) and given in `mode`. Throws TToolError.
+std::string BareSignature(const std::string& text, TMode mode, const std::string& source);
+
+// A signature text in the other text form, when it is written in one other than `mode`.
+std::string ConvertSignatureText(const std::string& text, TMode mode);
 
 const char* ModeName(TMode mode);
 

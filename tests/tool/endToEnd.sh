@@ -255,49 +255,102 @@ scenario_sign_verify() {
   random_file doc.bin 150000
   run 0 "$bin" sign --key alice.key doc.bin
   cp out.txt doc.sig
-  grep -q ':' doc.sig && pass || fail "signature has no ':'"
-  # Verified in other processes, with the key as text, @FILE and @KEYFILE; input from stdin.
+  contains doc.sig "eccrypt signature 1"
+  contains doc.sig "key id: "
+  contains doc.sig "trusted comment: file: doc.bin, signed "
+  # Verified in other processes, with the key as text, @FILE, a path and @KEYFILE; the
+  # signature as a path, @FILE, text, or FILE.sig by default; input from stdin.
   run 0 "$bin" verify --key "$(cat alice.pub)" --signature "$(cat doc.sig)" doc.bin
   contains out.txt "Good signature"
+  contains out.txt "Trusted comment: file: doc.bin"
   run 0 "$bin" verify --key @alice.pub --signature @doc.sig doc.bin
+  run 0 "$bin" verify --key alice.pub --signature doc.sig doc.bin
   run 0 "$bin" verify --key @alice.key --signature @doc.sig doc.bin
   run 0 sh -c "'$bin' verify --key @alice.pub --signature @doc.sig < doc.bin"
   run 0 sh -c "'$bin' sign --key alice.key < doc.bin > stdin.sig"
+  contains stdin.sig "trusted comment: file: standard input"
   run 0 "$bin" verify --key @alice.pub --signature @stdin.sig doc.bin
+  run 0 "$bin" sign --key alice.key -o doc.bin.sig -c "release 1.0" --untrusted-comment "hi" doc.bin
+  run 0 "$bin" verify --key alice.pub doc.bin
+  contains out.txt "Trusted comment: release 1.0"
+  run 1 "$bin" sign --key alice.key -o doc.bin.sig doc.bin
+  contains err.txt "already exists"
+  run 0 "$bin" sign --key alice.key -o doc.bin.sig --force doc.bin
 
-  # A changed file, another signer's key, a tampered signature: all refused with status 1.
+  # The three failures each say what they are: another signer, another digest, a changed file.
   cp doc.bin changed.bin
   printf 'X' | dd of=changed.bin bs=1 seek=5 conv=notrunc 2>/dev/null
   run 1 "$bin" verify --key @alice.pub --signature @doc.sig changed.bin
-  contains out.txt "BAD signature"
+  contains out.txt "BAD signature: changed.bin was changed since it was signed"
   run 1 "$bin" verify --key @bob.pub --signature @doc.sig doc.bin
+  contains out.txt "BAD signature: signed by another key (key id $(sed -n 's/^key id: //p' doc.sig))"
+  run 0 "$bin" sign --sha1 --key alice.key -o sha1.sig doc.bin
+  run 1 "$bin" verify --key @alice.pub --signature @sha1.sig doc.bin
+  contains out.txt "BAD signature: made with another digest (SHA-1)"
+  run 0 "$bin" verify --sha1 --key @alice.pub --signature @sha1.sig doc.bin
+  # The trusted comment and the digest line are covered; the untrusted comment is not.
+  sed 's/^trusted comment: .*/trusted comment: forged/' doc.sig >forged.sig
+  run 1 "$bin" verify --key @alice.pub --signature @forged.sig doc.bin
   contains out.txt "BAD signature"
-  sig="$(cat doc.sig)"
-  first="${sig:0:1}"
-  [ "$first" = A ] && swap=B || swap=A
-  run 1 "$bin" verify --key @alice.pub --signature "$swap${sig:1}" doc.bin
+  sed 's/^untrusted comment: .*/untrusted comment: anything/' doc.sig >free.sig
+  run 0 "$bin" verify --key @alice.pub --signature @free.sig doc.bin
+  sed 's/^signature: \(.\)/signature: \1\1/' doc.sig >long.sig
+  run 1 "$bin" verify --key @alice.pub --signature @long.sig doc.bin
+  contains err.txt "malformed"
+
+  # -q: the exit status alone.
+  run 0 "$bin" verify -q --key @alice.pub --signature @doc.sig doc.bin
+  [ ! -s out.txt ] && [ ! -s err.txt ] && pass || fail "verify -q printed something"
+  run 1 "$bin" verify -q --key @bob.pub --signature @doc.sig doc.bin
+  [ ! -s out.txt ] && [ ! -s err.txt ] && pass || fail "verify -q printed something on BAD"
+
+  # Bare signature texts: made with --bare, canonical, and accepted with or without spaces
+  # and line breaks around them; other spellings of the same numbers are refused.
+  run 0 "$bin" sign --bare --key alice.key doc.bin
+  cp out.txt bare.sig
+  grep -qE '^[^:]+:[^:]+$' bare.sig && pass || fail "bare signature expected: $(cat bare.sig)"
+  run 0 "$bin" verify --key " $(cat alice.pub) " --signature "
+$(cat bare.sig)  " doc.bin
+  contains out.txt "Good signature"
+  run 1 "$bin" verify --key @alice.pub --signature @bare.sig changed.bin
   contains out.txt "BAD signature"
+  run 1 "$bin" verify --key @alice.pub --signature "0000$(cat bare.sig)" doc.bin
+  contains err.txt "not in the form eccrypt accepts"
   run 1 "$bin" verify --key @alice.pub --signature "no colon here" doc.bin
   contains err.txt "not a signature text"
 
   # A hexadecimal key file of the same pass phrase signs in hexadecimal; either form verifies
   # under either form of the public key.
   printf '%s\n' "$phrase alice" | "$bin" keygen --format hex -o alicehex.key >alicehex.pub 2>/dev/null
-  run 0 "$bin" sign --key alicehex.key doc.bin
+  run 0 "$bin" sign --bare --key alicehex.key doc.bin
   cp out.txt hex.sig
   grep -qE '^[0-9A-F]*:[0-9A-F]*$' hex.sig && pass || fail "hex signature expected: $(cat hex.sig)"
   run 0 "$bin" verify --key @alice.pub --signature @hex.sig doc.bin
+  run 0 "$bin" sign --key alicehex.key -o hexfile.sig doc.bin
+  run 0 "$bin" verify --key @alice.pub --signature @hexfile.sig doc.bin
   run 0 "$bin" verify --key @alicehex.pub --signature @doc.sig doc.bin
 }
 
 scenario_sha1() {
   make_key alice
   printf 'signed with SHA-1 elsewhere\n' >doc.txt
-  run 0 "$bin" sign --sha1 --key alice.key doc.txt
+  run 0 "$bin" sign --bare --sha1 --key alice.key doc.txt
   cp out.txt doc.sig
   run 0 "$bin" verify --sha1 --key @alice.pub --signature @doc.sig doc.txt
   contains out.txt "SHA-1"
   run 1 "$bin" verify --key @alice.pub --signature @doc.sig doc.txt
+  contains out.txt "made with another digest (SHA-1)"
+}
+
+# Files, keys and signatures made by earlier versions of the tool still work.
+scenario_legacy() {
+  data="$(dirname "$0")/data"
+  [ "${data#/}" = "$data" ] && data="$OLDPWD/$data"
+  run 0 "$bin" verify --key @"$data/legacy.pub" --signature @"$data/legacy.txt.sig" "$data/legacy.txt"
+  contains out.txt "Good signature"
+  run 0 "$bin" verify --sha1 --key @"$data/legacy.pub" --signature @"$data/legacy.txt.sha1.sig" "$data/legacy.txt"
+  run 1 "$bin" verify --key @"$data/legacy.pub" --signature @"$data/legacy.txt.sha1.sig" "$data/legacy.txt"
+  contains out.txt "made with another digest"
 }
 
 scenario_usage() {

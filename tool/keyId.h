@@ -1,0 +1,17 @@
+#pragma once
+// Key ids: a short fingerprint that names a public key in signature files, key files and the
+// tool's messages. The first 8 bytes of SHA-256 over the label "eccrypt key id" and the key's
+// hexadecimal text, shown as 16 upper-case hexadecimal digits. The two text forms of one key
+// have the same id.
+#include <string>
+#include <string_view>
+
+#include "ECCrypt/ECCrypt.h"
+
+namespace eccrypt::tool {
+
+inline constexpr std::size_t kKeyIdLength = 16;
+
+std::string KeyIdOf(std::string_view publicKey, TMode mode);
+
+}  // namespace eccrypt::tool
