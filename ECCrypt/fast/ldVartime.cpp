@@ -1,0 +1,123 @@
+// The group law in Lopez-Dahab coordinates on y^2 + xy = x^3 + b (no x^2 term), for public
+// data: no inversion per step; the exceptional cases are found by testing the formulas'
+// intermediate values.
+#include <array>
+
+#include "ECCrypt/fast/basisTables.h"
+#include "ECCrypt/fast/pointVartime.h"
+
+namespace eccrypt::fast {
+
+bool LdIsZeroVartime(const LdPoint& p) {
+  return FeIsZeroVartime(p.Z);
+}
+
+void LdFromAffineVartime(LdPoint& r, const AffinePoint& p) {
+  if (AffineIsZeroVartime(p)) {
+    r = LdZero;
+    return;
+  }
+  r.X = p.x;
+  r.Y = p.y;
+  r.Z = FeOne;
+}
+
+void LdToAffineBatchVartime(AffinePoint* out, const LdPoint* in, std::size_t count) {
+  // Montgomery's trick over the nonzero Z: prefix[i] is the product of the nonzero Z before i.
+  std::array<Fe, 256> prefix;
+  Fe product = FeOne;
+  for (std::size_t i = 0; i < count; ++i) {
+    prefix[i] = product;
+    if (!LdIsZeroVartime(in[i])) FeMul(product, product, in[i].Z);
+  }
+  Fe inverse;  // walking down: 1 / (product of the nonzero Z up to and including i)
+  FeInvert(inverse, product);
+  for (std::size_t i = count; i-- > 0;) {
+    if (LdIsZeroVartime(in[i])) {
+      out[i] = AffineZero;
+      continue;
+    }
+    Fe zInv, zInv2;
+    FeMul(zInv, inverse, prefix[i]);
+    FeMul(inverse, inverse, in[i].Z);
+    FeSqr(zInv2, zInv);
+    FeMul(out[i].x, in[i].X, zInv);
+    FeMul(out[i].y, in[i].Y, zInv2);
+    out[i].infinity = 0;
+  }
+}
+
+void LdDoubleVartime(LdPoint& r, const LdPoint& p) {
+  // Z3 = X^2 Z^2, X3 = X^4 + b Z^4, Y3 = b Z^4 Z3 + X3 (Y^2 + b Z^4), b Z^4 = (sqrt(b) Z^2)^2.
+  // X = 0 (the point of order 2) and Z = 0 both give Z3 = 0, the zero point, as they should.
+  Fe x2, z2, c, bz4, t;
+  FeSqr(x2, p.X);
+  FeSqr(z2, p.Z);
+  FeMul(c, z2, kCurveSqrtB);
+  FeSqr(bz4, c);
+  FeSqr(t, p.Y);
+  FeAdd(t, t, bz4);
+  FeMul(r.Z, x2, z2);
+  FeAdd(x2, x2, c);
+  FeSqr(r.X, x2);
+  FeMul(t, t, r.X);
+  FeMul(c, bz4, r.Z);
+  FeAdd(r.Y, c, t);
+}
+
+void LdAddAffineVartime(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
+  if (AffineIsZeroVartime(q)) {
+    r = p;
+    return;
+  }
+  if (LdIsZeroVartime(p)) {
+    LdFromAffineVartime(r, q);
+    return;
+  }
+  // A = y2 Z1^2 + Y1, B = x2 Z1 + X1: B = 0 when the points have one x, and then A = 0 when
+  // they are equal (a doubling), A != 0 when they are opposite (sum zero).
+  Fe a, b, c, d, e, f, z3, t;
+  FeSqr(t, p.Z);
+  FeMul(a, q.y, t);
+  FeAdd(a, a, p.Y);
+  FeMul(b, q.x, p.Z);
+  FeAdd(b, b, p.X);
+  if (FeIsZeroVartime(b)) {
+    if (FeIsZeroVartime(a)) {
+      LdDoubleVartime(r, p);
+    } else {
+      r = LdZero;
+    }
+    return;
+  }
+  // C = Z1 B, D = B^2 C, Z3 = C^2, E = A C, X3 = A^2 + D + E, F = X3 + x2 Z3,
+  // Y3 = (E + Z3) F + (x2 + y2) Z3^2.
+  FeMul(c, p.Z, b);
+  FeSqr(t, b);
+  FeMul(d, t, c);
+  FeSqr(z3, c);
+  FeMul(e, a, c);
+  FeSqr(t, a);
+  FeAdd(t, t, d);
+  FeAdd(r.X, t, e);
+  FeMul(f, q.x, z3);
+  FeAdd(f, f, r.X);
+  FeAdd(e, e, z3);
+  FeMul(e, e, f);
+  FeSqr(t, z3);
+  FeAdd(f, q.x, q.y);
+  FeMul(t, t, f);
+  FeAdd(r.Y, e, t);
+  r.Z = z3;
+}
+
+void OddMultiplesVartime(AffinePoint* table, const AffinePoint& p, std::size_t count) {
+  std::array<LdPoint, 256> multiples;
+  AffinePoint twice;
+  AffineDoubleVartime(twice, p);
+  LdFromAffineVartime(multiples[0], p);
+  for (std::size_t i = 1; i < count; ++i) LdAddAffineVartime(multiples[i], multiples[i - 1], twice);
+  LdToAffineBatchVartime(table, multiples.data(), count);
+}
+
+}  // namespace eccrypt::fast

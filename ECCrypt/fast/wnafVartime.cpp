@@ -1,0 +1,106 @@
+#include "ECCrypt/fast/wnafVartime.h"
+
+#include <cstddef>
+
+#include "ECCrypt/bigint/groupOrder.h"
+
+namespace eccrypt::fast {
+namespace {
+
+constexpr std::size_t Words = 5;  // 19 digits of 16 bits fit in 304 < 320 bits
+
+using Wide = std::array<std::uint64_t, Words>;
+
+Wide OrderWords() {
+  Wide n{};
+  for (std::size_t i = 0; i < GroupOrderDigits.size(); ++i) {
+    n[i / 4] |= static_cast<std::uint64_t>(GroupOrderDigits[i]) << (16 * (i % 4));
+  }
+  return n;
+}
+
+bool AtLeast(const Wide& a, const Wide& b) {
+  for (std::size_t i = Words; i-- > 0;) {
+    if (a[i] != b[i]) return a[i] > b[i];
+  }
+  return true;
+}
+
+void SubtractInPlace(Wide& a, const Wide& b) {
+  std::uint64_t borrow = 0;
+  for (std::size_t i = 0; i < Words; ++i) {
+    const std::uint64_t d = a[i] - b[i];
+    const std::uint64_t out = d - borrow;
+    borrow = static_cast<std::uint64_t>(a[i] < b[i]) | static_cast<std::uint64_t>(d < borrow);
+    a[i] = out;
+  }
+}
+
+Wide ShiftedLeft(const Wide& a, unsigned s) {  // 0 <= s < 64
+  Wide r{};
+  for (std::size_t i = Words; i-- > 0;) {
+    r[i] = a[i] << s;
+    if (s != 0 && i > 0) r[i] |= a[i - 1] >> (64 - s);
+  }
+  return r;
+}
+
+void ShiftRightOne(Wide& a) {
+  for (std::size_t i = 0; i < Words; ++i) {
+    a[i] = (a[i] >> 1) | (i + 1 < Words ? a[i + 1] << 63 : 0);
+  }
+}
+
+}  // namespace
+
+bool ReduceModOrderVartime(std::uint64_t out[4], const TvlPoint& v) {
+  const std::int32_t length = v.Length();
+  if (length < 0 || length > TvlPoint::Capacity) return false;
+  Wide a{};
+  for (std::int32_t i = 1; i <= length; ++i) {
+    const auto digit = static_cast<std::uint64_t>(v.Words[static_cast<std::size_t>(i)]) & 0xFFFF;
+    a[static_cast<std::size_t>((i - 1) / 4)] |= digit << (16 * ((i - 1) % 4));
+  }
+  // a < 2^304 and n > 2^240: subtract n * 2^j for j = 63 down to 0 where it fits.
+  Wide m = ShiftedLeft(OrderWords(), 63);
+  for (int j = 63; j >= 0; --j) {
+    if (AtLeast(a, m)) SubtractInPlace(a, m);
+    ShiftRightOne(m);
+  }
+  for (int i = 0; i < 4; ++i) out[i] = a[static_cast<std::size_t>(i)];
+  return true;
+}
+
+int WnafVartime(Wnaf& digits, const std::uint64_t k[4], int w) {
+  // Work on k + carry in 5 words (a negative digit adds to the remaining value).
+  Wide a{k[0], k[1], k[2], k[3], 0};
+  digits.fill(0);
+  const std::int64_t window = std::int64_t{1} << w;
+  int length = 0;
+  for (int i = 0; i < static_cast<int>(digits.size()); ++i) {
+    bool rest = false;
+    for (const std::uint64_t word : a) rest = rest || word != 0;
+    if (!rest) break;
+    if ((a[0] & 1) != 0) {
+      auto d = static_cast<std::int64_t>(a[0] & static_cast<std::uint64_t>(window - 1));
+      if (d >= window / 2) d -= window;
+      digits[static_cast<std::size_t>(i)] = static_cast<std::int8_t>(d);
+      length = i + 1;
+      // a := a - d, which clears the low w bits.
+      if (d > 0) {
+        Wide sub{static_cast<std::uint64_t>(d), 0, 0, 0, 0};
+        SubtractInPlace(a, sub);
+      } else {
+        std::uint64_t carry = static_cast<std::uint64_t>(-d);
+        for (std::size_t j = 0; j < Words && carry != 0; ++j) {
+          a[j] += carry;
+          carry = a[j] < carry ? 1 : 0;
+        }
+      }
+    }
+    ShiftRightOne(a);
+  }
+  return length;
+}
+
+}  // namespace eccrypt::fast

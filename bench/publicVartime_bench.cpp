@@ -1,0 +1,82 @@
+// Speed of the fast engine's work on public data: decompression, the group check (Frobenius
+// sum) beside the reference's multiplication by n, and signature verification beside the
+// reference's two multiplications.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "ECCrypt/curve/ecPoint.h"
+#include "ECCrypt/fast/publicVartime.h"
+#include "ECCrypt/field/gfTables.h"
+#include "ECCrypt/pk/ecCrypt.h"
+
+namespace {
+
+using eccrypt::TECCrypt;
+using eccrypt::TecPoint;
+using eccrypt::TvlPoint;
+
+TvlPoint Digits(int digits, std::uint32_t seed) {
+  TvlPoint k;
+  k.Words[0] = digits;
+  for (std::size_t i = 1; i <= static_cast<std::size_t>(digits); ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    k.Words[i] = static_cast<std::int32_t>(seed >> 16);
+  }
+  k.Words[static_cast<std::size_t>(digits)] |= 0x4000;
+  return k;
+}
+
+struct Signature {
+  TvlPoint q, h, r, s;
+};
+
+Signature MakeSignature() {
+  eccrypt::InitTables();
+  Signature sig;
+  TECCrypt x;
+  x.CopyFrom(Digits(15, 11));
+  x.MakePublicKey(sig.q);
+  sig.h.CopyFrom(Digits(10, 12));
+  x.MakeSignature(Digits(17, 13), sig.h, sig.r, sig.s);
+  return sig;
+}
+
+void BM_FastDecompressVartime(benchmark::State& state) {
+  const Signature sig = MakeSignature();
+  for (auto _ : state) {
+    eccrypt::fast::AffinePoint p;
+    benchmark::DoNotOptimize(eccrypt::fast::DecompressVartime(p, sig.q));
+    benchmark::DoNotOptimize(p);
+  }
+}
+BENCHMARK(BM_FastDecompressVartime)->Unit(benchmark::kMicrosecond);
+
+// The group check: 0 = the reference (decompression and n * P), 1 = the Frobenius sum.
+void BM_GroupCheck(benchmark::State& state) {
+  const Signature sig = MakeSignature();
+  for (auto _ : state) {
+    const bool ok = state.range(0) == 0 ? TecPoint::IsCompressedGroupPoint(sig.q)
+                                        : eccrypt::fast::IsCompressedGroupPointVartime(sig.q);
+    if (!ok) state.SkipWithError("public key refused");
+    benchmark::DoNotOptimize(ok);
+  }
+}
+BENCHMARK(BM_GroupCheck)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Signature verification: 0 = the reference, 1 = the fast engine.
+void BM_CheckSignatureEngines(benchmark::State& state) {
+  const Signature sig = MakeSignature();
+  TECCrypt key;
+  key.CopyFrom(sig.q);
+  for (auto _ : state) {
+    const bool ok = state.range(0) == 0
+                        ? key.CheckSignature(sig.h, sig.r, sig.s)
+                        : eccrypt::fast::CheckSignatureVartime(sig.q, sig.h, sig.r, sig.s);
+    if (!ok) state.SkipWithError("signature refused");
+    benchmark::DoNotOptimize(ok);
+  }
+}
+BENCHMARK(BM_CheckSignatureEngines)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,107 @@
+// The variable-time group law (affine and Lopez-Dahab) against the reference's affine law, on
+// every exceptional pair: the zero point, equal and opposite points, the point of order 2,
+// points of E(GF(2^15)) and ordinary multiples of G.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "ECCrypt/curve/curveConstants.h"
+#include "ECCrypt/fast/pointVartime.h"
+#include "unit/fast/publicPointSupport.h"
+
+namespace eccrypt::fast {
+namespace {
+
+using fasttest::Negated;
+using fasttest::SamePoint;
+using fasttest::ToFast;
+
+std::vector<TecPoint> Sample() {
+  std::mt19937_64 rng(9);
+  std::vector<TecPoint> points = {TecPoint{}, curvetest::BasePoint(),
+                                  Negated(curvetest::BasePoint())};
+  for (int i = 0; i < 3; ++i) {
+    points.push_back(curvetest::BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 240)));
+  }
+  const TecPoint twoG = curvetest::BaseMultiple(curvetest::Small(2));
+  points.push_back(twoG);
+  points.push_back(Negated(twoG));
+  const TecPoint cubeRoot = curvetest::UnitPoint(CurveCbrtB, 0);  // x^3 = b, y = 0
+  points.push_back(cubeRoot);
+  points.push_back(Negated(cubeRoot));
+  for (const TecPoint& t : fasttest::SmallFieldPoints(6)) points.push_back(t);
+  TecPoint mixed = curvetest::BasePoint();
+  mixed.Add(fasttest::SmallFieldPoints(3).back());
+  points.push_back(mixed);
+  return points;
+}
+
+LdPoint Scrambled(const AffinePoint& p, const Fe& z) {
+  // The same point with Z = z: (x z, y z^2, z).
+  if (AffineIsZeroVartime(p)) return LdPoint{z, z, FeZero};
+  LdPoint r;
+  Fe z2;
+  FeSqr(z2, z);
+  FeMul(r.X, p.x, z);
+  FeMul(r.Y, p.y, z2);
+  r.Z = z;
+  return r;
+}
+
+AffinePoint ToAffine(const LdPoint& p) {
+  AffinePoint r;
+  LdToAffineBatchVartime(&r, &p, 1);
+  return r;
+}
+
+TEST(PointVartimeTest, EveryPairAddsAndDoublesAsTheReference) {
+  const std::vector<TecPoint> points = Sample();
+  const Fe z = ToFast(curvetest::BaseMultiple(curvetest::Small(5)).x);  // any nonzero element
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const AffinePoint p = ToFast(points[i]);
+    ASSERT_TRUE(AffineOnCurveVartime(p)) << i;
+    TecPoint twice = points[i];
+    twice.Double();
+    AffinePoint doubled;
+    AffineDoubleVartime(doubled, p);
+    EXPECT_TRUE(SamePoint(doubled, twice)) << "affine 2P, P #" << i;
+    LdPoint ld = Scrambled(p, z);
+    LdDoubleVartime(ld, ld);
+    EXPECT_TRUE(SamePoint(ToAffine(ld), twice)) << "projective 2P, P #" << i;
+
+    for (std::size_t j = 0; j < points.size(); ++j) {
+      TecPoint sum = points[i];
+      sum.Add(points[j]);
+      const AffinePoint q = ToFast(points[j]);
+      AffinePoint added;
+      AffineAddVartime(added, p, q);
+      EXPECT_TRUE(SamePoint(added, sum)) << "affine P + Q, #" << i << " + #" << j;
+      LdPoint acc = Scrambled(p, z);
+      LdAddAffineVartime(acc, acc, q);
+      EXPECT_TRUE(SamePoint(ToAffine(acc), sum)) << "projective P + Q, #" << i << " + #" << j;
+      EXPECT_EQ(AffineEqualVartime(p, q), curvetest::SamePoint(points[i], points[j]));
+    }
+  }
+}
+
+TEST(PointVartimeTest, BatchConversionAndOddMultiples) {
+  const TecPoint g = curvetest::BasePoint();
+  AffinePoint table[9];
+  OddMultiplesVartime(table, ToFast(g), 9);
+  for (std::uint32_t i = 0; i < 9; ++i) {
+    EXPECT_TRUE(SamePoint(table[i], curvetest::BaseMultiple(curvetest::Small(2 * i + 1)))) << i;
+  }
+  // Zero points among the inputs keep their place and do not spoil the shared inversion.
+  const Fe z = ToFast(curvetest::BaseMultiple(curvetest::Small(7)).y);
+  const LdPoint in[4] = {Scrambled(table[0], z), LdZero, Scrambled(table[1], z), LdZero};
+  AffinePoint out[4];
+  LdToAffineBatchVartime(out, in, 4);
+  EXPECT_TRUE(AffineEqualVartime(out[0], table[0]));
+  EXPECT_TRUE(AffineIsZeroVartime(out[1]));
+  EXPECT_TRUE(AffineEqualVartime(out[2], table[1]));
+  EXPECT_TRUE(AffineIsZeroVartime(out[3]));
+}
+
+}  // namespace
+}  // namespace eccrypt::fast

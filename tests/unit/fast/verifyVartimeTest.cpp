@@ -1,0 +1,184 @@
+// The fast engine's signature check against the reference's, on signatures made by the
+// reference: valid ones, ones changed in each half and in the digest, unreduced and zero-led
+// halves, and sums s G + r Q that meet the exceptional cases (the zero point, Q = +-G).
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ECCrypt/fast/publicVartime.h"
+#include "ECCrypt/fast/wnafVartime.h"
+#include "ECCrypt/pk/ecCrypt.h"
+#include "unit/fast/publicPointSupport.h"
+#include "unit/support/bignumOracle.h"
+
+namespace eccrypt::fast {
+namespace {
+
+using curvetest::Small;
+
+struct Signed {
+  TvlPoint q, h, r, s;
+};
+
+TvlPoint Order() {
+  TvlPoint n;
+  n.LoadOrder(true);
+  return n;
+}
+
+TvlPoint Plus(const TvlPoint& a, const TvlPoint& b) {
+  TvlPoint r;
+  r.CopyFrom(a);
+  r.Add(b);
+  return r;
+}
+
+TvlPoint Minus(const TvlPoint& a, const TvlPoint& b) {
+  TvlPoint r;
+  r.CopyFrom(a);
+  r.Subtract(b);
+  return r;
+}
+
+Signed SignWith(const TECCrypt& x, const TvlPoint& k, const TvlPoint& h) {
+  Signed sig;
+  x.MakePublicKey(sig.q);
+  sig.h.CopyFrom(h);
+  x.MakeSignature(k, h, sig.r, sig.s);
+  return sig;
+}
+
+void ExpectSameVerdict(const Signed& sig, const std::string& name) {
+  TECCrypt key;
+  key.CopyFrom(sig.q);
+  const bool expected = key.CheckSignature(sig.h, sig.r, sig.s);
+  EXPECT_EQ(CheckSignatureVartime(sig.q, sig.h, sig.r, sig.s), expected) << name;
+}
+
+TEST(VerifyVartimeTest, ValidAndAlteredSignaturesAsTheReference) {
+  std::mt19937_64 rng(6);
+  for (int i = 0; i < 4; ++i) {
+    TECCrypt x;
+    x.CopyFrom(curvetest::RandomBelowPowerOfTwo(rng, 240));
+    const Signed sig = SignWith(x, curvetest::RandomBelowPowerOfTwo(rng, 250),
+                                curvetest::RandomBelowPowerOfTwo(rng, 160));
+    TECCrypt key;
+    key.CopyFrom(sig.q);
+    ASSERT_TRUE(key.CheckSignature(sig.h, sig.r, sig.s));
+    EXPECT_TRUE(CheckSignatureVartime(sig.q, sig.h, sig.r, sig.s));
+
+    std::vector<std::pair<std::string, Signed>> variants;
+    Signed v = sig;
+    v.h = Plus(sig.h, Small(1));
+    variants.emplace_back("h + 1", v);
+    v = sig;
+    v.s = Plus(sig.s, Small(1));
+    variants.emplace_back("s + 1", v);
+    v = sig;
+    v.s = Plus(sig.s, Order());
+    variants.emplace_back("s + n", v);
+    v = sig;
+    v.r = Plus(sig.r, Order());
+    variants.emplace_back("r + n", v);
+    v = sig;
+    v.r = Plus(sig.r, Small(1));
+    variants.emplace_back("r + 1", v);
+    v = sig;
+    v.s = TvlPoint{};
+    variants.emplace_back("s = 0", v);
+    v = sig;
+    v.r = TvlPoint{};
+    variants.emplace_back("r = 0", v);
+    v = sig;
+    v.s = curvetest::RandomBelowPowerOfTwo(rng, 288);
+    variants.emplace_back("18-digit s", v);
+    v = sig;
+    x.MakePublicKey(v.q);
+    v.q.Words[0] = 0;
+    variants.emplace_back("q = 0 (the zero point)", v);
+    for (const auto& [name, variant] : variants) {
+      ExpectSameVerdict(variant, name + " #" + std::to_string(i));
+    }
+  }
+}
+
+TEST(VerifyVartimeTest, SumsAtTheExceptionalCases) {
+  // With Q = x G, s G + r Q = (s + r x) G: choose s and r to land on the zero point, on G, and
+  // to make the two tables hold the same or opposite points.
+  const TvlPoint n = Order();
+  const TvlPoint one = Small(1);
+  const TvlPoint nMinusOne = Minus(n, one);
+  struct Setup {
+    std::string name;
+    TvlPoint x, r, s;
+  };
+  const std::vector<Setup> setups = {
+      {"Q = G, s = n - r: sum O", one, Small(12345), Minus(n, Small(12345))},
+      {"Q = -G, s = r: sum O", nMinusOne, Small(77), Small(77)},
+      {"Q = G, s = r: sum 2 r G", one, Small(1000), Small(1000)},
+      {"Q = 2G, r = s = 1: 3G", Small(2), one, one},
+      {"Q = G, r = 1, s = 0", one, one, TvlPoint{}},
+      {"Q = G, r = n - 1, s = 1", one, nMinusOne, one},
+  };
+  for (const Setup& setup : setups) {
+    TECCrypt x;
+    x.CopyFrom(setup.x);
+    Signed sig;
+    x.MakePublicKey(sig.q);
+    sig.r.CopyFrom(setup.r);
+    sig.s.CopyFrom(setup.s);
+    // h = r is the accepted digest where the sum is the zero point.
+    for (const TvlPoint& h : {TvlPoint{}, setup.r, Small(3)}) {
+      sig.h.CopyFrom(h);
+      ExpectSameVerdict(sig, setup.name + ", h = " + curvetest::HexOf(h));
+    }
+  }
+}
+
+TEST(VerifyVartimeTest, ReductionAndRecoding) {
+  std::mt19937_64 rng(3);
+  const oracle::BnPtr n = curvetest::Order();
+  oracle::BnCtxPtr ctx(BN_CTX_new());
+  for (int i = 0; i < 200; ++i) {
+    const TvlPoint v = curvetest::RandomBelowPowerOfTwo(rng, 1 + static_cast<int>(rng() % 304));
+    std::uint64_t reduced[4];
+    ASSERT_TRUE(ReduceModOrderVartime(reduced, v));
+    oracle::BnPtr expected = oracle::ToBignum(v);
+    BN_mod(expected.get(), expected.get(), n.get(), ctx.get());
+    oracle::BnPtr actual = oracle::NewBignum();
+    for (int w = 3; w >= 0; --w) {
+      BN_lshift(actual.get(), actual.get(), 64);
+      BN_add_word(actual.get(), reduced[w]);
+    }
+    ASSERT_EQ(BN_cmp(actual.get(), expected.get()), 0) << i;
+
+    for (int width = 2; width <= 8; ++width) {
+      Wnaf digits;
+      const int length = WnafVartime(digits, reduced, width);
+      oracle::BnPtr sum = oracle::NewBignum();
+      int gap = width;
+      for (int j = length; j-- > 0;) {
+        const int d = digits[static_cast<std::size_t>(j)];
+        BN_lshift1(sum.get(), sum.get());
+        if (d != 0) {
+          ASSERT_TRUE(d % 2 != 0 && d < (1 << (width - 1)) && -d < (1 << (width - 1)));
+          ASSERT_GE(gap, width);  // at least w - 1 zeros between nonzero digits
+          gap = 0;
+          if (d > 0) BN_add_word(sum.get(), static_cast<BN_ULONG>(d));
+          if (d < 0) BN_sub_word(sum.get(), static_cast<BN_ULONG>(-d));
+        }
+        ++gap;
+      }
+      ASSERT_EQ(BN_cmp(sum.get(), expected.get()), 0) << "width " << width;
+    }
+  }
+  TvlPoint corrupt;
+  corrupt.Words[0] = 20;
+  std::uint64_t out[4];
+  EXPECT_FALSE(ReduceModOrderVartime(out, corrupt));
+}
+
+}  // namespace
+}  // namespace eccrypt::fast
