@@ -8,7 +8,8 @@
 // percentiles. |t| above 5 at a million measurements per class says the operation's time depends
 // on the secret; below it, no dependence this test can see.
 //
-// Usage: eccrypt_timing [--measurements N] [--mode hex|base64] [--seed S] [TARGET...]
+// Usage: eccrypt_timing [--measurements N] [--mode hex|base64] [--engine fast|reference]
+//                       [--seed S] [TARGET...]
 //   N: measurements per class (default 100000; the first 1000 of each run are warm-up and
 //      dropped). TARGET: decrypt, sign, signature, makekey, x25519 (default: all of them).
 //   decrypt   TEllipticCurve::Decrypt, KeySecret fixed or random (one public ExchangedValue)
@@ -16,6 +17,8 @@
 //   signature TECCrypt::MakeSignature, the nonce fixed or random (one key, one digest)
 //   makekey   TEllipticCurve::MakeKey, PassPhrase fixed or random (same length)
 //   x25519    libsodium's crypto_scalarmult, the scalar fixed or random (control)
+// --engine reference runs the component on its variable-time reference arithmetic, a control
+// that must be caught.
 // Secrets of both classes have the same length, so that the length of their texts, which may
 // show, is the same. Run it on an otherwise idle machine, pinned to one core (taskset -c 1).
 #include <sodium.h>
@@ -39,6 +42,7 @@
 #include "ECCrypt/ECCrypt.h"
 #include "ECCrypt/bigint/vlPoint.h"
 #include "ECCrypt/pk/ecCrypt.h"
+#include "ECCrypt/pk/engineChoice.h"
 #include "ECCrypt/text/base64Text.h"
 #include "ECCrypt/text/hexText.h"
 #include "leakageStats.h"
@@ -252,7 +256,8 @@ bool Measure(TTarget& target, std::uint64_t perClass, std::mt19937_64& rng,
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: eccrypt_timing [--measurements N] [--mode hex|base64] [--seed S] "
+               "usage: eccrypt_timing [--measurements N] [--mode hex|base64] "
+               "[--engine fast|reference] [--seed S] "
                "[decrypt|sign|signature|makekey|x25519]...\n");
   return 2;
 }
@@ -274,6 +279,10 @@ int main(int argc, char** argv) {
       const std::string_view m = argv[++i];
       if (m != "hex" && m != "base64") return Usage();
       mode = m == "hex" ? TMode::Hex : TMode::Base64;
+    } else if (arg == "--engine" && i + 1 < argc) {
+      const std::string_view e = argv[++i];
+      if (e != "fast" && e != "reference") return Usage();
+      eccrypt::SelectEngine(e == "fast" ? eccrypt::TEngine::Fast : eccrypt::TEngine::Reference);
     } else if (!arg.empty() && arg[0] != '-') {
       names.emplace_back(arg);
     } else {
@@ -305,8 +314,9 @@ int main(int argc, char** argv) {
     std::printf("  max |t| = %.2f\n\n", summary.back().second);
     std::fflush(stdout);
   }
-  std::printf("summary (max |t|, %llu measurements per class):\n",
-              static_cast<unsigned long long>(perClass));
+  std::printf("summary (max |t|, %llu measurements per class, %s engine):\n",
+              static_cast<unsigned long long>(perClass),
+              eccrypt::ActiveEngine() == eccrypt::TEngine::Fast ? "fast" : "reference");
   for (const auto& [name, t] : summary) std::printf("  %-10s %8.2f\n", name.c_str(), t);
   return 0;
 }
