@@ -19,7 +19,9 @@
 namespace eccrypt::fast {
 
 // All-ones when bit 0 of b is set, else zero.
-inline std::uint64_t CtMaskFromBit(std::uint64_t b) { return 0 - (b & 1); }
+inline std::uint64_t CtMaskFromBit(std::uint64_t b) {
+  return 0 - (b & 1);
+}
 
 // All-ones when v is zero, else zero.
 inline std::uint64_t CtIsZeroMask(std::uint64_t v) {
@@ -27,7 +29,9 @@ inline std::uint64_t CtIsZeroMask(std::uint64_t v) {
 }
 
 // All-ones when a == b.
-inline std::uint64_t CtEqualMask(std::uint64_t a, std::uint64_t b) { return CtIsZeroMask(a ^ b); }
+inline std::uint64_t CtEqualMask(std::uint64_t a, std::uint64_t b) {
+  return CtIsZeroMask(a ^ b);
+}
 
 // mask ? a : b.
 inline std::uint64_t CtSelect(std::uint64_t mask, std::uint64_t a, std::uint64_t b) {

@@ -30,6 +30,8 @@ struct FeOps {
   void (*sqrN)(Fe& r, const Fe& a, int n);
   void (*mul4)(Fe r[4], const Fe a[4], const Fe b[4]);
   void (*sqr4)(Fe r[4], const Fe a[4]);
+  // r := sum of columns[i] over the coordinates a_i that are 1 (a canonical, columns[255] zero).
+  void (*apply)(Fe& r, const Fe columns[256], const Fe& a);
 };
 
 // The paths; the accelerated ones are null where the compiler cannot build them. Callers check
@@ -45,6 +47,9 @@ void FeMulPclmul(Fe& r, const Fe& a, const Fe& b);
 void FeSqrPclmul(Fe& r, const Fe& a);
 void FeSqrNPclmul(Fe& r, const Fe& a, int n);
 #endif
+
+// The linear-map application with plain integer masks, which every path may use.
+void FeApplyPortable(Fe& r, const Fe columns[256], const Fe& a);
 
 // The path in use (chosen from CPUID on first call).
 const FeOps& FeActiveOps();

@@ -2,30 +2,25 @@
 #include <cstdint>
 
 #include "ECCrypt/fast/feInternal.h"
+#include "ECCrypt/fast/feLinearMap.h"
 
 namespace eccrypt::fast {
 namespace {
 
-// The half-trace of each basis element t^i, i = 0..254, computed once by squarings.
-struct HalfTraceTable {
-  Fe column[255];
-  HalfTraceTable() {
-    for (int i = 0; i < 255; ++i) {
-      Fe v = FeZero;
-      v.w[i / 64] = std::uint64_t{1} << (i % 64);
-      Fe sum = FeZero;
-      for (int j = 0; j < 128; ++j) {
-        FeAdd(sum, sum, v);
-        FeSqrN(v, v, 2);
-      }
-      column[i] = sum;
-    }
+// The half-trace from its definition, sum of a^(4^i) for i = 0..127.
+void HalfTraceBySquarings(Fe& r, const Fe& a) {
+  Fe v = a;
+  Fe sum = FeZero;
+  for (int j = 0; j < 128; ++j) {
+    FeAdd(sum, sum, v);
+    FeSqrN(v, v, 2);
   }
-};
+  r = sum;
+}
 
-const HalfTraceTable& HalfTraces() {
-  static const HalfTraceTable table;
-  return table;
+const detail::FeLinearMap& HalfTraceMap() {
+  static const detail::FeLinearMap map(HalfTraceBySquarings);
+  return map;
 }
 
 }  // namespace
@@ -37,16 +32,8 @@ std::uint64_t FeTrace(const Fe& a) {
   return (c.w[0] ^ (c.w[3] >> (203 - 192))) & 1;
 }
 
-// Every column is read, selected by a mask built from the coordinate.
 void FeHalfTrace(Fe& r, const Fe& a) {
-  const Fe c = detail::FeCanonical(a);
-  const HalfTraceTable& table = HalfTraces();
-  std::uint64_t acc[4] = {0, 0, 0, 0};
-  for (int i = 0; i < 255; ++i) {
-    const std::uint64_t m = CtMaskFromBit(c.w[i / 64] >> (i % 64));
-    for (int k = 0; k < 4; ++k) acc[k] ^= m & table.column[i].w[k];
-  }
-  for (int k = 0; k < 4; ++k) r.w[k] = acc[k];
+  HalfTraceMap().Apply(r, a);
 }
 
 }  // namespace eccrypt::fast

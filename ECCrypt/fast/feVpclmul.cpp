@@ -54,20 +54,28 @@ FE_VPCLMUL inline V4 Mul128(__m512i a, __m512i b) {
   return {_mm512_xor_si512(l, LaneShiftUp(m)), _mm512_xor_si512(h, LaneShiftDown(m))};
 }
 
-// The fold of fePclmul.cpp's Reduce, lane by lane.
+// (x.hi, y.lo) in every lane.
+FE_VPCLMUL inline __m512i LaneAlign(__m512i y, __m512i x) {
+  return _mm512_castpd_si512(
+      _mm512_shuffle_pd(_mm512_castsi512_pd(x), _mm512_castsi512_pd(y), 0x55));
+}
+
+// The shift fold of fePclmul.cpp's Reduce, lane by lane (three-input XORs in one instruction).
 FE_VPCLMUL inline V4 Reduce(__m512i p0, __m512i p1, __m512i p2, __m512i p3) {
-  const __m512i c = _mm512_set1_epi64((std::int64_t{1} << 53) | 2);
-  const __m512i q0 = _mm512_clmulepi64_epi128(p2, c, 0x00);
-  const __m512i q1 = _mm512_clmulepi64_epi128(p2, c, 0x01);
-  const __m512i q2 = _mm512_clmulepi64_epi128(p3, c, 0x00);
-  const __m512i q3 = _mm512_clmulepi64_epi128(p3, c, 0x01);
-  __m512i lo = _mm512_xor_si512(p0, _mm512_xor_si512(q0, LaneShiftUp(q1)));
-  __m512i hi = _mm512_xor_si512(_mm512_xor_si512(p1, q2),
-                                _mm512_xor_si512(LaneShiftDown(q1), LaneShiftUp(q3)));
-  const __m512i top = _mm512_or_si512(_mm512_srli_epi64(LaneShiftDown(hi), 63),
-                                      _mm512_slli_epi64(LaneShiftDown(q3), 1));
-  const __m512i c2 = _mm512_set1_epi64((std::int64_t{1} << 52) | 1);
-  lo = _mm512_xor_si512(lo, _mm512_clmulepi64_epi128(top, c2, 0x00));
+  const __m512i u = LaneShiftUp(p2);
+  const __m512i v = LaneAlign(p3, p2);
+  const __m512i w = LaneShiftDown(p3);
+  __m512i lo =
+      _mm512_ternarylogic_epi64(p0, _mm512_slli_epi64(p2, 53), _mm512_slli_epi64(p2, 1), 0x96);
+  lo = _mm512_ternarylogic_epi64(lo, _mm512_srli_epi64(u, 11), _mm512_srli_epi64(u, 63), 0x96);
+  __m512i hi =
+      _mm512_ternarylogic_epi64(p1, _mm512_slli_epi64(p3, 53), _mm512_slli_epi64(p3, 1), 0x96);
+  hi = _mm512_ternarylogic_epi64(hi, _mm512_srli_epi64(v, 11), _mm512_srli_epi64(v, 63), 0x96);
+  const __m512i over = _mm512_xor_si512(_mm512_srli_epi64(w, 11), _mm512_srli_epi64(w, 63));
+  const __m512i top =
+      _mm512_or_si512(_mm512_srli_epi64(LaneShiftDown(hi), 63), _mm512_slli_epi64(over, 1));
+  lo = _mm512_ternarylogic_epi64(lo, top, _mm512_slli_epi64(top, 52), 0x96);
+  lo = _mm512_xor_si512(lo, LaneShiftUp(_mm512_srli_epi64(top, 12)));
   hi = _mm512_and_si512(hi, _mm512_set_epi64(0x7FFFFFFFFFFFFFFF, -1, 0x7FFFFFFFFFFFFFFF, -1,
                                              0x7FFFFFFFFFFFFFFF, -1, 0x7FFFFFFFFFFFFFFF, -1));
   return {lo, hi};
@@ -96,11 +104,30 @@ FE_VPCLMUL void Sqr4Vpclmul(Fe r[4], const Fe a[4]) {
   Store4(r, Sqr(Load4(a)));
 }
 
+// Two columns per register: lanes 0-3 hold column 2p, lanes 4-7 column 2p + 1, and a test of
+// the coordinates against a moving bit pattern gives the merge mask for both at once.
+FE_VPCLMUL void ApplyAvx512(Fe& r, const Fe columns[256], const Fe& a) {
+  __m512i acc = _mm512_setzero_si512();
+  const Fe* col = columns;
+  for (int word = 0; word < 4; ++word) {
+    const __m512i x = _mm512_set1_epi64(static_cast<std::int64_t>(a.w[word]));
+    __m512i bits = _mm512_set_epi64(2, 2, 2, 2, 1, 1, 1, 1);
+    for (int p = 0; p < 32; ++p, col += 2) {
+      const __mmask8 k = _mm512_test_epi64_mask(x, bits);
+      acc = _mm512_mask_xor_epi64(acc, k, acc, _mm512_loadu_si512(col->w));
+      bits = _mm512_slli_epi64(bits, 2);
+    }
+  }
+  const __m256i sum =
+      _mm256_xor_si256(_mm512_castsi512_si256(acc), _mm512_extracti64x4_epi64(acc, 1));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(r.w), sum);
+}
+
 }  // namespace
 
 namespace {
-constexpr FeOps kOps = {"vpclmulqdq", FeMulPclmul, FeSqrPclmul,
-                        FeSqrNPclmul, Mul4Vpclmul, Sqr4Vpclmul};
+constexpr FeOps kOps = {"vpclmulqdq", FeMulPclmul, FeSqrPclmul, FeSqrNPclmul,
+                        Mul4Vpclmul,  Sqr4Vpclmul, ApplyAvx512};
 }  // namespace
 
 const FeOps* const kFeVpclmulOps = &kOps;
