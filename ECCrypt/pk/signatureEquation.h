@@ -1,8 +1,9 @@
 #pragma once
 // The last step of signature verification, shared by both engines so that they compare the
 // integers the same way: with d = X mod n, X the integer form of the x coordinate of
-// s * G + r * Q, whether (r - d) mod n equals h. r and h are the integers as the signature and
-// the digest give them.
+// s * G + r * Q, whether (r - d) mod n equals h: r - d, with n added first when d > r, compared
+// with h digit for digit. r is taken by its value (zero top digits do not count), unreduced: an
+// r of n or more is not reduced first.
 #include "ECCrypt/bigint/vlPoint.h"
 
 namespace eccrypt {
