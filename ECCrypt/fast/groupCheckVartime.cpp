@@ -24,9 +24,10 @@
 // Computing Phi: S1 = P + psi(P), S2 = S1 + psi^2(S1), S3 = S2 + psi^4(S2),
 // S4 = S3 + psi^8(S3) = P + psi(P) + ... + psi^15(P). Then Phi(P) = S4 + psi^16(P), and since
 // psi is a bijection, Phi(P) = O exactly when psi(Phi(P)) = psi(S4) + P is O, that is when
-// psi(S4) = -P. Four additions and 16 Frobenius maps in all. Every addition here may meet an
-// exceptional case on hostile input (P in E(GF(2^15)) gives psi(P) = P, a doubling; sums may
-// be opposite or zero); AffineAddVartime handles them all.
+// psi(S4) = -P. Four additions and 16 Frobenius maps in all, in Lopez-Dahab coordinates (the
+// Frobenius map acts on X, Y and Z alike), so that no step pays an inversion. Every addition
+// here may meet an exceptional case on hostile input (P in E(GF(2^15)) gives psi(P) = P, a
+// doubling; sums may be opposite or zero); the additions of pointVartime.h handle them all.
 #include "ECCrypt/fast/pointVartime.h"
 #include "ECCrypt/fast/publicVartime.h"
 
@@ -34,17 +35,19 @@ namespace eccrypt::fast {
 
 bool InGroupVartime(const AffinePoint& p) {
   if (AffineIsZeroVartime(p)) return true;
-  AffinePoint s, t;
-  AffineFrobeniusVartime(t, p, 1);
-  AffineAddVartime(s, p, t);
+  AffinePoint psi;
+  AffineFrobeniusVartime(psi, p, 1);
+  LdPoint s, t;
+  LdFromAffineVartime(s, p);
+  LdAddAffineVartime(s, s, psi);
   for (int k = 2; k <= 8; k *= 2) {
-    AffineFrobeniusVartime(t, s, k);
-    AffineAddVartime(s, s, t);
+    LdFrobeniusVartime(t, s, k);
+    LdAddVartime(s, s, t);
   }
-  AffineFrobeniusVartime(t, s, 1);
+  LdFrobeniusVartime(t, s, 1);
   AffinePoint minus;
   AffineNegateVartime(minus, p);
-  return AffineEqualVartime(t, minus);
+  return LdEqualsAffineVartime(t, minus);
 }
 
 bool IsCompressedGroupPointVartime(const TvlPoint& v) {

@@ -111,6 +111,78 @@ void LdAddAffineVartime(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
   r.Z = z3;
 }
 
+void LdAddVartime(LdPoint& r, const LdPoint& p, const LdPoint& q) {
+  if (LdIsZeroVartime(p)) {
+    r = q;
+    return;
+  }
+  if (LdIsZeroVartime(q)) {
+    r = p;
+    return;
+  }
+  // With U1 = X1 Z2, U2 = X2 Z1, S1 = Y1 Z2^2, S2 = Y2 Z1^2: x1 + x2 = B / (Z1 Z2) with
+  // B = U1 + U2, and y1 + y2 = A / (Z1 Z2)^2 with A = S1 + S2. B = 0: the same x, a doubling when
+  // A = 0 too, the zero point otherwise.
+  Fe u1, u2, s1, a, b, c, t;
+  FeMul(u1, p.X, q.Z);
+  FeMul(u2, q.X, p.Z);
+  FeAdd(b, u1, u2);
+  FeSqr(t, q.Z);
+  FeMul(s1, p.Y, t);
+  FeSqr(t, p.Z);
+  FeMul(a, q.Y, t);
+  FeAdd(a, a, s1);
+  if (FeIsZeroVartime(b)) {
+    if (FeIsZeroVartime(a)) {
+      LdDoubleVartime(r, p);
+    } else {
+      r = LdZero;
+    }
+    return;
+  }
+  // lambda = A / C with C = Z1 Z2 B. Z3 = C^2, X3 = A^2 + A C + B^2 C,
+  // Y3 = A C (U1 B C + X3) + Z3 (X3 + S1 B^2).
+  Fe e, b2, x3, z3;
+  FeMul(c, p.Z, q.Z);
+  FeMul(c, c, b);
+  FeSqr(z3, c);
+  FeMul(e, a, c);
+  FeSqr(b2, b);
+  FeMul(t, b2, c);
+  FeSqr(x3, a);
+  FeAdd(x3, x3, e);
+  FeAdd(x3, x3, t);
+  FeMul(u1, u1, b);
+  FeMul(u1, u1, c);
+  FeAdd(u1, u1, x3);
+  FeMul(e, e, u1);
+  FeMul(s1, s1, b2);
+  FeAdd(s1, s1, x3);
+  FeMul(s1, s1, z3);
+  FeAdd(r.Y, e, s1);
+  r.X = x3;
+  r.Z = z3;
+}
+
+void LdFrobeniusVartime(LdPoint& r, const LdPoint& p, int k) {
+  FeSqrN(r.X, p.X, 15 * k);
+  FeSqrN(r.Y, p.Y, 15 * k);
+  FeSqrN(r.Z, p.Z, 15 * k);
+}
+
+bool LdEqualsAffineVartime(const LdPoint& p, const AffinePoint& q) {
+  if (LdIsZeroVartime(p) || AffineIsZeroVartime(q)) {
+    return LdIsZeroVartime(p) && AffineIsZeroVartime(q);
+  }
+  // X = x Z and Y = y Z^2.
+  Fe t, z2;
+  FeMul(t, q.x, p.Z);
+  if (!FeEqualVartime(t, p.X)) return false;
+  FeSqr(z2, p.Z);
+  FeMul(t, q.y, z2);
+  return FeEqualVartime(t, p.Y);
+}
+
 void OddMultiplesVartime(AffinePoint* table, const AffinePoint& p, std::size_t count) {
   std::array<LdPoint, 256> multiples;
   AffinePoint twice;

@@ -40,6 +40,12 @@ void LdFromAffineVartime(LdPoint& r, const AffinePoint& p);
 void LdDoubleVartime(LdPoint& r, const LdPoint& p);
 // r := p + q, q affine (8 multiplications, 5 squarings).
 void LdAddAffineVartime(LdPoint& r, const LdPoint& p, const AffinePoint& q);
+// r := p + q (13 multiplications, 5 squarings). r may be p or q.
+void LdAddVartime(LdPoint& r, const LdPoint& p, const LdPoint& q);
+// r := psi^k(p), coordinate by coordinate (the Frobenius map commutes with x = X / Z, y = Y / Z^2).
+void LdFrobeniusVartime(LdPoint& r, const LdPoint& p, int k);
+// Whether p is the affine point q.
+bool LdEqualsAffineVartime(const LdPoint& p, const AffinePoint& q);
 // out[i] := the affine form of in[i] for i < count, one inversion for all; count <= 256.
 void LdToAffineBatchVartime(AffinePoint* out, const LdPoint* in, std::size_t count);
 

@@ -57,7 +57,9 @@ AffinePoint ToAffine(const LdPoint& p) {
 
 TEST(PointVartimeTest, EveryPairAddsAndDoublesAsTheReference) {
   const std::vector<TecPoint> points = Sample();
-  const Fe z = ToFast(curvetest::BaseMultiple(curvetest::Small(5)).x);  // any nonzero element
+  // Two nonzero elements to scale the projective coordinates by.
+  const Fe z = ToFast(curvetest::BaseMultiple(curvetest::Small(5)).x);
+  const Fe z2 = ToFast(curvetest::BaseMultiple(curvetest::Small(6)).y);
   for (std::size_t i = 0; i < points.size(); ++i) {
     const AffinePoint p = ToFast(points[i]);
     ASSERT_TRUE(AffineOnCurveVartime(p)) << i;
@@ -79,7 +81,12 @@ TEST(PointVartimeTest, EveryPairAddsAndDoublesAsTheReference) {
       EXPECT_TRUE(SamePoint(added, sum)) << "affine P + Q, #" << i << " + #" << j;
       LdPoint acc = Scrambled(p, z);
       LdAddAffineVartime(acc, acc, q);
-      EXPECT_TRUE(SamePoint(ToAffine(acc), sum)) << "projective P + Q, #" << i << " + #" << j;
+      EXPECT_TRUE(SamePoint(ToAffine(acc), sum)) << "mixed P + Q, #" << i << " + #" << j;
+      LdPoint other = Scrambled(q, z2);
+      LdAddVartime(other, Scrambled(p, z), other);
+      EXPECT_TRUE(SamePoint(ToAffine(other), sum)) << "projective P + Q, #" << i << " + #" << j;
+      EXPECT_EQ(LdEqualsAffineVartime(Scrambled(p, z2), q),
+                curvetest::SamePoint(points[i], points[j]));
       EXPECT_EQ(AffineEqualVartime(p, q), curvetest::SamePoint(points[i], points[j]));
     }
   }
