@@ -37,7 +37,7 @@ void DoubleMultiplyVartime(LdPoint& out, const std::uint64_t s[4], const AffineP
   Wnaf sDigits, rDigits;
   const int sLength = WnafVartime(sDigits, s, BaseWindow);
   const int rLength = WnafVartime(rDigits, r, QWindow);
-  const AffinePoint* gTable = BaseOddMultiples();
+  const AffinePoint* gTable = kBaseOddMultiples[0];
   out = LdZero;
   for (int i = std::max(sLength, rLength); i-- > 0;) {
     if (!LdIsZeroVartime(out)) LdDoubleVartime(out, out);

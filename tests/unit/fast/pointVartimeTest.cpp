@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "ECCrypt/curve/curveConstants.h"
+#include "ECCrypt/fast/baseTableVartime.h"
+#include "ECCrypt/fast/basisTables.h"
 #include "ECCrypt/fast/pointVartime.h"
 #include "unit/fast/publicPointSupport.h"
 
@@ -108,6 +110,18 @@ TEST(PointVartimeTest, BatchConversionAndOddMultiples) {
   EXPECT_TRUE(AffineIsZeroVartime(out[1]));
   EXPECT_TRUE(AffineEqualVartime(out[2], table[1]));
   EXPECT_TRUE(AffineIsZeroVartime(out[3]));
+}
+
+TEST(PointVartimeTest, GeneratedTablesHoldTheOddMultiplesOfGAndPsiG) {
+  AffinePoint g{kBaseX, kBaseY, 0}, psiG;
+  AffineFrobeniusVartime(psiG, g, 1);
+  for (int row = 0; row < 2; ++row) {
+    AffinePoint expected[BaseTableSize];
+    OddMultiplesVartime(expected, row == 0 ? g : psiG, BaseTableSize);
+    for (std::size_t i = 0; i < BaseTableSize; ++i) {
+      EXPECT_TRUE(AffineEqualVartime(kBaseOddMultiples[row][i], expected[i])) << row << " " << i;
+    }
+  }
 }
 
 }  // namespace
