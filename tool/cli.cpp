@@ -64,11 +64,13 @@ int RunTool(int argc, char** argv, TConsole& console) {
 
   TEncryptOptions encrypt;
   CLI::App* encryptCommand =
-      app.add_subcommand("encrypt", "Encrypt a file for the holder of a public key");
-  encryptCommand
-      ->add_option("--to", encrypt.to,
-                   "The recipient's public key: its text, @FILE holding it, or @KEYFILE")
-      ->required();
+      app.add_subcommand("encrypt", "Encrypt a file for one or more recipients' public keys");
+  encryptCommand->add_option("-r,--to,--recipient", encrypt.recipients,
+                             "A recipient's public key: its text, a file holding it (or @FILE), "
+                             "or a key file; repeat for several recipients");
+  encryptCommand->add_option("-R,--recipients-file", encrypt.recipientFiles,
+                             "A file of recipients' public keys, one a line ('#' starts a "
+                             "comment line); may be repeated");
   encryptCommand->add_option("-o,--output", encrypt.output,
                              "Encrypted file to write (default, or -: standard output)");
   encryptCommand->add_option("FILE", encrypt.input, "File to encrypt (default: standard input)");

@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ECCrypt/ECCrypt.h"
 #include "tool/digest.h"
@@ -28,9 +29,10 @@ struct TPubkeyOptions {
 };
 
 struct TEncryptOptions {
-  std::string to;
-  std::string output;  // empty: standard output
-  std::string input;   // empty or "-": standard input
+  std::vector<std::string> recipients;      // -r, --to: key texts, @FILE or key files
+  std::vector<std::string> recipientFiles;  // -R: files of key texts, one a line
+  std::string output;                       // empty: standard output
+  std::string input;                        // empty or "-": standard input
 };
 
 struct TDecryptOptions {

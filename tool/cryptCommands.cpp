@@ -2,12 +2,14 @@
 #include <ostream>
 
 #include "tool/commands.h"
+#include "tool/fileCrypt.h"
 #include "tool/fileFormat.h"
 #include "tool/fileIo.h"
 #include "tool/fileKeys.h"
 #include "tool/keyFile.h"
 #include "tool/keyText.h"
 #include "tool/progress.h"
+#include "tool/recipients.h"
 #include "tool/streamCipher.h"
 #include "tool/textForm.h"
 #include "tool/toolError.h"
@@ -42,7 +44,8 @@ namespace {
 }  // namespace
 
 int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
-  const TPublicKey key = ResolvePublicKey(options.to);
+  const std::vector<TPublicKey> recipients =
+      CollectRecipients(options.recipients, options.recipientFiles);
   const bool toStdout = options.output.empty() || options.output == "-";
   if (toStdout && IsStdoutTerminal()) {
     throw TToolError("refusing to write encrypted data to a terminal",
@@ -50,31 +53,13 @@ int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
   }
   TFileSource input(options.input);
 
-  // The component agrees a fresh session key with the key's holder; the file keys come from
-  // it, and the exchanged value goes into the header for the holder to repeat the agreement.
-  TFileKeys keys;
-  std::string exchangedValue;
-  {
-    TEllipticCurve curve;
-    curve.SetIOMode(key.mode);
-    curve.SetKeyPublic(key.text);
-    curve.Encrypt();
-    if (curve.ExchangedValue().empty() || curve.KeySession().empty()) {
-      throw TToolError("the public key was refused: it is not a valid public key",
-                       "check that you gave the whole text that 'eccrypt keygen' or 'eccrypt "
-                       "pubkey' printed");
-    }
-    exchangedValue = curve.ExchangedValue();
-    DeriveFileKeys(curve.KeySession(), exchangedValue, key.mode, keys);
-  }
-
   TProgressMeter progress("encrypting", input.Size());
   if (toStdout) {
     TStdoutSink output;
-    EncryptStream(key.mode, exchangedValue, keys, input, output, &progress);
+    EncryptForRecipients(recipients, input, output, &progress);
   } else {
     TAtomicOutput output(options.output, 0666, /*applyUmask=*/true);
-    EncryptStream(key.mode, exchangedValue, keys, input, output, &progress);
+    EncryptForRecipients(recipients, input, output, &progress);
     progress.Finish();
     output.Commit();
   }
@@ -87,34 +72,15 @@ int RunDecrypt(const TDecryptOptions& options, TConsole& /*console*/) {
   TFileSource input(options.input);
 
   try {
-    const TFileHeader header = ReadHeader(input);
-    // The key file may hold the key in the other text form than the one it was encrypted
-    // for; the component reads both texts in the header's form.
-    TSecretString secretKey(ConvertTextForm(key.secretKey.str(), key.mode, header.mode));
-
-    TFileKeys keys;
-    {
-      TEllipticCurve curve;
-      curve.SetIOMode(header.mode);
-      curve.SetKeySecret(secretKey.str());
-      curve.SetExchangedValue(header.exchangedValue);
-      curve.Decrypt();
-      if (curve.KeySession().empty()) {
-        throw TFormatError(TFormatFault::Damaged,
-                           "the exchanged value in its header is not a valid curve point");
-      }
-      DeriveFileKeys(curve.KeySession(), header.exchangedValue, header.mode, keys);
-    }
-
     TProgressMeter progress("decrypting", input.Size());
     if (options.output.empty() || options.output == "-") {
       TSpooledStdout output;  // nothing reaches standard output before the last chunk checks
-      DecryptStream(header, keys, input, output, &progress);
+      DecryptWithKey(key, input, output, &progress);
       progress.Finish();
       output.Commit();
     } else {
       TAtomicOutput output(options.output, 0600, /*applyUmask=*/false);
-      DecryptStream(header, keys, input, output, &progress);
+      DecryptWithKey(key, input, output, &progress);
       progress.Finish();
       output.Commit();
     }

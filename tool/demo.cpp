@@ -141,7 +141,10 @@ int RunSteps(TDemo& demo, const fs::path& dir) {
              "the pass phrase is not in the key file");
 
   demo.Step("Alice encrypts a message of " + std::to_string(message.size()) + " bytes for Bob.");
-  TEncryptOptions encrypt{"@bob.pub", "message.ecc", "message.txt"};
+  TEncryptOptions encrypt;
+  encrypt.recipients = {"@bob.pub"};
+  encrypt.output = "message.ecc";
+  encrypt.input = "message.txt";
   const int encrypted = demo.Run("eccrypt encrypt --to @bob.pub -o message.ecc message.txt",
                                  [&](TConsole& c) { return RunEncrypt(encrypt, c); });
   demo.Check(encrypted == 0 && fs::exists(dir / "message.ecc"),

@@ -50,25 +50,31 @@ TFileHeader ReadHeader(TByteSource& source) {
     throw TFormatError(TFormatFault::NotEncrypted, "the input is not an eccrypt encrypted file");
   }
 
-  std::array<std::uint8_t, 4> fixed{};  // version, mode, two length bytes
-  ReadExactly(source, fixed, "version");
-  if (fixed[0] != kFormatVersion) {
-    if (fixed[0] > kFormatVersion) {
+  std::uint8_t version = 0;
+  ReadExactly(source, std::span<std::uint8_t>(&version, 1), "version");
+  if (version != kFormatVersion) {
+    if (version > kFormatVersion) {
       throw TFormatError(TFormatFault::UnsupportedVersion,
-                         "the file has format version " + std::to_string(fixed[0]) +
+                         "the file has format version " + std::to_string(version) +
                              ", which this eccrypt does not know (it reads version " +
                              std::to_string(kFormatVersion) + ")");
     }
     throw TFormatError(TFormatFault::Damaged, "the file header has an invalid format version");
   }
+  return ReadHeaderAfterVersion(source);
+}
+
+TFileHeader ReadHeaderAfterVersion(TByteSource& source) {
+  std::array<std::uint8_t, 3> fixed{};  // mode, two length bytes
+  ReadExactly(source, fixed, "text form");
 
   TFileHeader header;
-  if (fixed[1] > 1) {
+  if (fixed[0] > 1) {
     throw TFormatError(TFormatFault::Damaged, "the file header names an unknown text form");
   }
-  header.mode = fixed[1] == 1 ? TMode::Hex : TMode::Base64;
+  header.mode = fixed[0] == 1 ? TMode::Hex : TMode::Base64;
 
-  const std::size_t length = (std::size_t{fixed[2]} << 8) | fixed[3];
+  const std::size_t length = (std::size_t{fixed[1]} << 8) | fixed[2];
   if (length == 0 || length > kMaxExchangedValueLength) {
     throw TFormatError(TFormatFault::Damaged,
                        "the file header gives an impossible exchanged-value length (" +

@@ -75,4 +75,7 @@ std::vector<std::uint8_t> EncodeHeader(const TFileHeader& header);
 // Reads and checks a header from the start of a source. Throws TFormatError.
 TFileHeader ReadHeader(TByteSource& source);
 
+// Reads the rest of a version 1 header, after its magic and version byte. Throws TFormatError.
+TFileHeader ReadHeaderAfterVersion(TByteSource& source);
+
 }  // namespace eccrypt::tool

@@ -72,9 +72,12 @@ TPublicKey ResolvePublicKey(const std::string& argument) {
     Wipe(text);
     return {key.mode, key.publicKey};
   }
-  text = TrimText(std::move(text));
   const std::string path = ArgumentPath(argument);
-  const std::string source = path.empty() ? "" : " in " + path;
+  return ResolvePublicKeyText(text, path.empty() ? "" : " in " + path);
+}
+
+TPublicKey ResolvePublicKeyText(std::string text, const std::string& source) {
+  text = TrimText(std::move(text));
   if (text.empty()) {
     throw TToolError("the public key" + source + " is empty",
                      "give the text that 'eccrypt keygen' or 'eccrypt pubkey' printed");

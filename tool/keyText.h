@@ -38,6 +38,9 @@ std::string ArgumentSource(const std::string& argument, const std::string& fallb
 // A public key from its text, from @FILE holding that text, or from @KEYFILE.
 TPublicKey ResolvePublicKey(const std::string& argument);
 
+// A public key from its text alone (trimmed); `source` (" in FILE") is added to messages.
+TPublicKey ResolvePublicKeyText(std::string text, const std::string& source = "");
+
 // A bare signature text "r:s" read from `source` (named in messages), trimmed, checked to be
 // a text the tool accepts (signatureText.h) and given in `mode`. Throws TToolError.
 std::string BareSignature(const std::string& text, TMode mode, const std::string& source);

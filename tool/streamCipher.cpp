@@ -36,21 +36,10 @@ std::string Offset(std::uint64_t offset) {
   return std::to_string(offset);
 }
 
-}  // namespace
-
-void EncryptStream(TMode mode, std::string_view exchangedValue, const TFileKeys& keys,
-                   TByteSource& input, TByteSink& output, TProgressMeter* progress) {
-  EnsureSodium();
-  TFileHeader header;
-  header.mode = mode;
-  header.exchangedValue = exchangedValue;
-  header.keyCheck = keys.keyCheck;
-  TStreamState stream;
-  crypto_secretstream_xchacha20poly1305_init_push(&stream.state, header.streamHeader.data(),
-                                                  keys.streamKey.data());
-  const std::vector<std::uint8_t> headerBytes = EncodeHeader(header);
-  output.Write(headerBytes);
-
+// Seals all of `input` as chunks; `headerBytes` (everything before the first chunk) is the
+// additional data of the first.
+void PushChunks(TStreamState& stream, std::span<const std::uint8_t> headerBytes, TByteSource& input,
+                TByteSink& output, TProgressMeter* progress) {
   // One chunk of look-ahead tells whether the current chunk is the last.
   TSecretBuffer current(kChunkBytes), next(kChunkBytes);
   std::vector<std::uint8_t> sealed(kChunkBytes + kChunkOverheadBytes);
@@ -73,19 +62,9 @@ void EncryptStream(TMode mode, std::string_view exchangedValue, const TFileKeys&
   }
 }
 
-void DecryptStream(const TFileHeader& header, const TFileKeys& keys, TByteSource& input,
-                   TByteSink& output, TProgressMeter* progress) {
-  EnsureSodium();
-  if (sodium_memcmp(header.keyCheck.data(), keys.keyCheck.data(), kKeyCheckBytes) != 0) {
-    throw TFormatError(TFormatFault::WrongKey, "the file was not encrypted for this key");
-  }
-  TStreamState stream;
-  if (crypto_secretstream_xchacha20poly1305_init_pull(&stream.state, header.streamHeader.data(),
-                                                      keys.streamKey.data()) != 0) {
-    throw TFormatError(TFormatFault::Damaged, "the file's stream header is invalid");
-  }
-  const std::vector<std::uint8_t> headerBytes = EncodeHeader(header);
-
+// Opens the chunks that follow the header; `headerBytes` is the additional data of the first.
+void PullChunks(TStreamState& stream, std::span<const std::uint8_t> headerBytes, TByteSource& input,
+                TByteSink& output, TProgressMeter* progress) {
   std::vector<std::uint8_t> sealed(kChunkBytes + kChunkOverheadBytes);
   TSecretBuffer plain(kChunkBytes);
   std::uint64_t offset = headerBytes.size();  // where the current chunk starts in the file
@@ -132,6 +111,69 @@ void DecryptStream(const TFileHeader& header, const TFileKeys& keys, TByteSource
     }
     first = false;
   }
+}
+
+}  // namespace
+
+void EncryptStream(TMode mode, std::string_view exchangedValue, const TFileKeys& keys,
+                   TByteSource& input, TByteSink& output, TProgressMeter* progress) {
+  EnsureSodium();
+  TFileHeader header;
+  header.mode = mode;
+  header.exchangedValue = exchangedValue;
+  header.keyCheck = keys.keyCheck;
+  TStreamState stream;
+  crypto_secretstream_xchacha20poly1305_init_push(&stream.state, header.streamHeader.data(),
+                                                  keys.streamKey.data());
+  const std::vector<std::uint8_t> headerBytes = EncodeHeader(header);
+  output.Write(headerBytes);
+
+  PushChunks(stream, headerBytes, input, output, progress);
+}
+
+void DecryptStream(const TFileHeader& header, const TFileKeys& keys, TByteSource& input,
+                   TByteSink& output, TProgressMeter* progress) {
+  EnsureSodium();
+  if (sodium_memcmp(header.keyCheck.data(), keys.keyCheck.data(), kKeyCheckBytes) != 0) {
+    throw TFormatError(TFormatFault::WrongKey, "the file was not encrypted for this key");
+  }
+  TStreamState stream;
+  if (crypto_secretstream_xchacha20poly1305_init_pull(&stream.state, header.streamHeader.data(),
+                                                      keys.streamKey.data()) != 0) {
+    throw TFormatError(TFormatFault::Damaged, "the file's stream header is invalid");
+  }
+  const std::vector<std::uint8_t> headerBytes = EncodeHeader(header);
+
+  PullChunks(stream, headerBytes, input, output, progress);
+}
+
+void SealStream(std::span<const std::uint8_t> prefix, const std::uint8_t* streamKey,
+                TByteSource& input, TByteSink& output, TProgressMeter* progress) {
+  EnsureSodium();
+  TStreamState stream;
+  std::vector<std::uint8_t> headerBytes(prefix.begin(), prefix.end());
+  headerBytes.resize(prefix.size() + kStreamHeaderBytes);
+  crypto_secretstream_xchacha20poly1305_init_push(&stream.state, headerBytes.data() + prefix.size(),
+                                                  streamKey);
+  output.Write(headerBytes);
+  PushChunks(stream, headerBytes, input, output, progress);
+}
+
+void OpenStream(std::span<const std::uint8_t> prefix, const std::uint8_t* streamKey,
+                TByteSource& input, TByteSink& output, TProgressMeter* progress) {
+  EnsureSodium();
+  std::vector<std::uint8_t> headerBytes(prefix.begin(), prefix.end());
+  headerBytes.resize(prefix.size() + kStreamHeaderBytes);
+  if (input.Read(std::span<std::uint8_t>(headerBytes).subspan(prefix.size())) !=
+      kStreamHeaderBytes) {
+    throw TFormatError(TFormatFault::Truncated, "the file ends inside its header (stream header)");
+  }
+  TStreamState stream;
+  if (crypto_secretstream_xchacha20poly1305_init_pull(
+          &stream.state, headerBytes.data() + prefix.size(), streamKey) != 0) {
+    throw TFormatError(TFormatFault::Damaged, "the file's stream header is invalid");
+  }
+  PullChunks(stream, headerBytes, input, output, progress);
 }
 
 }  // namespace eccrypt::tool

@@ -4,6 +4,8 @@
 // Memory use is two chunk buffers whatever the data size. Decryption writes to the sink only
 // plaintext whose chunk has been authenticated; the caller still decides what to do with that
 // output if a later chunk fails (the tool writes to a temporary file and renames on success).
+#include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "ECCrypt/ECCrypt.h"
@@ -24,5 +26,16 @@ void EncryptStream(TMode mode, std::string_view exchangedValue, const TFileKeys&
 // Throws TFormatError: WrongKey, Tampered, Truncated or Damaged (bytes after the final chunk).
 void DecryptStream(const TFileHeader& header, const TFileKeys& keys, TByteSource& input,
                    TByteSink& output, TProgressMeter* progress = nullptr);
+
+// The same chunked stream after any header: writes `prefix` and a fresh stream header, then all
+// of `input` sealed under the 32-byte `streamKey`; prefix and stream header are the
+// additional data of the first chunk.
+void SealStream(std::span<const std::uint8_t> prefix, const std::uint8_t* streamKey,
+                TByteSource& input, TByteSink& output, TProgressMeter* progress = nullptr);
+
+// Reads the stream header that follows `prefix` (already read from `input`) and decrypts the
+// chunks. Throws TFormatError: Tampered, Truncated or Damaged.
+void OpenStream(std::span<const std::uint8_t> prefix, const std::uint8_t* streamKey,
+                TByteSource& input, TByteSink& output, TProgressMeter* progress = nullptr);
 
 }  // namespace eccrypt::tool

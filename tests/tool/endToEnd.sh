@@ -172,6 +172,49 @@ scenario_encrypt_decrypt() {
   no_leftovers
 }
 
+scenario_recipients() {
+  make_key alice
+  make_key bob
+  make_key carol
+  printf '%s\n' "$phrase dave" | "$bin" keygen --format hex -o dave.key >dave.pub 2>/dev/null
+  random_file message.bin 150000
+  # -r repeated (text, file, @FILE, key file), --to kept; a key named twice counts once.
+  run 0 "$bin" encrypt -r "$(cat alice.pub)" --to bob.pub -r @dave.pub -r alice.key -o m.ecc message.bin
+  for who in alice bob dave; do
+    run 0 "$bin" decrypt --key "$who.key" -o "$who.out" m.ecc
+    same "$who.out" message.bin
+  done
+  run 1 "$bin" decrypt --key carol.key -o carol.out m.ecc
+  contains err.txt "carol.key"
+  absent carol.out
+  head -c 11 m.ecc | tail -c 3 | od -An -tx1 | grep -q '02 00 03' && pass ||
+    fail "version 2 with 3 recipients expected: $(head -c 11 m.ecc | od -An -tx1)"
+
+  # -R: one key a line, with comments, blank lines and stray spaces.
+  {
+    printf '# the team\n\n'
+    printf '  %s  \n' "$(cat bob.pub)"
+    printf '%s\r\n' "$(cat carol.pub)"
+  } >team.txt
+  run 0 "$bin" encrypt -R team.txt -o t.ecc message.bin
+  run 0 "$bin" decrypt --key carol.key -o t.out t.ecc
+  same t.out message.bin
+  run 1 "$bin" decrypt --key alice.key -o t2.out t.ecc
+  printf '%s\nnot a key!\n' "$(cat bob.pub)" >bad.txt
+  run 1 "$bin" encrypt -R bad.txt -o x.ecc message.bin
+  contains err.txt "bad.txt, line 2"
+  absent x.ecc
+
+  # The header is authenticated as a whole: a byte of another recipient's stanza changed, or
+  # a stanza's text form flipped, is found by every recipient before any output.
+  cp m.ecc h.ecc
+  printf '\x7e' | dd of=h.ecc bs=1 seek=200 conv=notrunc 2>/dev/null
+  run 1 "$bin" decrypt --key dave.key -o h.out h.ecc
+  grep -qE "header|another key" err.txt && pass || fail "header damage not reported: $(cat err.txt)"
+  absent h.out
+  no_leftovers
+}
+
 scenario_pipes() {
   make_key bob
   random_file message.bin 200000
@@ -351,13 +394,23 @@ scenario_legacy() {
   run 0 "$bin" verify --sha1 --key @"$data/legacy.pub" --signature @"$data/legacy.txt.sha1.sig" "$data/legacy.txt"
   run 1 "$bin" verify --key @"$data/legacy.pub" --signature @"$data/legacy.txt.sha1.sig" "$data/legacy.txt"
   contains out.txt "made with another digest"
+  # Version 1 encrypted files and clear key files from then, in both text forms.
+  run 0 "$bin" decrypt --key "$data/legacy.key" -o old.txt "$data/legacy.txt.ecc"
+  same old.txt "$data/legacy.txt"
+  seq 1 20000 >seq.txt
+  run 0 "$bin" decrypt --key "$data/legacy.key" -o seq.out "$data/legacy-seq-hex.ecc"
+  same seq.out seq.txt
+  run 0 sh -c "'$bin' decrypt --key '$data/legacy-hex.key' < '$data/legacy.txt.ecc' > old2.txt"
+  same old2.txt "$data/legacy.txt"
+  run 1 "$bin" decrypt --key "$data/legacy.key" -o x.out "$data/legacy.txt.sig"
+  contains err.txt "not an eccrypt encrypted file"
 }
 
 scenario_usage() {
   run 2 "$bin"
   run 2 "$bin" frobnicate
   run 2 "$bin" encrypt
-  contains err.txt "--to"
+  contains err.txt "-r KEY"
   run 2 "$bin" keygen --random --passphrase-file x
   run 2 "$bin" keygen -o k --format octal
   run 0 "$bin" --help

@@ -1,0 +1,25 @@
+#pragma once
+// Whole encrypted files: encryption for a list of recipients (format version 2, formatV2.h)
+// and decryption with a key file of either format version.
+#include <vector>
+
+#include "tool/byteStream.h"
+#include "tool/keyFile.h"
+#include "tool/keyText.h"
+
+namespace eccrypt::tool {
+
+class TProgressMeter;
+
+// Writes a version 2 file: a header with one stanza per recipient, then all of `input`.
+// Throws TToolError when the component refuses a public key.
+void EncryptForRecipients(const std::vector<TPublicKey>& recipients, TByteSource& input,
+                          TByteSink& output, TProgressMeter* progress = nullptr);
+
+// Reads a file of version 1 or 2 and writes its plaintext, chunk by authenticated chunk.
+// Throws TFormatError: NotEncrypted, UnsupportedVersion, WrongKey (no stanza opens with this
+// key), Damaged, Truncated, Tampered.
+void DecryptWithKey(const TKeyFile& key, TByteSource& input, TByteSink& output,
+                    TProgressMeter* progress = nullptr);
+
+}  // namespace eccrypt::tool
