@@ -9,8 +9,19 @@
 namespace eccrypt {
 namespace {
 
-// A compressed point has at most 16 digits (below 2^256): x fits the 17 units of an element.
+// A compressed point is below 2^256, 16 digits: x fits the 17 units of an element.
 constexpr std::int32_t CompressedDigits = 16;
+
+// Whether v is below 2^256. A text may carry zero groups in front of a value (the text forms keep
+// them in the length word), so the digits above the 16th are tested, not the length.
+// A length word beyond the capacity, which only a direct writer makes, does not fit either.
+bool FitsCompressed(const TvlPoint& v) {
+  if (v.Length() > TvlPoint::Capacity) return false;
+  for (std::int32_t i = CompressedDigits + 1; i <= v.Length(); ++i) {
+    if (v.Words[static_cast<std::size_t>(i)] != 0) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -74,8 +85,8 @@ bool TecPoint::DecodeCompressed(const TvlPoint& v) {
 }
 
 void TecPoint::Decompress(const TvlPoint& v) {
-  // A longer value would decode into more units than an element holds.
-  if (v.Length() > CompressedDigits) {
+  // A larger value would decode into more units than an element holds.
+  if (!FitsCompressed(v)) {
     throw std::out_of_range("compressed point of 2^256 or more");
   }
   DecodeCompressed(v);  // an x without a point keeps the previous y
@@ -86,7 +97,7 @@ void TecPoint::XToInteger(TvlPoint& out) const {
 }
 
 bool TecPoint::IsCompressedGroupPoint(const TvlPoint& v) {
-  if (v.Length() > CompressedDigits) return false;
+  if (!FitsCompressed(v)) return false;
   TecPoint p;
   if (!p.DecodeCompressed(v) || p.IsZero()) return false;
   // The curve group has 32460 * n points with n prime and not dividing 32460, so the points

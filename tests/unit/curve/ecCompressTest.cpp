@@ -128,7 +128,7 @@ TEST_F(EcCompressTest, XWithoutAPointKeepsThePreviousY) {
   EXPECT_EQ(fresh.y.UnitCount(), 0);
 }
 
-TEST_F(EcCompressTest, ValuesOfTwoToThe256OrMoreAreRefused) {
+TEST_F(EcCompressTest, ValuesOfTwoToThe256OrMoreAreRefusedByValueNotLength) {
   TvlPoint twoTo256;
   twoTo256.Words[0] = 17;
   twoTo256.Words[17] = 1;
@@ -147,6 +147,20 @@ TEST_F(EcCompressTest, ValuesOfTwoToThe256OrMoreAreRefused) {
   for (std::size_t i = 1; i <= 16; ++i) below.Words[i] = 0xFFFF;
   TecPoint p;
   EXPECT_NO_THROW(p.Decompress(below));
+
+  // Zero digits above the 16th, as a text led by "0000" groups gives them, are the same value.
+  for (const std::int32_t length : {17, TvlPoint::Capacity}) {
+    SCOPED_TRACE(length);
+    TvlPoint zeroLed = IntFromHex(CompressedBase);
+    for (std::int32_t i = zeroLed.Length() + 1; i <= length; ++i) {
+      zeroLed.Words[static_cast<std::size_t>(i)] = 0;
+    }
+    zeroLed.Words[0] = length;
+    TecPoint q;
+    q.Decompress(zeroLed);
+    EXPECT_TRUE(PointsEqual(q, Base()));
+    EXPECT_TRUE(TecPoint::IsCompressedGroupPoint(zeroLed));
+  }
 }
 
 TEST_F(EcCompressTest, GroupPointCheckAcceptsOnlyNonzeroMultiplesOfBase) {
