@@ -120,13 +120,23 @@ TEST_F(EllipticCurveSignatureTest, ChangedDigestOrSignatureOnlySetsValidFalse) {
     const std::string signature = c.Signature();
     const std::size_t colon = signature.find(':');
 
-    // A character in the middle of r or of s, replaced by another of both alphabets.
+    // A character in the middle of r or of s, replaced by another of both alphabets. ':' and
+    // '#' read as 0 in radix-64, so they replace a character that is not '+', the one of value
+    // 0 (hex texts have none): every case changes the value, whatever the nonce drew.
     auto changedAt = [&](std::size_t i, char to = 0) {
       std::string changed = signature;
       changed[i] = to != 0 ? to : changed[i] == 'A' ? 'B' : 'A';
       return changed;
     };
-    const std::size_t middleOfS = colon + 1 + (signature.size() - colon) / 2;
+    auto notZeroFrom = [&](std::size_t i, std::size_t end) {
+      while (i < end && signature[i] == '+') ++i;
+      return i;
+    };
+    const std::size_t middleOfR = notZeroFrom(colon / 2, colon);
+    const std::size_t middleOfS =
+        notZeroFrom(colon + 1 + (signature.size() - colon) / 2, signature.size());
+    ASSERT_LT(middleOfR, colon);
+    ASSERT_LT(middleOfS, signature.size());
     Digest otherDigest = digest;
     otherDigest[19] ^= 1;
     struct Case {
@@ -136,11 +146,11 @@ TEST_F(EllipticCurveSignatureTest, ChangedDigestOrSignatureOnlySetsValidFalse) {
     };
     const Case cases[] = {
         {"changed digest byte", signature, otherDigest},
-        {"changed r", changedAt(colon / 2), digest},
+        {"changed r", changedAt(middleOfR), digest},
         {"changed s", changedAt(middleOfS), digest},
         // Not a hexadecimal digit in Hex mode, the value 0 in radix-64.
         {"a second colon inside s", changedAt(middleOfS, ':'), digest},
-        {"a character of neither alphabet in r", changedAt(colon / 2, '#'), digest},
+        {"a character of neither alphabet in r", changedAt(middleOfR, '#'), digest},
         {"no colon: r = 0, s = the whole text", signature.substr(colon + 1), digest},
         {"colon alone: r = s = 0", ":", digest},
     };
