@@ -43,6 +43,10 @@ bool TEllipticCurve::ReadSignatureHalf(std::string_view text, TvlPoint& target) 
   } catch (const std::invalid_argument&) {
     return false;  // a character that is no digit
   }
+  // A text led by zero groups is the same half: its length is that of its value.
+  while (target.Words[0] > 0 && target.Words[static_cast<std::size_t>(target.Words[0])] == 0) {
+    --target.Words[0];
+  }
   return target.Length() < TvlPoint::Capacity;
 }
 
@@ -54,9 +58,9 @@ bool TEllipticCurve::ReadSignatureHalf(std::string_view text, TvlPoint& target) 
 //
 // A signature is untrusted input, and one that is not a signature only sets Valid to false,
 // clearing nothing: so do a half with a character outside the hexadecimal digits (Hex mode; a
-// later ":" in s among them) and a half of 19 digits, more than the point multiplication
-// takes. A half longer than an integer holds (more than 19 groups) is refused like every
-// over-long text: Clear.
+// later ":" in s among them) and a half of 19 significant digits, more than the point
+// multiplication takes. A half led by zero groups is read by its value. A half longer than an
+// integer holds (more than 19 groups) is refused like every over-long text: Clear.
 void TEllipticCurve::Verify(const std::uint8_t* digest) {
   if (keyPublic_.empty() || signature_.empty() || digest == nullptr) {
     Clear();

@@ -111,9 +111,10 @@ bool IsCanonicalSignature(std::uint8_t mode, const std::string& sig) {
          IsCanonical(mode, sig.substr(colon + 1));
 }
 
+// A text led by zero groups stands for the same value as without them.
 bool GroupPointText(std::uint8_t mode, const std::string& text) {
   TvlPoint v;
-  return Parse(mode, text, v) && eccrypt::TecPoint::IsCompressedGroupPoint(v);
+  return Parse(mode, text, v) && eccrypt::TecPoint::IsCompressedGroupPoint(Normalised(v));
 }
 
 // Whether a secret key is not a multiple of the group order n (the component refuses those).
@@ -125,11 +126,10 @@ bool NotMultipleOfOrder(const TvlPoint& key) {
   return reduced.Length() != 0;
 }
 
-// A secret key Decrypt accepts: it parses, has fewer than 19 digits (room for the point
-// multiplication) and is not a multiple of n.
+// A secret key Decrypt and Sign accept: it parses (up to 19 digits, used mod n) and is not a
+// multiple of n.
 bool UsableSecret(std::uint8_t mode, const std::string& text, TvlPoint& out) {
-  return !text.empty() && Parse(mode, text, out) && out.Length() < TvlPoint::Capacity &&
-         NotMultipleOfOrder(out);
+  return !text.empty() && Parse(mode, text, out) && NotMultipleOfOrder(out);
 }
 
 // Whether KeySecret is the secret of KeyPublic.
@@ -144,7 +144,7 @@ bool MatchingPair(const TProps& p) {
 }
 
 // How a half of a signature reads: a text longer than an integer holds clears; one with a
-// character that is no digit, or of 19 digits, is no signature.
+// character that is no digit, or of 19 significant digits, is no signature.
 enum class THalf { Usable, NoSignature, TooLong };
 
 THalf ReadHalf(std::uint8_t mode, std::string_view text) {
@@ -156,7 +156,7 @@ THalf ReadHalf(std::uint8_t mode, std::string_view text) {
   } catch (const std::invalid_argument&) {
     return THalf::NoSignature;
   }
-  return v.Length() < TvlPoint::Capacity ? THalf::Usable : THalf::NoSignature;
+  return Normalised(v).Length() < TvlPoint::Capacity ? THalf::Usable : THalf::NoSignature;
 }
 
 struct TPrediction {
@@ -177,7 +177,7 @@ TPrediction Predict(TOp op, const TProps& p, bool digest) {
       return {UsableSecret(p.mode, p.sec, v) && !p.exchanged.empty() &&
               GroupPointText(p.mode, p.exchanged)};
     case TOp::Sign:
-      return {digest && !p.sec.empty() && Parse(p.mode, p.sec, v) && NotMultipleOfOrder(v)};
+      return {digest && UsableSecret(p.mode, p.sec, v)};
     case TOp::Verify: {
       if (!digest || p.pub.empty() || p.sig.empty() || !GroupPointText(p.mode, p.pub)) {
         return {false};

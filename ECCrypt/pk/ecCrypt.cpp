@@ -6,6 +6,27 @@
 #include "ECCrypt/field/gfTables.h"
 
 namespace eccrypt {
+namespace {
+
+// k mod n, the scalar a secret key or a random secret is multiplied by. Every point multiplied by
+// a secret is in <G> (callers refuse other keys and exchanged values), so (k mod n) * P = k * P
+// for every k the integer record holds, 19 digits included, which the point multiplication
+// could not take as they are.
+TvlPoint ReducedScalar(const TvlPoint& k) {
+  TvlPoint n, reduced;
+  n.LoadOrder(true);
+  reduced.CopyFrom(k);
+  reduced.Remainder(n);
+  return reduced;
+}
+
+// Drops zero top digits. A half of a signature read from a text led by "0000" groups keeps them
+// in its length word, which the comparison by length would misread.
+void DropZeroTopDigits(TvlPoint& v) {
+  while (v.Words[0] > 0 && v.Words[static_cast<std::size_t>(v.Words[0])] == 0) --v.Words[0];
+}
+
+}  // namespace
 
 void TECCrypt::PrepareTables() {
   InitTables();
@@ -14,19 +35,20 @@ void TECCrypt::PrepareTables() {
 void TECCrypt::MakePublicKey(TvlPoint& out) const {
   TecPoint p;
   p.LoadBase(true);
-  p.Multiply(*this);
+  p.Multiply(ReducedScalar(*this));
   p.Compress(out);
 }
 
 void TECCrypt::EncryptSession(const TvlPoint& k, TvlPoint& exchanged, TvlPoint& session) const {
   // One working point serves both multiplications; when the public key has no point, it keeps
   // the y of k * G (callers validate the key first).
+  const TvlPoint scalar = ReducedScalar(k);
   TecPoint p;
   p.LoadBase(true);
-  p.Multiply(k);
+  p.Multiply(scalar);
   p.Compress(exchanged);
   p.Decompress(*this);
-  p.Multiply(k);
+  p.Multiply(scalar);
   p.XToInteger(session);
 }
 
@@ -34,7 +56,7 @@ void TECCrypt::DecryptSession(const TvlPoint& e, TvlPoint& out) const {
   TecPoint p;
   TvlPoint t;
   p.Decompress(e);
-  p.Multiply(*this);
+  p.Multiply(ReducedScalar(*this));
   p.XToInteger(t);
   out.CopyFrom(t);
 }
@@ -46,7 +68,7 @@ void TECCrypt::MakeSignature(const TvlPoint& k, const TvlPoint& h, TvlPoint& r, 
   p.LoadBase(true);
   TvlPoint c;
 
-  p.Multiply(k);
+  p.Multiply(ReducedScalar(k));  // s below is made from k itself, not reduced
   p.XToInteger(r);
   r.Add(h);
   r.Remainder(n);
@@ -72,8 +94,10 @@ bool TECCrypt::CheckSignature(const TvlPoint& h, const TvlPoint& r, const TvlPoi
   a.Add(b);
   a.XToInteger(d);
   d.Remainder(n);
-  // c := r - d, with n added first when d is larger (d < n, so c stays unsigned).
+  // c := r - d, with n added first when d is larger (d < n, so c stays unsigned). r is compared
+  // by its value: a zero-led r is the same r, and never makes the subtraction go below zero.
   c.CopyFrom(r);
+  DropZeroTopDigits(c);
   if (d.Greater(c)) c.Add(n);
   c.Subtract(d);
   return c.Equal(h);

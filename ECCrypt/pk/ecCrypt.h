@@ -7,6 +7,10 @@
 // primitive changes the key, checks its inputs or reports an error: callers refuse keys and
 // exchanged values that are not compressed multiples of G (TecPoint::IsCompressedGroupPoint)
 // before they get here.
+//
+// Secret scalars (a secret key x, a random secret k) are reduced mod n before they multiply a
+// point, which gives the same point for every point of <G>; so every integer the record holds,
+// 19 digits included, is a usable secret, and x, x + n, x + 2n... act alike.
 #include "ECCrypt/bigint/vlPoint.h"
 
 namespace eccrypt {
@@ -32,6 +36,9 @@ class TECCrypt : public TvlPoint {
   void MakeSignature(const TvlPoint& k, const TvlPoint& h, TvlPoint& r, TvlPoint& s) const;
   // With Q = self: whether h = (r - (X(s * G + r * Decompress(Q)) mod n)) mod n, compared
   // exactly. Neither r nor s is range checked; s congruent to a valid s modulo n checks true.
+  // r and s are taken by value: zero top digits (a text led by "0000" groups) change nothing,
+  // and r below X(...) mod n gets n added, whatever its length word. The length words of r
+  // and s must be below 19 (the point multiplication's limit; longer ones throw).
   bool CheckSignature(const TvlPoint& h, const TvlPoint& r, const TvlPoint& s) const;
 };
 

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "ECCrypt/ECCrypt.h"
+#include "ECCrypt/bigint/vlPoint.h"
 #include "ECCrypt/text/base64Text.h"
+#include "ECCrypt/text/hexText.h"
 #include "unit/component/componentSupport.h"
 
 namespace eccrypt {
@@ -185,6 +187,46 @@ TEST_F(EllipticCurveKeysTest, DecryptWithAnotherSecretKeyGivesAnotherSessionKey)
   EXPECT_FALSE(stranger.KeySession().empty());
   EXPECT_NE(stranger.KeySession(), sender.KeySession());
   EXPECT_TRUE(stranger.Valid());
+}
+
+TEST_F(EllipticCurveKeysTest, SecretKeysAreUsedModuloTheOrder) {
+  // x + n, and x + n * 2^48 of 19 digits (every digit the integer record holds), decrypt and
+  // sign as x does.
+  TvlPoint x, n;
+  HexToInteger(Pinned[0].KeySecret, x);
+  n.LoadOrder(true);
+  TvlPoint plusN = x, plusLongN = n;
+  plusN.Add(n);
+  for (int i = 0; i < 3; ++i) plusLongN.ShiftLeft(16);
+  plusLongN.Add(x);
+  ASSERT_EQ(plusLongN.Length(), TvlPoint::Capacity);
+
+  const componenttest::Digest digest = componenttest::DigestFrom(5);
+  for (const PinnedPair& pair : Pinned) {
+    SCOPED_TRACE(pair.Mode == TMode::Hex ? "Hex" : "Base64");
+    TEllipticCurve sender;
+    sender.SetIOMode(pair.Mode);
+    sender.SetKeyPublic(pair.KeyPublic);
+    sender.Encrypt();
+    for (const TvlPoint& secret : {plusN, plusLongN}) {
+      const std::string text =
+          pair.Mode == TMode::Hex ? IntegerToHex(secret) : HexToBase64(IntegerToHex(secret));
+      TEllipticCurve owner;
+      owner.SetIOMode(pair.Mode);
+      owner.SetKeySecret(text);
+      owner.SetExchangedValue(sender.ExchangedValue());
+      owner.Decrypt();
+      EXPECT_EQ(owner.KeySession(), sender.KeySession());
+
+      owner.Sign(digest);
+      TEllipticCurve verifier;
+      verifier.SetIOMode(pair.Mode);
+      verifier.SetKeyPublic(pair.KeyPublic);
+      verifier.SetSignature(owner.Signature());
+      verifier.Verify(digest);
+      EXPECT_TRUE(verifier.Valid());
+    }
+  }
 }
 
 TEST_F(EllipticCurveKeysTest, ValuesReadInTheOtherModeAreRefused) {

@@ -29,6 +29,26 @@ TECCrypt Key(const TvlPoint& value) {
   return key;
 }
 
+// v with `zeros` zero digits written above its top digit, as a text led by "0000" groups reads.
+TvlPoint ZeroLed(const TvlPoint& v, int zeros) {
+  TvlPoint led = v;
+  for (int i = 0; i < zeros; ++i) {
+    led.Words[static_cast<std::size_t>(led.Words[0]) + 1] = 0;
+    ++led.Words[0];
+  }
+  return led;
+}
+
+// v + n * 2^(16 * digits): congruent to v, and longer.
+TvlPoint PlusShiftedOrder(const TvlPoint& v, int digits) {
+  TvlPoint n;
+  n.LoadOrder(true);
+  for (int i = 0; i < digits; ++i) n.ShiftLeft(16);
+  TvlPoint sum = v;
+  sum.Add(n);
+  return sum;
+}
+
 TECCrypt PublicKeyOf(const TvlPoint& secret) {
   TvlPoint q;
   Key(secret).MakePublicKey(q);
@@ -192,6 +212,62 @@ TEST_F(ECCryptTest, ZeroRLeavesSUnwrittenAndChecksOnlyForZeroDigest) {
   const TECCrypt publicKey = PublicKeyOf(Random(240));
   EXPECT_TRUE(publicKey.CheckSignature(Small(0), Small(0), Small(0)));
   EXPECT_FALSE(publicKey.CheckSignature(Small(1), Small(0), Small(0)));
+}
+
+TEST_F(ECCryptTest, SecretScalarsActModuloTheOrder) {
+  // x + n and a 19-digit x + n * 2^48 give the points x gives; the nonce likewise gives the
+  // same r, while s is made from the nonce as it was given.
+  const TvlPoint secret = Random(240);
+  const TvlPoint k = Random(272);
+  const TvlPoint h = Random(160);
+  const TECCrypt publicKey = PublicKeyOf(secret);
+  TvlPoint exchanged, session, r, s;
+  publicKey.EncryptSession(k, exchanged, session);
+  Key(secret).MakeSignature(k, h, r, s);
+
+  for (const TvlPoint& congruent :
+       {ZeroLed(secret, 2), PlusShiftedOrder(secret, 0), PlusShiftedOrder(secret, 3)}) {
+    SCOPED_TRACE(congruent.Length());
+    EXPECT_EQ(HexOf(PublicKeyOf(congruent)), HexOf(publicKey));
+    TvlPoint recovered;
+    Key(congruent).DecryptSession(exchanged, recovered);
+    EXPECT_TRUE(recovered.Equal(session));
+    TvlPoint r2, s2;
+    Key(congruent).MakeSignature(k, h, r2, s2);
+    EXPECT_TRUE(r2.Equal(r));
+    EXPECT_TRUE(s2.Equal(s));
+  }
+  const TvlPoint longNonce = PlusShiftedOrder(k, 3);
+  ASSERT_EQ(longNonce.Length(), TvlPoint::Capacity);
+  TvlPoint exchanged2, session2, r2, s2;
+  publicKey.EncryptSession(longNonce, exchanged2, session2);
+  EXPECT_TRUE(exchanged2.Equal(exchanged));
+  EXPECT_TRUE(session2.Equal(session));
+  Key(secret).MakeSignature(longNonce, h, r2, s2);
+  EXPECT_TRUE(r2.Equal(r));
+}
+
+TEST_F(ECCryptTest, ZeroLedHalvesAreComparedByTheirValue) {
+  const TvlPoint secret = Random(240);
+  const TECCrypt publicKey = PublicKeyOf(secret);
+  const TvlPoint h = Random(160);
+  TvlPoint r, s;
+  Key(secret).MakeSignature(Random(272), h, r, s);
+  ASSERT_LE(r.Length(), 16);
+  ASSERT_LE(s.Length(), 17);
+
+  // A good signature written with zero groups in front still checks.
+  EXPECT_TRUE(publicKey.CheckSignature(h, ZeroLed(r, 18 - r.Length()), s));
+  EXPECT_TRUE(publicKey.CheckSignature(h, r, ZeroLed(s, 18 - s.Length())));
+  // Small wrong r behind many zero digits: X(...) mod n is above it by value, though not by
+  // length; n is added first, so nothing goes below zero and the answer is false.
+  std::mt19937_64 rng(14);
+  for (int trial = 0; trial < 20; ++trial) {
+    const TvlPoint wrongR =
+        ZeroLed(curvetest::RandomBelowPowerOfTwo(rng, 16 * (trial % 16 + 1)), 1 + trial % 2);
+    EXPECT_NO_THROW(EXPECT_FALSE(publicKey.CheckSignature(h, wrongR, s)));
+  }
+  EXPECT_NO_THROW(EXPECT_FALSE(publicKey.CheckSignature(h, ZeroLed(Small(1), 17), s)));
 }
 
 }  // namespace
