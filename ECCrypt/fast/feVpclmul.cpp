@@ -32,18 +32,31 @@ FE_VPCLMUL inline __m512i LaneShiftDown(__m512i x) {
   return _mm512_unpackhi_epi64(x, _mm512_setzero_si512());
 }
 
-FE_VPCLMUL inline V4 Load4(const Fe a[4]) {
-  const __m512i z0 = _mm512_loadu_si512(a[0].w);  // a[0], a[1]
-  const __m512i z1 = _mm512_loadu_si512(a[2].w);  // a[2], a[3]
-  return {_mm512_shuffle_i64x2(z0, z1, _MM_SHUFFLE(2, 0, 2, 0)),
-          _mm512_shuffle_i64x2(z0, z1, _MM_SHUFFLE(3, 1, 3, 1))};
+// The callers write elements a word or two at a time; loading them 16 bytes at a time lets each
+// load take its data straight from the store that wrote it (a wider load that spans several
+// stores waits for them to reach the cache).
+FE_VPCLMUL inline __m512i Gather(const Fe a[4], int half) {
+  const auto* p0 = reinterpret_cast<const __m128i*>(a[0].w + 2 * half);
+  const auto* p1 = reinterpret_cast<const __m128i*>(a[1].w + 2 * half);
+  const auto* p2 = reinterpret_cast<const __m128i*>(a[2].w + 2 * half);
+  const auto* p3 = reinterpret_cast<const __m128i*>(a[3].w + 2 * half);
+  const __m256i y01 =
+      _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(p0)), _mm_loadu_si128(p1), 1);
+  const __m256i y23 =
+      _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(p2)), _mm_loadu_si128(p3), 1);
+  return _mm512_inserti64x4(_mm512_castsi256_si512(y01), y23, 1);
 }
 
+FE_VPCLMUL inline V4 Load4(const Fe a[4]) {
+  return {Gather(a, 0), Gather(a, 1)};
+}
+
+// One two-source permutation per pair of elements.
 FE_VPCLMUL inline void Store4(Fe r[4], const V4& v) {
-  const __m512i t0 = _mm512_shuffle_i64x2(v.lo, v.hi, _MM_SHUFFLE(1, 0, 1, 0));  // l0 l1 h0 h1
-  const __m512i t1 = _mm512_shuffle_i64x2(v.lo, v.hi, _MM_SHUFFLE(3, 2, 3, 2));  // l2 l3 h2 h3
-  _mm512_storeu_si512(r[0].w, _mm512_shuffle_i64x2(t0, t0, _MM_SHUFFLE(3, 1, 2, 0)));
-  _mm512_storeu_si512(r[2].w, _mm512_shuffle_i64x2(t1, t1, _MM_SHUFFLE(3, 1, 2, 0)));
+  const __m512i first = _mm512_set_epi64(11, 10, 3, 2, 9, 8, 1, 0);
+  const __m512i second = _mm512_set_epi64(15, 14, 7, 6, 13, 12, 5, 4);
+  _mm512_storeu_si512(r[0].w, _mm512_permutex2var_epi64(v.lo, first, v.hi));
+  _mm512_storeu_si512(r[2].w, _mm512_permutex2var_epi64(v.lo, second, v.hi));
 }
 
 FE_VPCLMUL inline V4 Mul128(__m512i a, __m512i b) {
@@ -107,19 +120,23 @@ FE_VPCLMUL void Sqr4Vpclmul(Fe r[4], const Fe a[4]) {
 // Two columns per register: lanes 0-3 hold column 2p, lanes 4-7 column 2p + 1, and a test of
 // the coordinates against a moving bit pattern gives the merge mask for both at once.
 FE_VPCLMUL void ApplyAvx512(Fe& r, const Fe columns[256], const Fe& a) {
-  __m512i acc = _mm512_setzero_si512();
-  const Fe* col = columns;
+  // One accumulator per word of a, so that the four chains of merges run side by side.
+  __m512i acc[4];
   for (int word = 0; word < 4; ++word) {
     const __m512i x = _mm512_set1_epi64(static_cast<std::int64_t>(a.w[word]));
     __m512i bits = _mm512_set_epi64(2, 2, 2, 2, 1, 1, 1, 1);
-    for (int p = 0; p < 32; ++p, col += 2) {
+    acc[word] = _mm512_setzero_si512();
+    for (int p = 0; p < 32; ++p) {
       const __mmask8 k = _mm512_test_epi64_mask(x, bits);
-      acc = _mm512_mask_xor_epi64(acc, k, acc, _mm512_loadu_si512(col->w));
+      acc[word] = _mm512_mask_xor_epi64(acc[word], k, acc[word],
+                                        _mm512_loadu_si512(columns[64 * word + 2 * p].w));
       bits = _mm512_slli_epi64(bits, 2);
     }
   }
+  const __m512i all =
+      _mm512_ternarylogic_epi64(acc[0], acc[1], _mm512_xor_si512(acc[2], acc[3]), 0x96);
   const __m256i sum =
-      _mm256_xor_si256(_mm512_castsi512_si256(acc), _mm512_extracti64x4_epi64(acc, 1));
+      _mm256_xor_si256(_mm512_castsi512_si256(all), _mm512_extracti64x4_epi64(all, 1));
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(r.w), sum);
 }
 
