@@ -20,5 +20,5 @@ check() {  # check <checked-in file> <generator> [arguments...]
 
 check ECCrypt/fast/basisTables.h tools/gen_basis.py
 check ECCrypt/fast/baseTable.cpp tools/gen_base_table.py
-check ECCrypt/fast/baseOddMultiples.cpp tools/gen_verify_table.py
+check ECCrypt/fast/verifyTables.cpp tools/gen_verify_table.py
 exit "$status"

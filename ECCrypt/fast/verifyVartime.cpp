@@ -1,14 +1,18 @@
-// Signature verification on public data: s * G + r * Q by interleaved signed windows (one chain
-// of doublings, additions from a wide table of odd multiples of G and a small one of Q), then
-// the reference comparison on the integers.
+// Signature verification on public data: s * G + r * Q, then the reference comparison on the
+// integers. The scalars are split by the eigenvalue lambda of psi (psi(P) = lambda P on <G>):
+// s G + r Q = s1 G + s2 psi(G) + r1 Q + r2 psi(Q) with four scalars of about 121 bits, summed by
+// interleaved signed windows (one chain of 121 doublings; additions from generated tables of odd
+// multiples of G and psi(G) and small per-call ones of Q and psi(Q)). Measured against the same
+// interleaving on s and r themselves (241 doublings) it takes a fifth less time per check
+// (bench/publicVartime_bench.cpp).
 #include <algorithm>
 #include <array>
 
-#include "ECCrypt/fast/baseTableVartime.h"
 #include "ECCrypt/fast/basis.h"
 #include "ECCrypt/fast/integerWords.h"
 #include "ECCrypt/fast/pointVartime.h"
 #include "ECCrypt/fast/publicVartime.h"
+#include "ECCrypt/fast/verifyTables.h"
 #include "ECCrypt/fast/wnafVartime.h"
 #include "ECCrypt/pk/signatureEquation.h"
 
@@ -29,21 +33,49 @@ void AddDigitVartime(LdPoint& acc, const AffinePoint* table, int digit) {
   }
 }
 
-// out := s * G + r * Q for s, r below n.
-void DoubleMultiplyVartime(LdPoint& out, const std::uint64_t s[4], const AffinePoint& q,
-                           const std::uint64_t r[4]) {
-  std::array<AffinePoint, QTableSize> qTable;
-  OddMultiplesVartime(qTable.data(), q, qTable.size());
-  Wnaf sDigits, rDigits;
-  const int sLength = WnafVartime(sDigits, s, BaseWindow);
-  const int rLength = WnafVartime(rDigits, r, QWindow);
-  const AffinePoint* gTable = kBaseOddMultiples[0];
+// One scalar of an interleaved multiplication: its signed digits, the odd multiples of its point
+// and whether the scalar is negative.
+struct Term {
+  Wnaf digits;
+  int length;
+  const AffinePoint* table;
+  bool negative;
+};
+
+void InterleaveVartime(LdPoint& out, const Term* terms, std::size_t count) {
+  int top = 0;
+  for (std::size_t t = 0; t < count; ++t) top = std::max(top, terms[t].length);
   out = LdZero;
-  for (int i = std::max(sLength, rLength); i-- > 0;) {
+  for (int i = top; i-- > 0;) {
     if (!LdIsZeroVartime(out)) LdDoubleVartime(out, out);
-    AddDigitVartime(out, gTable, sDigits[static_cast<std::size_t>(i)]);
-    AddDigitVartime(out, qTable.data(), rDigits[static_cast<std::size_t>(i)]);
+    for (std::size_t t = 0; t < count; ++t) {
+      const std::int8_t digit = terms[t].digits[static_cast<std::size_t>(i)];
+      AddDigitVartime(out, terms[t].table, terms[t].negative ? -digit : digit);
+    }
   }
+}
+
+// out := s * G + r * Q for s, r below n, with s = s1 + s2 lambda and r = r1 + r2 lambda:
+// s1 G + s2 psi(G) + r1 Q + r2 psi(Q), half as many doublings.
+void DoubleMultiplySplitVartime(LdPoint& out, const std::uint64_t s[4], const AffinePoint& q,
+                                const std::uint64_t r[4]) {
+  std::array<AffinePoint, QTableSize> qTable, psiQTable;
+  OddMultiplesVartime(qTable.data(), q, qTable.size());
+  for (std::size_t i = 0; i < QTableSize; ++i) AffineFrobeniusVartime(psiQTable[i], qTable[i], 1);
+  SplitScalar sSplit, rSplit;
+  SplitByEigenvalueVartime(sSplit, s);
+  SplitByEigenvalueVartime(rSplit, r);
+  std::array<Term, 4> terms;
+  const AffinePoint* tables[4] = {kBaseOddMultiples[0], kBaseOddMultiples[1], qTable.data(),
+                                  psiQTable.data()};
+  for (std::size_t t = 0; t < 4; ++t) {
+    const SplitScalar& split = t < 2 ? sSplit : rSplit;
+    terms[t].length =
+        WnafVartime(terms[t].digits, split.magnitude[t % 2], t < 2 ? BaseWindow : QWindow);
+    terms[t].table = tables[t];
+    terms[t].negative = split.negative[t % 2];
+  }
+  InterleaveVartime(out, terms.data(), terms.size());
 }
 
 }  // namespace
@@ -57,7 +89,7 @@ bool CheckSignatureVartime(const TvlPoint& q, const TvlPoint& h, const TvlPoint&
     return false;
   }
   LdPoint sum;
-  DoubleMultiplyVartime(sum, sReduced, point, rReduced);
+  DoubleMultiplySplitVartime(sum, sReduced, point, rReduced);
   // The x coordinate's integer form; the zero point's x is 0.
   TvlPoint x;
   if (!LdIsZeroVartime(sum)) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ECCrypt/curve/curveConstants.h"
-#include "ECCrypt/fast/baseTableVartime.h"
+#include "ECCrypt/fast/verifyTables.h"
 #include "ECCrypt/fast/basisTables.h"
 #include "ECCrypt/fast/pointVartime.h"
 #include "unit/fast/publicPointSupport.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ECCrypt/fast/publicVartime.h"
+#include "ECCrypt/fast/verifyTables.h"
 #include "ECCrypt/fast/wnafVartime.h"
 #include "ECCrypt/pk/ecCrypt.h"
 #include "unit/fast/publicPointSupport.h"
@@ -174,6 +175,38 @@ TEST(VerifyVartimeTest, ReductionAndRecoding) {
       ASSERT_EQ(BN_cmp(sum.get(), expected.get()), 0) << "width " << width;
     }
   }
+  // The split by the eigenvalue: k = k1 + k2 lambda mod n with k1, k2 below 2^123.
+  oracle::BnPtr lambda = oracle::NewBignum();
+  for (int w = 3; w >= 0; --w) {
+    BN_lshift(lambda.get(), lambda.get(), 64);
+    BN_add_word(lambda.get(), kEigenvalue[w]);
+  }
+  for (int i = 0; i < 200; ++i) {
+    std::uint64_t k[4];
+    ASSERT_TRUE(ReduceModOrderVartime(k, curvetest::RandomBelowPowerOfTwo(rng, 256)));
+    if (i == 0) k[0] = k[1] = k[2] = k[3] = 0;
+    SplitScalar split;
+    SplitByEigenvalueVartime(split, k);
+    oracle::BnPtr parts[2] = {oracle::NewBignum(), oracle::NewBignum()};
+    for (int j = 0; j < 2; ++j) {
+      ASSERT_EQ(split.magnitude[j][2] | split.magnitude[j][3], 0u);
+      ASSERT_LT(split.magnitude[j][1], std::uint64_t{1} << 59) << i;
+      BN_set_word(parts[j].get(), split.magnitude[j][1]);
+      BN_lshift(parts[j].get(), parts[j].get(), 64);
+      BN_add_word(parts[j].get(), split.magnitude[j][0]);
+      BN_set_negative(parts[j].get(), split.negative[j] ? 1 : 0);
+    }
+    oracle::BnPtr sum = oracle::NewBignum(), expected = oracle::NewBignum();
+    BN_mul(sum.get(), parts[1].get(), lambda.get(), ctx.get());
+    BN_add(sum.get(), sum.get(), parts[0].get());
+    BN_nnmod(sum.get(), sum.get(), n.get(), ctx.get());
+    for (int w = 3; w >= 0; --w) {
+      BN_lshift(expected.get(), expected.get(), 64);
+      BN_add_word(expected.get(), k[w]);
+    }
+    ASSERT_EQ(BN_cmp(sum.get(), expected.get()), 0) << i;
+  }
+
   TvlPoint corrupt;
   corrupt.Words[0] = 20;
   std::uint64_t out[4];
