@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "ECCrypt/bigint/secureWipe.h"
+#include "ECCrypt/fast/ct.h"
 
 namespace eccrypt {
 namespace {
@@ -78,9 +79,15 @@ std::int32_t RandInt(std::int32_t n) {
   // Words at or above the largest multiple of bound below 2^32 would favour small values.
   constexpr std::uint64_t words = std::uint64_t{1} << 32;
   const std::uint64_t accepted = words - words % bound;
+  // A power of two takes the low bits: no division, whose time may depend on the secret word.
+  const bool powerOfTwo = (bound & (bound - 1)) == 0;
   for (;;) {
     const std::uint64_t word = pool.TakeWord();
-    if (word < accepted) return static_cast<std::int32_t>(word % bound);
+    // Whether a word is rejected says nothing of the value returned (accepted words are uniform
+    // whatever was rejected before them), so the verdict is public.
+    const bool accept = word < accepted;
+    fast::CtDeclassify(accept);
+    if (accept) return static_cast<std::int32_t>(powerOfTwo ? word & (bound - 1) : word % bound);
   }
 }
 

@@ -13,7 +13,8 @@ void Randomize();
 
 // An integer uniform on [0, n), for 1 <= n (std::invalid_argument otherwise). Draws 32-bit
 // words from this thread's pool, refilling it when exhausted, and rejects the words above the
-// largest multiple of n so that no value is favoured.
+// largest multiple of n so that no value is favoured. Constant time in the value drawn (only
+// the rejection of a word shows, which says nothing of the value returned).
 std::int32_t RandInt(std::int32_t n);
 
 namespace detail {
