@@ -8,6 +8,8 @@ bool CheckSignature(const TvlPoint& q, const TvlPoint& h, const TvlPoint& r, con
   return CheckSignatureVartime(q, h, r, s);
 }
 
-bool IsCompressedGroupPoint(const TvlPoint& v) { return IsCompressedGroupPointVartime(v); }
+bool IsCompressedGroupPoint(const TvlPoint& v) {
+  return IsCompressedGroupPointVartime(v);
+}
 
 }  // namespace eccrypt::fast

@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "ECCrypt/fast/feInternal.h"
+#include "ECCrypt/fast/feLinearMap.h"
 
 namespace eccrypt::fast {
 namespace detail {
@@ -54,8 +55,22 @@ void FeMul(Fe& r, const Fe& a, const Fe& b) {
 void FeSqr(Fe& r, const Fe& a) {
   detail::FeActiveOps().sqr(r, a);
 }
+// Runs of 31 squarings or more go through the precomputed matrices, longest first.
 void FeSqrN(Fe& r, const Fe& a, int n) {
-  detail::FeActiveOps().sqrN(r, a, n);
+  const detail::FeOps& ops = detail::FeActiveOps();
+  if (n < 31) {
+    ops.sqrN(r, a, n);
+    return;
+  }
+  Fe x = a;
+  for (; n >= 127; n -= 127) detail::FeSquaringMap<127>().Apply(x, x);
+  for (; n >= 63; n -= 63) detail::FeSquaringMap<63>().Apply(x, x);
+  for (; n >= 31; n -= 31) detail::FeSquaringMap<31>().Apply(x, x);
+  if (n > 0) {
+    ops.sqrN(r, x, n);
+  } else {
+    r = x;
+  }
 }
 void FeMul4(Fe r[4], const Fe a[4], const Fe b[4]) {
   detail::FeActiveOps().mul4(r, a, b);

@@ -2,19 +2,9 @@
 #include <cstdint>
 
 #include "ECCrypt/fast/feInternal.h"
-#include "ECCrypt/fast/feLinearMap.h"
 
 namespace eccrypt::fast {
 namespace {
-
-// x -> x^(2^k) is GF(2)-linear: for the three longest runs of squarings in the inversion, one
-// pass over a precomputed matrix costs less than the squarings (measured; at k = 15 the two are
-// even).
-template <int K>
-const detail::FeLinearMap& SquaringMap() {
-  static const detail::FeLinearMap map([](Fe& r, const Fe& a) { FeSqrN(r, a, K); });
-  return map;
-}
 
 // The bits of x at even positions, packed into the low 32.
 std::uint64_t EvenBits(std::uint64_t x) {
@@ -41,8 +31,8 @@ const Fe& SqrtT() {
 
 // Itoh-Tsujii: with b_k = a^(2^k - 1), b_(j+k) = b_j^(2^k) * b_k. The chain
 // 1, 2, 3, 6, 7, 14, 15, 30, 31, 62, 63, 126, 127, 254 reaches b_254 = a^(2^254 - 1) in 13
-// multiplications and 253 squarings (the runs of 31, 63 and 127 as linear maps); one more
-// squaring gives a^(2^255 - 2) = 1 / a (0 for 0).
+// multiplications and 253 squarings (FeSqrN takes the runs of 31, 63 and 127 as linear maps); one
+// more squaring gives a^(2^255 - 2) = 1 / a (0 for 0).
 void FeInvert(Fe& r, const Fe& a) {
   const Fe b1 = a;
   Fe b = a;
@@ -50,22 +40,14 @@ void FeInvert(Fe& r, const Fe& a) {
   FeSqr(t, b);
   FeMul(b, t, b1);  // b_2
   FeSqr(t, b);
-  FeMul(b, t, b1);                          // b_3
-  for (int k = 3; k < 31; k = 2 * k + 1) {  // k = 3, 7, 15
+  FeMul(b, t, b1);                           // b_3
+  for (int k = 3; k < 127; k = 2 * k + 1) {  // k = 3, 7, 15, 31, 63
     FeSqrN(t, b, k);
     FeMul(b, t, b);  // b_2k
     FeSqr(t, b);
     FeMul(b, t, b1);  // b_(2k+1)
   }
-  SquaringMap<31>().Apply(t, b);
-  FeMul(b, t, b);  // b_62
-  FeSqr(t, b);
-  FeMul(b, t, b1);  // b_63
-  SquaringMap<63>().Apply(t, b);
-  FeMul(b, t, b);  // b_126
-  FeSqr(t, b);
-  FeMul(b, t, b1);  // b_127
-  SquaringMap<127>().Apply(t, b);
+  FeSqrN(t, b, 127);
   FeMul(b, t, b);  // b_254
   FeSqr(r, b);
 }

@@ -15,6 +15,16 @@ FeLinearMap::FeLinearMap(void (*image)(Fe& r, const Fe& a)) : column_{} {
   }
 }
 
+template <int K>
+const FeLinearMap& FeSquaringMap() {
+  static const FeLinearMap map([](Fe& r, const Fe& a) { FeActiveOps().sqrN(r, a, K); });
+  return map;
+}
+
+template const FeLinearMap& FeSquaringMap<31>();
+template const FeLinearMap& FeSquaringMap<63>();
+template const FeLinearMap& FeSquaringMap<127>();
+
 void FeLinearMap::Apply(Fe& r, const Fe& a) const {
   FeActiveOps().apply(r, column_, FeCanonical(a));
 }

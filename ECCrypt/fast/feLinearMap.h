@@ -18,4 +18,9 @@ class FeLinearMap {
   Fe column_[256];  // the last one zero, so that the columns pair up
 };
 
+// x -> x^(2^K) for K = 31, 63 and 127, built at first use by squarings on the active path. One
+// pass over a matrix costs about as much as 13 squarings, so FeSqrN takes long runs this way.
+template <int K>
+const FeLinearMap& FeSquaringMap();
+
 }  // namespace eccrypt::fast::detail
