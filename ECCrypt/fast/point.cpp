@@ -78,65 +78,80 @@ void LdAddAffine(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
   // B = 0 means q has p's x: A = 0 is q = p (the formula gives 0/0, so the doubling is taken),
   // otherwise q = -p and Z3 = C^2 = 0 is already the zero point. p the zero point gives q; q the
   // zero point gives p. Every result is computed and the right one selected with masks.
-  Fe in1[4], in2[4], o[4];
-  Fe z1sq, a, b, c, d, e, x3, z3, f, g, y3;
-  FeSqr(z1sq, p.Z);
-  in1[0] = q.y;
-  in2[0] = z1sq;
-  in1[1] = q.x;
-  in2[1] = p.Z;
-  in1[2] = FeZero;
-  in2[2] = FeZero;
-  in1[3] = FeZero;
-  in2[3] = FeZero;
-  FeMul4(o, in1, in2);
-  FeAdd(a, o[0], p.Y);
-  FeAdd(b, o[1], p.X);
-  FeMul(c, p.Z, b);
-  in1[0] = b;
-  in1[1] = c;
-  in1[2] = a;
-  in1[3] = FeZero;
-  FeSqr4(o, in1);  // B^2, C^2, A^2
-  z3 = o[1];
-  Fe asq = o[2];
-  in1[0] = o[0];
-  in2[0] = c;
-  in1[1] = a;
-  in2[1] = c;
-  in1[2] = q.x;
-  in2[2] = z3;
-  Fe x2y2;
-  FeAdd(x2y2, q.x, q.y);
-  Fe z3sq;
-  FeSqr(z3sq, z3);
-  in1[3] = x2y2;
-  in2[3] = z3sq;
-  FeMul4(o, in1, in2);  // D, E, x2 Z3, G
-  d = o[0];
-  e = o[1];
-  g = o[3];
-  FeAdd(x3, asq, d);
+  //
+  // The doubling of p (as in LdDouble, with b Z1^4 = (sqrt(b) Z1^2)^2 and
+  // X1^4 + b Z1^4 = (X1^2 + sqrt(b) Z1^2)^2) fills the free lanes of the addition's rounds of
+  // four independent products: six rounds in all, squares taken as products.
+  Fe a[4], b[4], o[4];
+  // Round 1: Z1^2, x2 Z1, X1^2, Y1^2.
+  a[0] = p.Z, b[0] = p.Z;
+  a[1] = q.x, b[1] = p.Z;
+  a[2] = p.X, b[2] = p.X;
+  a[3] = p.Y, b[3] = p.Y;
+  FeMul4(o, a, b);
+  const Fe z1sq = o[0], x1sq = o[2], y1sq = o[3];
+  Fe capB;
+  FeAdd(capB, o[1], p.X);
+  // Round 2: y2 Z1^2, C = Z1 B, B^2, s = sqrt(b) Z1^2.
+  a[0] = q.y, b[0] = z1sq;
+  a[1] = p.Z, b[1] = capB;
+  a[2] = capB, b[2] = capB;
+  a[3] = kCurveSqrtB, b[3] = z1sq;
+  FeMul4(o, a, b);
+  Fe capA, t;
+  FeAdd(capA, o[0], p.Y);
+  const Fe c = o[1], bsq = o[2], sb = o[3];
+  FeAdd(t, x1sq, sb);
+  // Round 3: D = B^2 C, Z3 = C^2, E = A C, A^2.
+  a[0] = bsq, b[0] = c;
+  a[1] = c, b[1] = c;
+  a[2] = capA, b[2] = c;
+  a[3] = capA, b[3] = capA;
+  FeMul4(o, a, b);
+  const Fe z3 = o[1], e = o[2];
+  Fe x3;
+  FeAdd(x3, o[3], o[0]);
   FeAdd(x3, x3, e);
-  FeAdd(f, x3, o[2]);
-  Fe ez3;
+  // Round 4: x2 Z3, Z3^2, b Z1^4 = s^2, X3' = (X1^2 + s)^2 (the doubling's X).
+  a[0] = q.x, b[0] = z3;
+  a[1] = z3, b[1] = z3;
+  a[2] = sb, b[2] = sb;
+  a[3] = t, b[3] = t;
+  FeMul4(o, a, b);
+  Fe f, u, ez3, x2y2;
+  FeAdd(f, x3, o[0]);
+  const Fe z3sq = o[1], bz4 = o[2], x3d = o[3];
+  FeAdd(u, y1sq, bz4);
   FeAdd(ez3, e, z3);
-  FeMul(y3, ez3, f);
-  FeAdd(y3, y3, g);
+  FeAdd(x2y2, q.x, q.y);
+  // Round 5: G = (x2 + y2) Z3^2, (E + Z3) F, Z3' = X1^2 Z1^2, X3' (Y1^2 + b Z1^4).
+  a[0] = x2y2, b[0] = z3sq;
+  a[1] = ez3, b[1] = f;
+  a[2] = x1sq, b[2] = z1sq;
+  a[3] = x3d, b[3] = u;
+  FeMul4(o, a, b);
+  LdPoint sum{x3, FeZero, z3};
+  FeAdd(sum.Y, o[0], o[1]);
+  LdPoint twice{x3d, FeZero, o[2]};
+  // Round 6: b Z1^4 Z3'; Y3' = that + X3' (Y1^2 + b Z1^4).
+  Fe w;
+  FeMul(w, bz4, twice.Z);
+  FeAdd(twice.Y, w, o[3]);
 
-  LdPoint sum{x3, y3, z3};
-  LdPoint twice;
-  LdDouble(twice, p);
   LdPoint qProjective;
   LdFromAffine(qProjective, q);
-
   const std::uint64_t pZero = FeIsZeroMask(p.Z);
-  const std::uint64_t same = FeIsZeroMask(a) & FeIsZeroMask(b) & ~pZero;
+  const std::uint64_t same = FeIsZeroMask(capA) & FeIsZeroMask(capB) & ~pZero;
   LdPoint out;
   LdSelect(out, same, twice, sum);
   LdSelect(out, pZero, qProjective, out);
   LdSelect(r, q.infinity, p, out);
 
+  SecureWipe(a, sizeof(a));
+  SecureWipe(b, sizeof(b));
+  SecureWipe(o, sizeof(o));
+  SecureWipe(&capA, sizeof(capA));
+  SecureWipe(&capB, sizeof(capB));
   SecureWipe(&sum, sizeof(sum));
   SecureWipe(&twice, sizeof(twice));
   SecureWipe(&qProjective, sizeof(qProjective));
