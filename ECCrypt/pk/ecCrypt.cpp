@@ -1,9 +1,13 @@
-// The public-key primitives on top of the curve group. Every working point and integer is
-// created per call and wiped when released.
+// The public-key primitives. With the fast engine selected (the default) each one hands its
+// integers to ECCrypt/fast; otherwise it runs the reference arithmetic of the curve group below,
+// the oracle the fast engine is tested against. Every working point and integer is created per
+// call and wiped when released.
 #include "ECCrypt/pk/ecCrypt.h"
 
 #include "ECCrypt/curve/ecPoint.h"
+#include "ECCrypt/fast/engine.h"
 #include "ECCrypt/field/gfTables.h"
+#include "ECCrypt/pk/engineChoice.h"
 
 namespace eccrypt {
 namespace {
@@ -33,6 +37,10 @@ void TECCrypt::PrepareTables() {
 }
 
 void TECCrypt::MakePublicKey(TvlPoint& out) const {
+  if (ActiveEngine() == TEngine::Fast) {
+    fast::MakePublicKey(*this, out);
+    return;
+  }
   TecPoint p;
   p.LoadBase(true);
   p.Multiply(ReducedScalar(*this));
@@ -40,6 +48,10 @@ void TECCrypt::MakePublicKey(TvlPoint& out) const {
 }
 
 void TECCrypt::EncryptSession(const TvlPoint& k, TvlPoint& exchanged, TvlPoint& session) const {
+  if (ActiveEngine() == TEngine::Fast) {
+    fast::EncryptSession(*this, k, exchanged, session);
+    return;
+  }
   // One working point serves both multiplications; when the public key has no point, it keeps
   // the y of k * G (callers validate the key first).
   const TvlPoint scalar = ReducedScalar(k);
@@ -53,6 +65,10 @@ void TECCrypt::EncryptSession(const TvlPoint& k, TvlPoint& exchanged, TvlPoint& 
 }
 
 void TECCrypt::DecryptSession(const TvlPoint& e, TvlPoint& out) const {
+  if (ActiveEngine() == TEngine::Fast) {
+    fast::DecryptSession(*this, e, out);
+    return;
+  }
   TecPoint p;
   TvlPoint t;
   p.Decompress(e);
@@ -62,6 +78,10 @@ void TECCrypt::DecryptSession(const TvlPoint& e, TvlPoint& out) const {
 }
 
 void TECCrypt::MakeSignature(const TvlPoint& k, const TvlPoint& h, TvlPoint& r, TvlPoint& s) const {
+  if (ActiveEngine() == TEngine::Fast) {
+    fast::MakeSignature(*this, k, h, r, s);
+    return;
+  }
   TvlPoint n;
   n.LoadOrder(true);
   TecPoint p;
@@ -81,6 +101,7 @@ void TECCrypt::MakeSignature(const TvlPoint& k, const TvlPoint& h, TvlPoint& r, 
 }
 
 bool TECCrypt::CheckSignature(const TvlPoint& h, const TvlPoint& r, const TvlPoint& s) const {
+  if (ActiveEngine() == TEngine::Fast) return fast::CheckSignature(*this, h, r, s);
   TvlPoint n;
   n.LoadOrder(true);
   TecPoint a;
@@ -101,6 +122,11 @@ bool TECCrypt::CheckSignature(const TvlPoint& h, const TvlPoint& r, const TvlPoi
   if (d.Greater(c)) c.Add(n);
   c.Subtract(d);
   return c.Equal(h);
+}
+
+bool TECCrypt::IsCompressedGroupPoint(const TvlPoint& v) {
+  if (ActiveEngine() == TEngine::Fast) return fast::IsCompressedGroupPoint(v);
+  return TecPoint::IsCompressedGroupPoint(v);
 }
 
 }  // namespace eccrypt

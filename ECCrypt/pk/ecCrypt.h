@@ -40,6 +40,10 @@ class TECCrypt : public TvlPoint {
   // and r below X(...) mod n gets n added, whatever its length word. The length words of r
   // and s must be below 19 (the point multiplication's limit; longer ones throw).
   bool CheckSignature(const TvlPoint& h, const TvlPoint& r, const TvlPoint& s) const;
+
+  // Whether v is the compressed form of a point of <G> other than the zero point
+  // (TecPoint::IsCompressedGroupPoint), on the selected engine.
+  static bool IsCompressedGroupPoint(const TvlPoint& v);
 };
 
 static_assert(sizeof(TECCrypt) == sizeof(TvlPoint), "TECCrypt adds no members");

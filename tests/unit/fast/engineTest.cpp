@@ -1,0 +1,167 @@
+// The fast engine against the reference behind TECCrypt: every primitive run under both
+// engines on the same integers must write the same integers.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ECCrypt/curve/ecPoint.h"
+#include "ECCrypt/pk/ecCrypt.h"
+#include "ECCrypt/pk/engineChoice.h"
+#include "unit/fast/fastSupport.h"
+#include "unit/support/curveSupport.h"
+
+namespace eccrypt {
+namespace {
+
+using curvetest::CompressedOf;
+using curvetest::HexOf;
+using fasttest::EdgeScalars;
+using fasttest::ModN;
+
+TECCrypt Key(const TvlPoint& value) {
+  TECCrypt key;
+  key.CopyFrom(value);
+  return key;
+}
+
+// The reference multiplies only scalars of up to 18 digits; a 19-digit one is handed over
+// reduced (both engines compute k * P for k mod n).
+TvlPoint ForReference(const TvlPoint& k) {
+  return k.Length() >= TvlPoint::Capacity ? ModN(k) : k;
+}
+
+// Runs f under each engine and returns the two results; the fast engine stays selected after.
+template <class F>
+std::pair<std::string, std::string> UnderBoth(F f) {
+  SelectEngine(TEngine::Reference);
+  const std::string reference = f(false);
+  SelectEngine(TEngine::Fast);
+  const std::string fast = f(true);
+  return {reference, fast};
+}
+
+// Compressed public keys: G, -G and random multiples.
+std::vector<TvlPoint> PublicPoints() {
+  std::mt19937_64 rng(11);
+  TecPoint minusG;
+  minusG.Subtract(curvetest::BasePoint());
+  return {CompressedOf(curvetest::BasePoint()), CompressedOf(minusG),
+          CompressedOf(curvetest::BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 240))),
+          CompressedOf(curvetest::BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 64)))};
+}
+
+class FastEngineTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { TECCrypt().PrepareTables(); }
+  void TearDown() override { SelectEngine(TEngine::Fast); }
+};
+
+TEST_F(FastEngineTest, FastIsTheDefault) {
+  EXPECT_EQ(ActiveEngine(), TEngine::Fast);
+}
+
+TEST_F(FastEngineTest, MakePublicKeyMatches) {
+  for (const auto& [name, x] : EdgeScalars(19)) {
+    SCOPED_TRACE(name);
+    const auto [reference, fast] = UnderBoth([&](bool isFast) {
+      TvlPoint out;
+      Key(isFast ? x : ForReference(x)).MakePublicKey(out);
+      return HexOf(out);
+    });
+    EXPECT_EQ(fast, reference);
+  }
+}
+
+TEST_F(FastEngineTest, EncryptAndDecryptSessionMatchAndAgree) {
+  for (const TvlPoint& q : PublicPoints()) {
+    for (const auto& [name, k] : EdgeScalars(19)) {
+      SCOPED_TRACE(name);
+      const auto [reference, fast] = UnderBoth([&](bool isFast) {
+        TvlPoint exchanged, session, decrypted;
+        Key(q).EncryptSession(isFast ? k : ForReference(k), exchanged, session);
+        return HexOf(exchanged) + ":" + HexOf(session);
+      });
+      EXPECT_EQ(fast, reference);
+    }
+  }
+  // Both sides of an exchange under the fast engine, against the reference decryption.
+  std::mt19937_64 rng(3);
+  for (const auto& [name, x] : EdgeScalars(19)) {
+    SCOPED_TRACE(name);
+    const TvlPoint k = curvetest::RandomBelowPowerOfTwo(rng, 250);
+    TvlPoint q, exchanged, session, decrypted, referenceDecrypted;
+    Key(x).MakePublicKey(q);
+    if (q.IsZero()) continue;  // x a multiple of n: no key pair
+    Key(q).EncryptSession(k, exchanged, session);
+    Key(x).DecryptSession(exchanged, decrypted);
+    EXPECT_EQ(HexOf(decrypted), HexOf(session));
+    SelectEngine(TEngine::Reference);
+    Key(ForReference(x)).DecryptSession(exchanged, referenceDecrypted);
+    SelectEngine(TEngine::Fast);
+    EXPECT_EQ(HexOf(decrypted), HexOf(referenceDecrypted));
+  }
+}
+
+TEST_F(FastEngineTest, DecryptSessionMatchesAndMayWriteOverItsInput) {
+  for (const TvlPoint& e : PublicPoints()) {
+    for (const auto& [name, x] : EdgeScalars(19)) {
+      SCOPED_TRACE(name);
+      const auto [reference, fast] = UnderBoth([&](bool isFast) {
+        TvlPoint inPlace = e;
+        Key(isFast ? x : ForReference(x)).DecryptSession(inPlace, inPlace);
+        return HexOf(inPlace);
+      });
+      EXPECT_EQ(fast, reference);
+    }
+  }
+}
+
+TEST_F(FastEngineTest, MakeSignatureMatchesIncludingZeroR) {
+  std::mt19937_64 rng(9);
+  const TvlPoint x = curvetest::RandomBelowPowerOfTwo(rng, 250);
+  std::vector<TvlPoint> digests = {curvetest::Small(20), curvetest::RandomBelowPowerOfTwo(rng, 192),
+                                   fasttest::OrderPlus(-1)};
+  for (const auto& [name, k] : EdgeScalars(18)) {
+    // h := n - (X(k G) mod n) makes r zero: s must stay as it was passed.
+    TvlPoint kg;
+    SelectEngine(TEngine::Reference);
+    curvetest::BaseMultiple(k).XToInteger(kg);
+    auto h = curvetest::Order();
+    BN_sub(h.get(), h.get(), oracle::ToBignum(ModN(kg)).get());
+    std::vector<TvlPoint> hs = digests;
+    hs.push_back(fasttest::ModN(fasttest::FromBn(h)));
+    for (const TvlPoint& hv : hs) {
+      SCOPED_TRACE(name + " h=" + HexOf(hv));
+      const auto [reference, fast] = UnderBoth([&](bool) {
+        TvlPoint r, s = curvetest::Small(777);
+        Key(x).MakeSignature(k, hv, r, s);
+        return HexOf(r) + ":" + HexOf(s);
+      });
+      EXPECT_EQ(fast, reference);
+    }
+  }
+}
+
+TEST_F(FastEngineTest, SignaturesFromEitherEngineCheckUnderBoth) {
+  std::mt19937_64 rng(21);
+  const TvlPoint x = curvetest::RandomBelowPowerOfTwo(rng, 240);
+  const TvlPoint k = curvetest::RandomBelowPowerOfTwo(rng, 270);
+  const TvlPoint h = curvetest::RandomBelowPowerOfTwo(rng, 192);
+  TvlPoint q, r, s;
+  Key(x).MakePublicKey(q);
+  Key(x).MakeSignature(k, h, r, s);
+  TvlPoint otherH = h;
+  otherH.Words[1] ^= 1;
+  for (const TEngine engine : {TEngine::Reference, TEngine::Fast}) {
+    SelectEngine(engine);
+    EXPECT_TRUE(Key(q).CheckSignature(h, r, s));
+    EXPECT_FALSE(Key(q).CheckSignature(otherH, r, s));
+    EXPECT_TRUE(TECCrypt::IsCompressedGroupPoint(q));
+    EXPECT_FALSE(TECCrypt::IsCompressedGroupPoint(curvetest::Small(1)));
+  }
+}
+
+}  // namespace
+}  // namespace eccrypt
