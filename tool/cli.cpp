@@ -26,9 +26,7 @@ void PrintError(std::ostream& err, const std::string& command, const TToolError&
 }  // namespace
 
 int RunTool(int argc, char** argv, TConsole& console) {
-  CLI::App app{
-      "eccrypt: public-key encryption and signatures over one binary elliptic curve.\n"
-      "Keys come from a pass phrase alone: use a long random one (keygen --random)."};
+  CLI::App app{"eccrypt: public-key encryption and signatures over one binary elliptic curve."};
   app.name("eccrypt");
   app.require_subcommand(1);
   app.set_version_flag("--version", "eccrypt " + TEllipticCurve().GetVersion());
@@ -36,8 +34,8 @@ int RunTool(int argc, char** argv, TConsole& console) {
   TKeygenOptions keygen;
   CLI::App* keygenCommand = app.add_subcommand(
       "keygen",
-      "Make a key pair from a pass phrase; write the secret-key file and print the "
-      "public key");
+      "Make a random key pair; write the secret-key file, protected by a pass phrase, and "
+      "print the public key");
   keygenCommand->add_option("-o,--output", keygen.output, "Secret-key file to write (mode 0600)")
       ->required();
   keygenCommand
@@ -48,12 +46,20 @@ int RunTool(int argc, char** argv, TConsole& console) {
       ->type_name("hex|base64");
   auto* phraseFile = keygenCommand->add_option(
       "--passphrase-file", keygen.passPhraseFile,
-      "Read the pass phrase from FILE (otherwise prompted on a terminal, or read from "
+      "Read the pass phrase from FILE (otherwise asked twice on a terminal, or read from "
       "standard input)");
+  keygenCommand->add_flag("--unprotected", keygen.unprotected,
+                          "Write the secret-key file in clear, without a pass phrase (for "
+                          "automation: anyone who reads the file has the key)");
+  keygenCommand->add_flag(
+      "--from-passphrase", keygen.fromPassPhrase,
+      "Derive the key pair from the pass phrase instead (the same phrase gives the same keys "
+      "anywhere, as other programs that derive keys this way do). The phrase alone is the key, "
+      "without salt or stretching: a phrase that can be guessed gives the key away");
   keygenCommand
       ->add_flag("--random", keygen.random,
-                 "Draw a strong pass phrase from the system's random source, print it once "
-                 "on standard error, and use it")
+                 "With --from-passphrase: draw a strong pass phrase from the system's random "
+                 "source, print it once on standard error, and use it")
       ->excludes(phraseFile);
   keygenCommand->add_flag("--force", keygen.force, "Replace an existing key file");
 
@@ -79,6 +85,9 @@ int RunTool(int argc, char** argv, TConsole& console) {
   CLI::App* decryptCommand =
       app.add_subcommand("decrypt", "Decrypt a file encrypted for your public key");
   decryptCommand->add_option("--key", decrypt.keyFile, "Your secret-key file")->required();
+  decryptCommand->add_option("--passphrase-file", decrypt.passPhraseFile,
+                             "Read the pass phrase of a protected key file from FILE "
+                             "(otherwise asked on the terminal)");
   decryptCommand->add_option(
       "-o,--output", decrypt.output,
       "File to write, created only once the whole input has been authenticated (default, or "
@@ -90,6 +99,9 @@ int RunTool(int argc, char** argv, TConsole& console) {
   CLI::App* signCommand = app.add_subcommand(
       "sign", "Sign a file: write a signature file naming the key, the digest and a comment");
   signCommand->add_option("--key", sign.keyFile, "Your secret-key file")->required();
+  signCommand->add_option("--passphrase-file", sign.passPhraseFile,
+                          "Read the pass phrase of a protected key file from FILE (otherwise "
+                          "asked on the terminal)");
   signCommand->add_option("FILE", sign.input, "File to sign (default: standard input)");
   signCommand->add_option("-o,--output", sign.output,
                           "Signature file to write (default, or -: standard output)");

@@ -22,6 +22,8 @@ struct TKeygenOptions {
   std::optional<std::string> passPhraseFile;
   bool random = false;
   bool force = false;
+  bool fromPassPhrase = false;  // derive the key pair from the pass phrase
+  bool unprotected = false;     // write the secret-key file in clear
 };
 
 struct TPubkeyOptions {
@@ -37,12 +39,14 @@ struct TEncryptOptions {
 
 struct TDecryptOptions {
   std::string keyFile;
+  std::optional<std::string> passPhraseFile;  // unlocks a protected key file
   std::string output;
   std::string input;
 };
 
 struct TSignOptions {
   std::string keyFile;
+  std::optional<std::string> passPhraseFile;  // unlocks a protected key file
   std::string input;
   std::string output;  // empty or "-": standard output
   bool force = false;

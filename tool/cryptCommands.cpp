@@ -9,6 +9,7 @@
 #include "tool/keyFile.h"
 #include "tool/keyText.h"
 #include "tool/progress.h"
+#include "tool/protectedKey.h"
 #include "tool/recipients.h"
 #include "tool/streamCipher.h"
 #include "tool/textForm.h"
@@ -68,7 +69,7 @@ int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
 
 int RunDecrypt(const TDecryptOptions& options, TConsole& /*console*/) {
   TKeyFile key;
-  LoadKeyFile(options.keyFile, key);
+  LoadSecretKey(options.keyFile, options.passPhraseFile, key);
   TFileSource input(options.input);
 
   try {

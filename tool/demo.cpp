@@ -101,141 +101,200 @@ std::string DemoMessage() {
   return message + filler;
 }
 
+TKeygenOptions Keygen(const std::string& output, TMode mode) {
+  TKeygenOptions options;
+  options.output = output;
+  options.mode = mode;
+  return options;
+}
+
+TDecryptOptions Decrypt(const std::string& keyFile, const std::string& phraseFile,
+                        const std::string& output, const std::string& input) {
+  TDecryptOptions options;
+  options.keyFile = keyFile;
+  if (!phraseFile.empty()) options.passPhraseFile = phraseFile;
+  options.output = output;
+  options.input = input;
+  return options;
+}
+
+TVerifyOptions Verify(const std::string& publicKey, const std::string& signature,
+                      const std::string& input) {
+  TVerifyOptions options;
+  options.publicKey = publicKey;
+  options.signature = signature;
+  options.input = input;
+  return options;
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
 int RunSteps(TDemo& demo, const fs::path& dir) {
   const std::string message = DemoMessage();
   WriteFile(dir / "message.txt", message);
 
-  demo.Step("Alice makes her key pair from her pass phrase (kept in alice.phrase).");
+  demo.Step(
+      "Alice makes a random key pair; her pass phrase (in alice.phrase) protects the "
+      "key file.");
   TSecretString alicePhrase;
   RandomPassPhrase(alicePhrase);
   WriteFile(dir / "alice.phrase", alicePhrase.str() + "\n");
   std::string alicePublic;
-  TKeygenOptions aliceKeygen{"alice.key", TMode::Base64, "alice.phrase", false, false};
+  TKeygenOptions aliceKeygen = Keygen("alice.key", TMode::Base64);
+  aliceKeygen.passPhraseFile = "alice.phrase";
   demo.Check(demo.Run(
                  "eccrypt keygen --passphrase-file alice.phrase -o alice.key > alice.pub",
                  [&](TConsole& c) { return RunKeygen(aliceKeygen, c); }, &alicePublic) == 0,
              "key pair made");
   WriteFile(dir / "alice.pub", alicePublic);
   demo.Say("alice.pub (Alice's public key, which she gives to everyone): " + alicePublic);
+  const std::string aliceKeyFile = ReadFile(dir / "alice.key");
+  demo.Check(StartsWith(aliceKeyFile, "eccrypt secret key") &&
+                 aliceKeyFile.find(alicePhrase.str()) == std::string::npos,
+             "alice.key is sealed under the pass phrase, which it does not contain");
 
-  demo.Step("Bob makes his with a random pass phrase, in the hexadecimal text form.");
+  demo.Step("Bob does the same, in the hexadecimal text form.");
+  TSecretString bobPhrase;
+  RandomPassPhrase(bobPhrase);
+  WriteFile(dir / "bob.phrase", bobPhrase.str() + "\n");
   std::string bobPublic;
-  TKeygenOptions bobKeygen{"bob.key", TMode::Hex, std::nullopt, true, false};
+  TKeygenOptions bobKeygen = Keygen("bob.key", TMode::Hex);
+  bobKeygen.passPhraseFile = "bob.phrase";
   demo.Check(demo.Run(
-                 "eccrypt keygen --random --format hex -o bob.key > bob.pub",
+                 "eccrypt keygen --format hex --passphrase-file bob.phrase -o bob.key > bob.pub",
                  [&](TConsole& c) { return RunKeygen(bobKeygen, c); }, &bobPublic) == 0,
              "key pair made");
   WriteFile(dir / "bob.pub", bobPublic);
   demo.Say("bob.pub: " + bobPublic);
 
-  demo.Step("The same pass phrase always gives the same keys.");
-  std::string againPublic;
-  TKeygenOptions againKeygen{"alice-again.key", TMode::Base64, "alice.phrase", false, false};
+  demo.Step(
+      "Carol derives hers from a remembered phrase and keeps the key file in clear; the "
+      "same phrase always gives the same keys.");
+  WriteFile(dir / "carol.phrase", "carol's remembered phrase: long, and never reused\n");
+  std::string carolPublic, againPublic;
+  TKeygenOptions carolKeygen = Keygen("carol.key", TMode::Base64);
+  carolKeygen.passPhraseFile = "carol.phrase";
+  carolKeygen.fromPassPhrase = true;
+  carolKeygen.unprotected = true;
   demo.Run(
-      "eccrypt keygen --passphrase-file alice.phrase -o alice-again.key",
+      "eccrypt keygen --from-passphrase --unprotected --passphrase-file carol.phrase -o carol.key",
+      [&](TConsole& c) { return RunKeygen(carolKeygen, c); }, &carolPublic);
+  WriteFile(dir / "carol.pub", carolPublic);
+  TKeygenOptions againKeygen = carolKeygen;
+  againKeygen.output = "carol-again.key";
+  demo.Run(
+      "eccrypt keygen --from-passphrase --unprotected --passphrase-file carol.phrase -o "
+      "carol-again.key",
       [&](TConsole& c) { return RunKeygen(againKeygen, c); }, &againPublic);
-  demo.Check(againPublic == alicePublic &&
-                 ReadFile(dir / "alice-again.key") == ReadFile(dir / "alice.key"),
-             "same public key and same key file as before");
-  demo.Check(ReadFile(dir / "alice.key").find(alicePhrase.str()) == std::string::npos,
-             "the pass phrase is not in the key file");
+  demo.Check(!carolPublic.empty() && againPublic == carolPublic &&
+                 ReadFile(dir / "carol-again.key") == ReadFile(dir / "carol.key"),
+             "same public key and same key file twice");
 
-  demo.Step("Alice encrypts a message of " + std::to_string(message.size()) + " bytes for Bob.");
+  demo.Step("Alice encrypts a message of " + std::to_string(message.size()) +
+            " bytes for Bob, and for herself.");
   TEncryptOptions encrypt;
-  encrypt.recipients = {"@bob.pub"};
+  encrypt.recipients = {"bob.pub", "alice.pub"};
   encrypt.output = "message.ecc";
   encrypt.input = "message.txt";
-  const int encrypted = demo.Run("eccrypt encrypt --to @bob.pub -o message.ecc message.txt",
-                                 [&](TConsole& c) { return RunEncrypt(encrypt, c); });
+  const int encrypted =
+      demo.Run("eccrypt encrypt -r bob.pub -r alice.pub -o message.ecc message.txt",
+               [&](TConsole& c) { return RunEncrypt(encrypt, c); });
   demo.Check(encrypted == 0 && fs::exists(dir / "message.ecc"),
              "message.ecc written (" +
                  (encrypted == 0 ? std::to_string(fs::file_size(dir / "message.ecc")) : "no") +
                  " bytes)");
 
-  demo.Step("Bob decrypts it with his secret key.");
-  TDecryptOptions decrypt{"bob.key", "received.txt", "message.ecc"};
-  demo.Run("eccrypt decrypt --key bob.key -o received.txt message.ecc",
-           [&](TConsole& c) { return RunDecrypt(decrypt, c); });
+  demo.Step("Bob decrypts it with his key file and pass phrase; so does Alice.");
+  const TDecryptOptions bobDecrypt =
+      Decrypt("bob.key", "bob.phrase", "received.txt", "message.ecc");
+  demo.Run("eccrypt decrypt --key bob.key --passphrase-file bob.phrase -o received.txt message.ecc",
+           [&](TConsole& c) { return RunDecrypt(bobDecrypt, c); });
   demo.Check(fs::exists(dir / "received.txt") && ReadFile(dir / "received.txt") == message,
              "received.txt is identical to message.txt");
+  const TDecryptOptions aliceDecrypt =
+      Decrypt("alice.key", "alice.phrase", "copy.txt", "message.ecc");
+  demo.Run("eccrypt decrypt --key alice.key --passphrase-file alice.phrase -o copy.txt message.ecc",
+           [&](TConsole& c) { return RunDecrypt(aliceDecrypt, c); });
+  demo.Check(fs::exists(dir / "copy.txt") && ReadFile(dir / "copy.txt") == message,
+             "copy.txt is identical to message.txt");
 
-  demo.Step("Alice cannot decrypt what was encrypted for Bob.");
-  TDecryptOptions wrongKey{"alice.key", "stolen.txt", "message.ecc"};
-  demo.Check(demo.Run("eccrypt decrypt --key alice.key -o stolen.txt message.ecc",
-                      [&](TConsole& c) { return RunDecrypt(wrongKey, c); }) == kExitFailed &&
+  demo.Step("Bob's key file does not open with another pass phrase.");
+  const TDecryptOptions wrongPhrase =
+      Decrypt("bob.key", "alice.phrase", "stolen.txt", "message.ecc");
+  demo.Check(demo.Run("eccrypt decrypt --key bob.key --passphrase-file alice.phrase -o "
+                      "stolen.txt message.ecc",
+                      [&](TConsole& c) { return RunDecrypt(wrongPhrase, c); }) == kExitFailed &&
                  !fs::exists(dir / "stolen.txt"),
-             "refused as the wrong key; no stolen.txt written");
+             "refused; no stolen.txt written");
+
+  demo.Step("Carol, not a recipient, cannot decrypt it.");
+  const TDecryptOptions carolDecrypt = Decrypt("carol.key", "", "stolen.txt", "message.ecc");
+  demo.Check(demo.Run("eccrypt decrypt --key carol.key -o stolen.txt message.ecc",
+                      [&](TConsole& c) { return RunDecrypt(carolDecrypt, c); }) == kExitFailed &&
+                 !fs::exists(dir / "stolen.txt"),
+             "refused; no stolen.txt written");
 
   demo.Step("A tampered encrypted file is refused (one byte of message.ecc changed).");
   std::string tampered = ReadFile(dir / "message.ecc");
   tampered[tampered.size() / 2] = static_cast<char>(tampered[tampered.size() / 2] ^ 0x01);
   WriteFile(dir / "tampered.ecc", tampered);
-  TDecryptOptions decryptTampered{"bob.key", "tampered.txt", "tampered.ecc"};
-  demo.Check(demo.Run("eccrypt decrypt --key bob.key -o tampered.txt tampered.ecc",
+  const TDecryptOptions decryptTampered =
+      Decrypt("bob.key", "bob.phrase", "tampered.txt", "tampered.ecc");
+  demo.Check(demo.Run("eccrypt decrypt --key bob.key --passphrase-file bob.phrase -o "
+                      "tampered.txt tampered.ecc",
                       [&](TConsole& c) { return RunDecrypt(decryptTampered, c); }) == kExitFailed &&
                  !fs::exists(dir / "tampered.txt"),
              "refused; no tampered.txt written");
 
-  demo.Step("Alice signs the message; Bob checks it with her public key.");
-  std::string signature;
+  demo.Step("Alice signs the message; Bob checks the signature file with her public key.");
   TSignOptions sign;
   sign.keyFile = "alice.key";
+  sign.passPhraseFile = "alice.phrase";
   sign.input = "message.txt";
-  demo.Check(demo.Run(
-                 "eccrypt sign --key alice.key message.txt > message.sig",
-                 [&](TConsole& c) { return RunSign(sign, c); }, &signature) == 0,
+  sign.output = "message.txt.sig";
+  sign.trustedComment = "the meeting notice, signed by Alice";
+  demo.Check(demo.Run("eccrypt sign --key alice.key --passphrase-file alice.phrase -c \"the "
+                      "meeting notice, signed by Alice\" -o message.txt.sig message.txt",
+                      [&](TConsole& c) { return RunSign(sign, c); }) == 0,
              "signed");
-  WriteFile(dir / "message.sig", signature);
-  demo.Say("message.sig:\n" + signature);
-  TVerifyOptions verify;
-  verify.publicKey = "@alice.pub";
-  verify.signature = "@message.sig";
-  verify.input = "message.txt";
-  demo.Check(demo.Run("eccrypt verify --key @alice.pub --signature @message.sig message.txt",
+  demo.Say("message.txt.sig:\n" + ReadFile(dir / "message.txt.sig"));
+  const TVerifyOptions verify = Verify("alice.pub", "", "message.txt");
+  demo.Check(demo.Run("eccrypt verify --key alice.pub message.txt",
                       [&](TConsole& c) { return RunVerify(verify, c); }) == kExitOk,
-             "the signature verifies");
+             "the signature verifies (the signature file is message.txt.sig by default)");
 
   demo.Step("A changed message fails verification.");
   std::string changed = message;
   changed[10] = 'X';
   WriteFile(dir / "changed.txt", changed);
-  TVerifyOptions verifyChanged;
-  verifyChanged.publicKey = "@alice.pub";
-  verifyChanged.signature = "@message.sig";
-  verifyChanged.input = "changed.txt";
-  demo.Check(demo.Run("eccrypt verify --key @alice.pub --signature @message.sig changed.txt",
+  const TVerifyOptions verifyChanged = Verify("alice.pub", "message.txt.sig", "changed.txt");
+  demo.Check(demo.Run("eccrypt verify --key alice.pub --signature message.txt.sig changed.txt",
                       [&](TConsole& c) { return RunVerify(verifyChanged, c); }) == kExitFailed,
+             "refused: changed since it was signed");
+
+  demo.Step("A changed trusted comment is refused too.");
+  std::string forged = ReadFile(dir / "message.txt.sig");
+  const std::size_t at = forged.find("signed by Alice");
+  forged.replace(at, 6, "SIGNED");
+  WriteFile(dir / "forged.sig", forged);
+  const TVerifyOptions verifyForged = Verify("alice.pub", "forged.sig", "message.txt");
+  demo.Check(demo.Run("eccrypt verify --key alice.pub --signature forged.sig message.txt",
+                      [&](TConsole& c) { return RunVerify(verifyForged, c); }) == kExitFailed,
              "refused");
 
-  demo.Step("A tampered signature is refused (one character of message.sig changed).");
-  std::string badSignature = signature;
-  const std::size_t at = badSignature.find("signature: ") + 11;
-  badSignature[at] = badSignature[at] == 'A' ? 'B' : 'A';
-  WriteFile(dir / "tampered.sig", badSignature);
-  TVerifyOptions verifyTampered;
-  verifyTampered.publicKey = "@alice.pub";
-  verifyTampered.signature = "@tampered.sig";
-  verifyTampered.input = "message.txt";
-  demo.Check(demo.Run("eccrypt verify --key @alice.pub --signature @tampered.sig message.txt",
-                      [&](TConsole& c) { return RunVerify(verifyTampered, c); }) == kExitFailed,
-             "refused");
-
-  demo.Step("Bob's signature does not pass as Alice's.");
-  std::string bobSignature;
-  TSignOptions bobSign;
-  bobSign.keyFile = "bob.key";
-  bobSign.input = "message.txt";
-  demo.Run(
-      "eccrypt sign --key bob.key message.txt > bob.sig",
-      [&](TConsole& c) { return RunSign(bobSign, c); }, &bobSignature);
-  WriteFile(dir / "bob.sig", bobSignature);
-  TVerifyOptions verifyBob;
-  verifyBob.publicKey = "@alice.pub";
-  verifyBob.signature = "@bob.sig";
-  verifyBob.input = "message.txt";
-  demo.Check(demo.Run("eccrypt verify --key @alice.pub --signature @bob.sig message.txt",
-                      [&](TConsole& c) { return RunVerify(verifyBob, c); }) == kExitFailed,
-             "refused");
+  demo.Step("Carol's signature does not pass as Alice's.");
+  TSignOptions carolSign;
+  carolSign.keyFile = "carol.key";
+  carolSign.input = "message.txt";
+  carolSign.output = "carol.sig";
+  demo.Run("eccrypt sign --key carol.key -o carol.sig message.txt",
+           [&](TConsole& c) { return RunSign(carolSign, c); });
+  const TVerifyOptions verifyCarol = Verify("alice.pub", "carol.sig", "message.txt");
+  demo.Check(demo.Run("eccrypt verify --key alice.pub --signature carol.sig message.txt",
+                      [&](TConsole& c) { return RunVerify(verifyCarol, c); }) == kExitFailed,
+             "refused: signed by another key");
   return demo.Finish();
 }
 
@@ -254,8 +313,8 @@ int RunDemo(const TDemoOptions& options, TConsole& console) {
   const fs::path previous = fs::current_path();
   fs::current_path(dir);  // the commands shown name files relative to this directory
 
-  console.out << "eccrypt demo: Alice and Bob exchange a file and a signature, in " << dir.string()
-              << "\n";
+  console.out << "eccrypt demo: Alice, Bob and Carol exchange a file and a signature, in "
+              << dir.string() << "\n";
   TDemo demo(console.out);
   int status = kExitFailed;
   try {

@@ -1,13 +1,41 @@
 // eccrypt keygen and eccrypt pubkey.
+#include <sodium.h>
+
 #include <ostream>
+#include <span>
 
 #include "tool/commands.h"
 #include "tool/fileIo.h"
 #include "tool/keyFile.h"
 #include "tool/passPhrase.h"
+#include "tool/protectedKey.h"
 #include "tool/toolError.h"
 
 namespace eccrypt::tool {
+
+namespace {
+
+// Bytes of randomness behind a random key pair: 256 bits, fed to the component's own key
+// derivation as a phrase of hexadecimal digits so that the key is made as every key is.
+constexpr std::size_t kRandomKeyBytes = 32;
+
+void RandomKeyPhrase(TSecretString& phrase) {
+  if (sodium_init() < 0) throw TToolError("the cryptographic library failed to start");
+  TSecretBytes<kRandomKeyBytes> seed;
+  randombytes_buf(seed.data(), seed.size());
+  phrase.str().assign(2 * kRandomKeyBytes + 1, '\0');
+  sodium_bin2hex(phrase.str().data(), phrase.str().size(), seed.data(), seed.size());
+  phrase.str().pop_back();
+}
+
+void WriteKeyFile(const std::string& path, const std::string& text, bool force) {
+  TAtomicOutput output(path, 0600, /*applyUmask=*/false);
+  output.Write(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                             text.size()));
+  output.Commit(/*replace=*/force);
+}
+
+}  // namespace
 
 int RunKeygen(const TKeygenOptions& options, TConsole& console) {
   // Refuse before asking for a pass phrase; the final write checks again without a race.
@@ -16,36 +44,66 @@ int RunKeygen(const TKeygenOptions& options, TConsole& console) {
                      "choose another name, or add --force to replace it");
   }
 
+  // The pass phrase derives the key pair (--from-passphrase, --random) and protects the file,
+  // or only protects the file of a random key pair.
+  const bool derived = options.fromPassPhrase || options.random;
   TSecretString phrase;
   if (options.random) {
     RandomPassPhrase(phrase);
     console.err << "Pass phrase (shown only this once; it recreates this key pair, so keep it "
                    "safe):\n  "
                 << phrase.str() << "\n";
-  } else {
+  } else if (derived || !options.unprotected) {
     ReadPassPhrase(options.passPhraseFile, phrase);
-    if (auto warning = PassPhraseWarning(phrase.str())) {
-      console.err << "eccrypt: warning: " << *warning << "\n";
+    if (phrase.str().empty()) {
+      throw TToolError("the pass phrase is empty",
+                       derived ? "an empty phrase gives the one key pair that everybody can "
+                                 "recompute: choose a long random phrase, or use --random"
+                               : "choose a pass phrase to protect the key file, or add "
+                                 "--unprotected to write it in clear");
+    }
+    if (derived) {
+      if (auto warning = PassPhraseWarning(phrase.str())) {
+        console.err << "eccrypt: warning: " << *warning << "\n";
+      }
+    } else if (phrase.str().size() < kShortPassPhrase) {
+      console.err << "eccrypt: warning: the pass phrase is short (" << phrase.str().size()
+                  << " characters): whoever gets the key file can try to guess it\n";
     }
   }
 
   TEllipticCurve curve;
   curve.SetIOMode(options.mode);
-  curve.SetPassPhrase(phrase.str());
+  if (derived) {
+    curve.SetPassPhrase(phrase.str());
+  } else {
+    TSecretString seed;
+    RandomKeyPhrase(seed);
+    curve.SetPassPhrase(seed.str());
+  }
   curve.MakeKey();
   curve.SetPassPhrase(std::string());  // done with it (the component wipes the old text)
   if (!curve.Valid() || curve.KeyPublic().empty() || curve.KeySecret().empty()) {
     throw TToolError("key generation failed");
   }
-  SaveKeyFile(options.output, curve, options.force);
+
+  TSecretString clear(KeyFileText(curve));
+  if (options.unprotected) {
+    console.err << "eccrypt: warning: the secret key is written in clear to " << options.output
+                << ": anyone who can read the file has the key\n";
+    WriteKeyFile(options.output, clear.str(), options.force);
+  } else {
+    WriteKeyFile(options.output,
+                 ProtectedKeyFileText(clear.str(), {options.mode, curve.KeyPublic()}, phrase.str()),
+                 options.force);
+  }
   console.out << curve.KeyPublic() << "\n";
   return kExitOk;
 }
 
 int RunPubkey(const TPubkeyOptions& options, TConsole& console) {
-  TKeyFile key;
-  LoadKeyFile(options.keyFile, key);
-  console.out << key.publicKey << "\n";
+  TSecretString text(ReadSmallFile(options.keyFile, kMaxKeyFileBytes, "key file"));
+  console.out << PublicKeyOfKeyFileText(text.str(), options.keyFile).text << "\n";
   return kExitOk;
 }
 

@@ -5,6 +5,7 @@
 #include "tool/fileFormat.h"
 #include "tool/fileIo.h"
 #include "tool/keyFile.h"
+#include "tool/protectedKey.h"
 #include "tool/signatureText.h"
 #include "tool/textForm.h"
 #include "tool/toolError.h"
@@ -66,11 +67,10 @@ std::string ArgumentSource(const std::string& argument, const std::string& fallb
 
 TPublicKey ResolvePublicKey(const std::string& argument) {
   std::string text = ArgumentText(argument, "public key");
-  if (LooksLikeKeyFile(text)) {
-    TKeyFile key;
-    ParseKeyFile(text, ArgumentSource(argument, "the key file"), key);
+  if (LooksLikeKeyFile(text) || LooksLikeProtectedKeyFile(text)) {
+    TPublicKey key = PublicKeyOfKeyFileText(text, ArgumentSource(argument, "the key file"));
     Wipe(text);
-    return {key.mode, key.publicKey};
+    return key;
   }
   const std::string path = ArgumentPath(argument);
   return ResolvePublicKeyText(text, path.empty() ? "" : " in " + path);

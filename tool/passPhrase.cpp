@@ -85,6 +85,19 @@ void ReadPassPhrase(const std::optional<std::string>& file, TSecretString& phras
   if (!text.empty() && text.back() == '\r') text.pop_back();
 }
 
+bool AskPassPhrase(const std::string& prompt, TSecretString& phrase) {
+  const int tty = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
+  if (tty < 0) return false;
+  try {
+    PromptWithoutEcho(tty, prompt.c_str(), phrase);
+  } catch (...) {
+    ::close(tty);
+    throw;
+  }
+  ::close(tty);
+  return true;
+}
+
 void RandomPassPhrase(TSecretString& phrase) {
   if (sodium_init() < 0) throw TToolError("the cryptographic library failed to start");
   std::string& text = phrase.str();

@@ -20,6 +20,9 @@ inline constexpr std::size_t kMaxPassPhraseBytes = 4096;
 // less one trailing newline. Throws TToolError.
 void ReadPassPhrase(const std::optional<std::string>& file, TSecretString& phrase);
 
+// Asks once on the terminal, without echo. False when there is no terminal.
+bool AskPassPhrase(const std::string& prompt, TSecretString& phrase);
+
 // 30 characters from a 32-letter alphabet (150 bits), in groups of five: "k7mqa-...".
 void RandomPassPhrase(TSecretString& phrase);
 

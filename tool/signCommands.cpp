@@ -8,6 +8,7 @@
 #include "tool/keyFile.h"
 #include "tool/keyId.h"
 #include "tool/keyText.h"
+#include "tool/protectedKey.h"
 #include "tool/signatureFile.h"
 #include "tool/signatureText.h"
 #include "tool/toolError.h"
@@ -87,7 +88,7 @@ int RunSign(const TSignOptions& options, TConsole& console) {
                      "choose another name, or add --force to replace it");
   }
   TKeyFile key;
-  LoadKeyFile(options.keyFile, key);
+  LoadSecretKey(options.keyFile, options.passPhraseFile, key);
   TFileSource input(options.input);
   const TDigest fileDigest = DigestOf(input, options.digest);
 

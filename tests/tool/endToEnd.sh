@@ -45,11 +45,13 @@ no_leftovers() {
 
 phrase="correct horse battery staple, twenty-eight chars"
 
-# make_key NAME [keygen options...]: NAME.key and NAME.pub from the pass phrase "$phrase NAME".
+# make_key NAME [keygen options...]: NAME.key (in clear) and NAME.pub derived from the pass
+# phrase "$phrase NAME".
 make_key() {
   local name="$1"
   shift
-  printf '%s\n' "$phrase $name" | "$bin" keygen -o "$name.key" "$@" >"$name.pub" 2>/dev/null ||
+  printf '%s\n' "$phrase $name" |
+    "$bin" keygen --from-passphrase --unprotected -o "$name.key" "$@" >"$name.pub" 2>/dev/null ||
     fail "keygen for $name failed"
 }
 
@@ -58,50 +60,71 @@ random_file() {  # random_file NAME BYTES
 }
 
 scenario_keygen() {
+  # By default a random key pair, its file sealed under the pass phrase given.
   run 0 sh -c "printf '%s\n' '$phrase' | '$bin' keygen -o a.key"
   cp out.txt a.pub
   [ -s a.pub ] && pass || fail "keygen printed no public key"
   [ "$(stat -c %a a.key)" = 600 ] && pass || fail "key file mode is $(stat -c %a a.key)"
-  contains a.key "object"
-  contains a.key "KeySecret"
+  contains a.key "eccrypt secret key 1"
+  contains a.key "public key: $(cat a.pub)"
+  contains a.key "kdf: argon2id opslimit=3 memlimit=268435456 salt="
+  lacks a.key "KeySecret"
   lacks a.key "horse"
-  lacks a.key "PassPhrase"
-
-  # The same pass phrase in another process, from a file without its newline: the same keys.
+  run 0 "$bin" pubkey a.key
+  same out.txt a.pub
   printf '%s' "$phrase" >phrase.txt
   run 0 "$bin" keygen --passphrase-file phrase.txt -o b.key
-  same out.txt a.pub
-  same a.key b.key
+  if cmp -s out.txt a.pub; then fail "two random key pairs are the same"; else pass; fi
+
+  # --unprotected: in clear, with a warning, and no pass phrase asked for.
+  run 0 "$bin" keygen --unprotected -o c.key </dev/null
+  contains err.txt "in clear"
+  contains c.key "KeySecret"
+
+  # --from-passphrase: the same phrase gives the same keys, from a file without its newline or
+  # from standard input; protected by that phrase unless --unprotected.
+  run 0 "$bin" keygen --from-passphrase --unprotected --passphrase-file phrase.txt -o d1.key
+  cp out.txt d.pub
+  run 0 sh -c "printf '%s\n' '$phrase' | '$bin' keygen --from-passphrase --unprotected -o d2.key"
+  same out.txt d.pub
+  same d1.key d2.key
+  lacks d1.key "horse"
+  run 0 "$bin" keygen --from-passphrase --passphrase-file phrase.txt -o d3.key
+  same out.txt d.pub
+  contains d3.key "eccrypt secret key 1"
+  run 0 "$bin" keygen --help
+  contains out.txt "guessed"
 
   # An existing file is kept unless --force.
-  cp a.key a.before
-  run 1 "$bin" keygen --passphrase-file phrase.txt -o a.key
+  cp d1.key d1.before
+  run 1 "$bin" keygen --unprotected -o d1.key
   contains err.txt "already exists"
   contains err.txt "--force"
-  printf 'another phrase of some length here\n' >other.txt
-  run 1 "$bin" keygen --passphrase-file other.txt -o a.key
-  same a.key a.before
-  run 0 "$bin" keygen --passphrase-file other.txt -o a.key --force
-  if cmp -s a.key a.before; then fail "--force did not replace the key file"; else pass; fi
+  same d1.key d1.before
+  run 0 "$bin" keygen --unprotected -o d1.key --force
+  if cmp -s d1.key d1.before; then fail "--force did not replace the key file"; else pass; fi
 
   # Text forms: hexadecimal on request, the radix-64 form by default.
-  run 0 "$bin" keygen --passphrase-file phrase.txt --format hex -o h.key
+  run 0 "$bin" keygen --unprotected --format hex -o h.key
   grep -qE '^[0-9A-F]+$' out.txt && pass || fail "hex public key expected: $(cat out.txt)"
   grep -qE '^[0-9A-F]+$' a.pub && fail "default public key is hexadecimal" || pass
 
-  # Weak pass phrases are warned about, but still work.
-  run 0 sh -c "printf 'abc\n' | '$bin' keygen -o short.key"
+  # Short pass phrases are warned about; empty ones are refused, whatever they are for.
+  run 0 sh -c "printf 'abc\n' | '$bin' keygen --from-passphrase --unprotected -o short.key"
   contains err.txt "short"
-  run 0 sh -c "printf '' | '$bin' keygen -o empty.key"
+  run 1 sh -c "printf '' | '$bin' keygen -o empty.key"
   contains err.txt "empty"
+  run 1 sh -c "printf '\n' | '$bin' keygen --from-passphrase --unprotected -o empty.key"
+  contains err.txt "empty"
+  absent empty.key
 
   # --random prints a phrase once, and that phrase gives the same keys again.
-  run 0 "$bin" keygen --random -o r.key
+  run 0 "$bin" keygen --random --unprotected -o r.key
   cp out.txt r.pub
-  random_phrase="$(tail -n 1 err.txt | tr -d ' ')"
-  [ ${#random_phrase} -ge 30 ] && pass || fail "no random pass phrase shown: $(cat err.txt)"
+  random_phrase="$(grep -A1 "^Pass phrase" err.txt | tail -n 1 | tr -d ' ')"
+  [ ${#random_phrase} -ge 30 ] && pass || fail "no random pass phrase shown: $(grep -v warning err.txt)"
   printf '%s\n' "$random_phrase" >random.txt
-  run 0 "$bin" keygen --passphrase-file random.txt -o r2.key
+  run 0 "$bin" keygen --from-passphrase --unprotected --passphrase-file random.txt -o r2.key
   same out.txt r.pub
   lacks r.key "$random_phrase"
 
@@ -110,16 +133,60 @@ scenario_keygen() {
   if command -v script >/dev/null; then
     type_twice() { sleep 1; printf '%s\n' "$1"; sleep 1; printf '%s\n' "$2"; sleep 1; }
     type_twice "$phrase" "$phrase" |
-      timeout 30 script -qec "'$bin' keygen -o t.key" /dev/null >tty.txt 2>&1
-    tr -d '\r' <tty.txt | grep -qF "$(head -c 20 a.pub)" && pass ||
+      timeout 60 script -qec "'$bin' keygen --from-passphrase --unprotected -o t.key" /dev/null >tty.txt 2>&1
+    tr -d '\r' <tty.txt | grep -qF "$(head -c 20 d.pub)" && pass ||
       fail "terminal keygen: $(cat tty.txt)"
     contains tty.txt "Repeat pass phrase"
     lacks tty.txt "horse"
     type_twice "one phrase here" "another phrase" |
-      timeout 30 script -qec "'$bin' keygen -o u.key" /dev/null >tty.txt 2>&1
+      timeout 60 script -qec "'$bin' keygen -o u.key" /dev/null >tty.txt 2>&1
     contains tty.txt "differ"
     absent u.key
   fi
+}
+
+# Protected key files: a wrong pass phrase is refused, the right one unlocks, from a file or on
+# the terminal; the public key is read without it; the stored parameters are checked.
+scenario_protected() {
+  printf 'the right phrase for this key file\n' >right.txt
+  printf 'a wrong phrase for this key file\n' >wrong.txt
+  run 0 "$bin" keygen --passphrase-file right.txt -o p.key
+  cp out.txt p.pub
+  random_file message.bin 100000
+  run 0 "$bin" encrypt -r p.key -o m.ecc message.bin
+  run 1 "$bin" decrypt --key p.key --passphrase-file wrong.txt -o m.out m.ecc
+  contains err.txt "the pass phrase does not unlock p.key"
+  absent m.out
+  run 0 "$bin" decrypt --key p.key --passphrase-file right.txt -o m.out m.ecc
+  same m.out message.bin
+  run 0 "$bin" sign --key p.key --passphrase-file right.txt -o m.sig message.bin
+  run 0 "$bin" verify --key p.pub --signature m.sig message.bin
+  run 1 "$bin" sign --key p.key --passphrase-file wrong.txt -o w.sig message.bin
+  absent w.sig
+
+  # Without a terminal or --passphrase-file there is nobody to ask: a usage error.
+  run 2 setsid -w "$bin" decrypt --key p.key -o m2.out m.ecc
+  contains err.txt "--passphrase-file"
+  if command -v script >/dev/null; then
+    (sleep 1; printf 'the right phrase for this key file\n'; sleep 2) |
+      timeout 60 script -qec "'$bin' decrypt --key p.key -o m3.out m.ecc" /dev/null >tty.txt 2>&1
+    contains tty.txt "Pass phrase for p.key"
+    same m3.out message.bin
+  fi
+
+  # Every stored line is covered: a changed parameter or public key does not unlock, and
+  # limits out of bounds are refused before any work.
+  sed 's/opslimit=3/opslimit=4/' p.key >ops.key
+  run 1 "$bin" decrypt --key ops.key --passphrase-file right.txt -o x.out m.ecc
+  contains err.txt "does not unlock"
+  sed 's/memlimit=[0-9]*/memlimit=99999999999/' p.key >mem.key
+  run 1 "$bin" decrypt --key mem.key --passphrase-file right.txt -o x.out m.ecc
+  contains err.txt "out of the range"
+  make_key other
+  sed "s|^public key: .*|public key: $(cat other.pub)|" p.key >swap.key
+  run 1 "$bin" pubkey swap.key
+  contains err.txt "key id does not belong"
+  absent x.out
 }
 
 scenario_pubkey() {
@@ -163,7 +230,8 @@ scenario_encrypt_decrypt() {
   run 0 "$bin" decrypt --key bob.key -o m1.out m2.ecc
   same m1.out message.bin
   # A key file in the other text form, from the same pass phrase, decrypts too.
-  printf '%s\n' "$phrase bob" | "$bin" keygen --format hex -o bobhex.key >bobhex.pub 2>/dev/null
+  printf '%s\n' "$phrase bob" |
+    "$bin" keygen --from-passphrase --unprotected --format hex -o bobhex.key >bobhex.pub 2>/dev/null
   run 0 "$bin" decrypt --key bobhex.key -o hex.out m1.ecc
   same hex.out message.bin
   run 0 "$bin" encrypt --to @bobhex.pub -o h.ecc message.bin
@@ -176,7 +244,7 @@ scenario_recipients() {
   make_key alice
   make_key bob
   make_key carol
-  printf '%s\n' "$phrase dave" | "$bin" keygen --format hex -o dave.key >dave.pub 2>/dev/null
+  make_key dave --format hex
   random_file message.bin 150000
   # -r repeated (text, file, @FILE, key file), --to kept; a key named twice counts once.
   run 0 "$bin" encrypt -r "$(cat alice.pub)" --to bob.pub -r @dave.pub -r alice.key -o m.ecc message.bin
@@ -364,7 +432,8 @@ $(cat bare.sig)  " doc.bin
 
   # A hexadecimal key file of the same pass phrase signs in hexadecimal; either form verifies
   # under either form of the public key.
-  printf '%s\n' "$phrase alice" | "$bin" keygen --format hex -o alicehex.key >alicehex.pub 2>/dev/null
+  printf '%s\n' "$phrase alice" |
+    "$bin" keygen --from-passphrase --unprotected --format hex -o alicehex.key >alicehex.pub 2>/dev/null
   run 0 "$bin" sign --bare --key alicehex.key doc.bin
   cp out.txt hex.sig
   grep -qE '^[0-9A-F]*:[0-9A-F]*$' hex.sig && pass || fail "hex signature expected: $(cat hex.sig)"

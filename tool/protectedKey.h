@@ -1,0 +1,57 @@
+#pragma once
+// Protected secret-key files: the clear key file (keyFile.h) sealed under a pass phrase.
+//
+//   eccrypt secret key 1
+//   public key: TEXT
+//   key id: 16 HEXADECIMAL DIGITS
+//   kdf: argon2id opslimit=N memlimit=BYTES salt=32 HEXADECIMAL DIGITS
+//   cipher: xchacha20poly1305 nonce=48 HEXADECIMAL DIGITS
+//   secret: BASE64 (RFC 4648) OF THE SEALED CLEAR KEY FILE
+//
+// Argon2id (libsodium's crypto_pwhash, its moderate limits when writing; the limits are
+// stored, and bounded when read) turns the pass phrase and the salt into a 32-byte key;
+// XChaCha20-Poly1305 seals the clear key-file text under it, with every line before "secret:"
+// as additional data. So the public key, key id and parameters can be read without the pass
+// phrase, and none of them can be changed without unlocking failing.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "tool/keyFile.h"
+#include "tool/keyText.h"
+#include "tool/secure.h"
+
+namespace eccrypt::tool {
+
+inline constexpr std::string_view kProtectedKeyFirstLine = "eccrypt secret key 1";
+
+// True when the text starts as a protected key file of any version does.
+bool LooksLikeProtectedKeyFile(std::string_view text);
+
+// The text of a protected key file holding `clearKeyFile` (a key file's text) for the given
+// public key, sealed under `passPhrase`.
+std::string ProtectedKeyFileText(const std::string& clearKeyFile, const TPublicKey& publicKey,
+                                 const std::string& passPhrase);
+
+// What a protected key file says about itself without its pass phrase.
+struct TProtectedKeyInfo {
+  TPublicKey publicKey;
+  std::string keyId;
+  std::string kdf;  // the "kdf:" line, as stored
+};
+TProtectedKeyInfo ReadProtectedKeyInfo(std::string_view text, const std::string& name);
+
+// Unlocks a protected key file with its pass phrase and reads the key pair. Throws TToolError
+// for a wrong pass phrase (or an altered file) and for a damaged one.
+void UnlockKeyFile(std::string_view text, const std::string& name, const std::string& passPhrase,
+                   TKeyFile& key);
+
+// The key pair of a key file, clear or protected. A protected one is unlocked with the pass
+// phrase from `passPhraseFile`, or asked for on the terminal.
+void LoadSecretKey(const std::string& path, const std::optional<std::string>& passPhraseFile,
+                   TKeyFile& key);
+
+// The public key of a key file, clear or protected, without unlocking it.
+TPublicKey PublicKeyOfKeyFileText(std::string_view text, const std::string& name);
+
+}  // namespace eccrypt::tool
