@@ -1,7 +1,7 @@
 #pragma once
 // SecureWipe: overwrites memory that held secrets with zeros before it is released.
-// The stores go through a volatile pointer, so the compiler cannot drop them as dead even
-// when the object is destroyed right afterwards.
+// The zeros are written so that the compiler cannot drop them as dead even when the object is
+// destroyed right afterwards (a memset behind a memory barrier, or volatile stores).
 #include <cstddef>
 
 namespace eccrypt {
