@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "ECCrypt/fast/fe.h"
+#include "ECCrypt/fast/feLadder.h"
 
 namespace eccrypt::fast::detail {
 
@@ -32,6 +33,8 @@ struct FeOps {
   void (*sqr4)(Fe r[4], const Fe a[4]);
   // r := sum of columns[i] over the coordinates a_i that are 1 (a canonical, columns[255] zero).
   void (*apply)(Fe& r, const Fe columns[256], const Fe& a);
+  // FeLadderWalk with the pair kept in registers; null where the generic loop serves.
+  void (*ladderWalk)(FeLadderPair& s, const Fe& px, const Fe& c, const std::uint64_t* k, int bits);
 };
 
 // The paths; the accelerated ones are null where the compiler cannot build them. Callers check

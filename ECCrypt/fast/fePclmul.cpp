@@ -128,7 +128,7 @@ FE_PCLMUL void FeSqrNPclmul(Fe& r, const Fe& a, int n) {
 
 namespace {
 constexpr FeOps kOps = {"pclmulqdq", FeMulPclmul, FeSqrPclmul, FeSqrNPclmul,
-                        Mul4Pclmul,  Sqr4Pclmul,  ApplySse};
+                        Mul4Pclmul,  Sqr4Pclmul,  ApplySse,    nullptr};
 }  // namespace
 
 const FeOps* const kFePclmulOps = &kOps;

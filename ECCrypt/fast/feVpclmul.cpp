@@ -5,6 +5,8 @@
 // its words 2-3. Every step of the single-element algorithm (fePclmul.cpp) then runs on all
 // four lanes at once; carry-less multiplies and shifts act within lanes. Only AVX-512F
 // instructions are used besides VPCLMULQDQ.
+#include "ECCrypt/bigint/secureWipe.h"
+#include "ECCrypt/fast/ct.h"
 #include "ECCrypt/fast/feInternal.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -12,6 +14,9 @@
 // -Wuninitialized then reports when inlined; the values are always fully overwritten.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuninitialized"
+#if !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
 
 #define FE_VPCLMUL __attribute__((target("pclmul,sse4.1,avx512f,vpclmulqdq")))
@@ -140,11 +145,97 @@ FE_VPCLMUL void ApplyAvx512(Fe& r, const Fe columns[256], const Fe& a) {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(r.w), sum);
 }
 
+// ---- The ladder loop with the pair in registers ----
+//
+// The pair lives in one V4 as lanes (X1, X2, Z1, Z2). Every step builds the operands of its three
+// rounds by permuting lanes (a lane is two 64-bit words, the same in lo and hi); the conditional
+// swap is folded into the first permutations by choosing their index vectors with a mask, so no
+// data-dependent branch or address appears and the swap costs nothing extra.
+
+// The 64-bit word indices that move lane src[j] to lane j (src >= 4: lane src - 4 of the second
+// source of a two-source permutation).
+FE_VPCLMUL inline __m512i LaneIndex(int s0, int s1, int s2, int s3) {
+  return _mm512_set_epi64(2 * s3 + 1, 2 * s3, 2 * s2 + 1, 2 * s2, 2 * s1 + 1, 2 * s1, 2 * s0 + 1,
+                          2 * s0);
+}
+
+// mask ? a : b, for index vectors.
+FE_VPCLMUL inline __m512i SelectIndex(__m512i mask, __m512i a, __m512i b) {
+  return _mm512_ternarylogic_epi64(mask, a, b, 0xCA);  // mask & a | ~mask & b
+}
+
+FE_VPCLMUL inline V4 Permute(__m512i idx, const V4& a) {
+  return {_mm512_permutexvar_epi64(idx, a.lo), _mm512_permutexvar_epi64(idx, a.hi)};
+}
+FE_VPCLMUL inline V4 Permute2(__mmask8 keep, const V4& a, __m512i idx, const V4& b) {
+  return {_mm512_maskz_permutex2var_epi64(keep, a.lo, idx, b.lo),
+          _mm512_maskz_permutex2var_epi64(keep, a.hi, idx, b.hi)};
+}
+FE_VPCLMUL inline V4 Xor(const V4& a, const V4& b) {
+  return {_mm512_xor_si512(a.lo, b.lo), _mm512_xor_si512(a.hi, b.hi)};
+}
+
+// An element in lane 0, zeros elsewhere.
+FE_VPCLMUL inline V4 InLane0(const Fe& a) {
+  return {_mm512_castsi128_si512(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a.w))),
+          _mm512_castsi128_si512(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a.w + 2)))};
+}
+
+FE_VPCLMUL void LadderWalkVpclmul(FeLadderPair& pair, const Fe& px, const Fe& c,
+                                  const std::uint64_t* k, int bits) {
+  const Fe start[4] = {pair.x1, pair.x2, pair.z1, pair.z2};
+  V4 s = Load4(start);
+  const V4 pxv = InLane0(px);
+  const V4 cv = InLane0(c);
+  // Lanes of s after the swap: X1, X2, Z1, Z2 = s[p0], s[p1], s[p2], s[p3].
+  //   A = (X1, X2, X1, c)        from s and c (lane 4 = c)
+  //   B = (Z2, Z1, Z1, Z1)       from s
+  //   U = (0, 0, X1, 0) from s, xored into the squaring round's operands
+  const __m512i aStraight = LaneIndex(0, 1, 0, 4), aSwapped = LaneIndex(1, 0, 1, 4);
+  const __m512i bStraight = LaneIndex(3, 2, 2, 2), bSwapped = LaneIndex(2, 3, 3, 3);
+  const __m512i uStraight = LaneIndex(0, 0, 4, 0), uSwapped = LaneIndex(0, 0, 5, 0);
+  // With O = (X1 Z2, X2 Z1, X1 Z1, c Z1) and R the squares, W the last products:
+  const __m512i sqrFromO = LaneIndex(0, 2, 3, 0);   // (O0, O2, O3, -), lane 3 zeroed
+  const __m512i sqrFromO1 = LaneIndex(1, 0, 0, 0);  // (O1, -, -, -)
+  const __m512i mulA = LaneIndex(0, 4, 2, 0);       // (px, O0, R2, -) from R and O; px blended
+  const __m512i mulB = LaneIndex(0, 5, 2, 0);       // (R0, O1, R2, -)
+  const __m512i nextFromW = LaneIndex(2, 0, 5, 4);  // (W2, W0, R1, R0) from W and R
+  const __m512i nextW1 = LaneIndex(0, 1, 0, 0);     // (-, W1, -, -)
+  std::uint64_t previous = 0;
+  for (int i = bits - 1; i >= 0; --i) {
+    const std::uint64_t bit = (k[i / 64] >> (i % 64)) & 1;
+    const __m512i swap =
+        _mm512_set1_epi64(static_cast<std::int64_t>(CtMaskFromBit(CtBarrier(bit ^ previous))));
+    previous = bit;
+    const V4 a = Permute2(0xFF, s, SelectIndex(swap, aSwapped, aStraight), cv);
+    const V4 b = Permute(SelectIndex(swap, bSwapped, bStraight), s);
+    const V4 o = Mul(a, b);
+    // (X1 Z2 + X2 Z1, X1 Z1, X1 + c Z1, 0)
+    const V4 u = Xor(Xor(Permute2(0x3F, o, sqrFromO, o), Permute2(0x03, o, sqrFromO1, o)),
+                     Permute2(0x30, o, SelectIndex(swap, uSwapped, uStraight), s));
+    const V4 r = Sqr(u);
+    V4 ma = Permute2(0x3C, r, mulA, o);
+    ma = Xor(ma, pxv);
+    const V4 mb = Permute2(0x3F, r, mulB, o);
+    const V4 w = Mul(ma, mb);
+    s = Xor(Permute2(0xFF, w, nextFromW, r), Permute2(0x0C, w, nextW1, w));
+  }
+  const __m512i swap = _mm512_set1_epi64(static_cast<std::int64_t>(CtMaskFromBit(previous)));
+  s = Permute(SelectIndex(swap, LaneIndex(1, 0, 3, 2), LaneIndex(0, 1, 2, 3)), s);
+  Fe out[4];
+  Store4(out, s);
+  pair.x1 = out[0];
+  pair.x2 = out[1];
+  pair.z1 = out[2];
+  pair.z2 = out[3];
+  SecureWipe(out, sizeof(out));
+}
+
 }  // namespace
 
 namespace {
 constexpr FeOps kOps = {"vpclmulqdq", FeMulPclmul, FeSqrPclmul, FeSqrNPclmul,
-                        Mul4Vpclmul,  Sqr4Vpclmul, ApplyAvx512};
+                        Mul4Vpclmul,  Sqr4Vpclmul, ApplyAvx512, LadderWalkVpclmul};
 }  // namespace
 
 const FeOps* const kFeVpclmulOps = &kOps;

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "ECCrypt/curve/curveConstants.h"
-#include "ECCrypt/fast/verifyTables.h"
 #include "ECCrypt/fast/basisTables.h"
 #include "ECCrypt/fast/pointVartime.h"
+#include "ECCrypt/fast/verifyTables.h"
 #include "unit/fast/publicPointSupport.h"
 
 namespace eccrypt::fast {

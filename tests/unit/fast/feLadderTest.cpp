@@ -1,0 +1,90 @@
+// The ladder kernel on every path against the same steps written with single products.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "ECCrypt/fast/feLadder.h"
+#include "unit/fast/feReference.h"
+
+namespace eccrypt::fasttest {
+namespace {
+
+using fast::FeLadderPair;
+
+// The steps as FeLadderWalk documents them, one operation at a time.
+FeLadderPair WalkByHand(FeLadderPair s, const Fe& px, const Fe& c, const std::uint64_t* k,
+                        int bits) {
+  std::uint64_t previous = 0;
+  for (int i = bits - 1; i >= 0; --i) {
+    const std::uint64_t bit = (k[i / 64] >> (i % 64)) & 1;
+    if (bit != previous) {
+      std::swap(s.x1, s.x2);
+      std::swap(s.z1, s.z2);
+    }
+    previous = bit;
+    Fe t1, t2, sum, x1z1, cz1, x1c;
+    fast::FeMul(t1, s.x1, s.z2);
+    fast::FeMul(t2, s.x2, s.z1);
+    fast::FeMul(x1z1, s.x1, s.z1);
+    fast::FeMul(cz1, c, s.z1);
+    fast::FeAdd(sum, t1, t2);
+    fast::FeSqr(s.z2, sum);
+    fast::FeSqr(s.z1, x1z1);
+    fast::FeAdd(x1c, s.x1, cz1);
+    fast::FeSqrN(s.x1, x1c, 2);
+    Fe pz, tt;
+    fast::FeMul(pz, px, s.z2);
+    fast::FeMul(tt, t1, t2);
+    fast::FeAdd(s.x2, pz, tt);
+  }
+  if (previous != 0) {
+    std::swap(s.x1, s.x2);
+    std::swap(s.z1, s.z2);
+  }
+  return s;
+}
+
+class FeLadderPath : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    saved_ = fast::FeImplementation();
+    if (!fast::FeUseImplementation(GetParam())) GTEST_SKIP() << GetParam() << " not on this CPU";
+  }
+  void TearDown() override { ASSERT_TRUE(fast::FeUseImplementation(saved_.c_str())); }
+
+ private:
+  std::string saved_;
+};
+
+TEST_P(FeLadderPath, MatchesTheStepsOneByOne) {
+  std::mt19937_64 rng(11);
+  const std::uint64_t ones = ~std::uint64_t{0};
+  const std::uint64_t scalars[][4] = {
+      {rng(), rng(), rng(), rng() >> 15}, {0, 0, 0, 0}, {ones, ones, ones, ones}, {1, 0, 0, 0}};
+  for (const auto& k : scalars) {
+    for (int bits : {241, 5, 1}) {
+      const Fe px = RandomFe(rng);
+      const Fe c = RandomFe(rng);
+      const FeLadderPair start{RandomFe(rng), RandomFe(rng), RandomFe(rng), RandomFe(rng)};
+      FeLadderPair s = start;
+      fast::FeLadderWalk(s, px, c, k, bits);
+      // The oracle on the portable path's single products.
+      const std::string active = fast::FeImplementation();
+      ASSERT_TRUE(fast::FeUseImplementation("portable"));
+      const FeLadderPair want = WalkByHand(start, px, c, k, bits);
+      ASSERT_TRUE(fast::FeUseImplementation(active.c_str()));
+      EXPECT_TRUE(Same(s.x1, want.x1) && Same(s.z1, want.z1) && Same(s.x2, want.x2) &&
+                  Same(s.z2, want.z2))
+          << bits;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, FeLadderPath,
+                         ::testing::Values("portable", "pclmulqdq", "vpclmulqdq"),
+                         [](const auto& param) { return std::string(param.param); });
+
+}  // namespace
+}  // namespace eccrypt::fasttest
