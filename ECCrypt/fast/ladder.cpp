@@ -8,13 +8,13 @@
 //   addition:  Z = (X1 Z2 + X2 Z1)^2, X = x Z + (X1 Z2)(X2 Z1)
 //   doubling:  Z = (X1 Z1)^2,         X = (X1 + c Z1)^4 with c^4 = b
 // which is 6 multiplications and 4 squarings, run as two rounds of four independent
-// multiplications and one round of squarings. The zero point and every sum equal to it
-// (Z = 0) fall out of the same formulas.
+// multiplications and one round of squarings by the field's ladder kernel (FeLadderWalk). The
+// zero point and every sum equal to it (Z = 0) fall out of the same formulas.
 #include "ECCrypt/fast/ladder.h"
 
 #include "ECCrypt/bigint/secureWipe.h"
 #include "ECCrypt/fast/basisTables.h"
-#include "ECCrypt/fast/ct.h"
+#include "ECCrypt/fast/feLadder.h"
 
 namespace eccrypt::fast {
 namespace {
@@ -29,64 +29,15 @@ const Fe& FourthRootOfB() {
   return root;
 }
 
-struct LadderState {
-  Fe x1, z1, x2, z2;
-};
+using LadderState = FeLadderPair;
 
 // s := (k P, (k + 1) P) in projective x coordinates, P given by its x.
 void Walk(LadderState& s, const Fe& px, const Scalar& k) {
-  const Fe& c = FourthRootOfB();
   s.x1 = FeOne;
   s.z1 = FeZero;
   s.x2 = px;
   s.z2 = FeOne;
-  Fe a[4], b[4], o[4];
-  std::uint64_t previous = 0;
-  for (int i = kLadderBits - 1; i >= 0; --i) {
-    const std::uint64_t bit = (k.w[i / 64] >> (i % 64)) & 1;
-    const std::uint64_t swap = CtMaskFromBit(CtBarrier(bit ^ previous));
-    previous = bit;
-    FeCondSwap(s.x1, s.x2, swap);
-    FeCondSwap(s.z1, s.z2, swap);
-
-    a[0] = s.x1;  // X1 Z2
-    b[0] = s.z2;
-    a[1] = s.x2;  // X2 Z1
-    b[1] = s.z1;
-    a[2] = s.x1;  // X1 Z1
-    b[2] = s.z1;
-    a[3] = c;  // c Z1
-    b[3] = s.z1;
-    FeMul4(o, a, b);
-    const Fe t1 = o[0];
-    const Fe t2 = o[1];
-
-    FeAdd(a[0], t1, t2);
-    a[1] = o[2];
-    FeAdd(a[2], s.x1, o[3]);
-    a[3] = FeZero;
-    FeSqr4(o, a);  // Z of the sum, Z of the double, (X1 + c Z1)^2
-    s.z2 = o[0];
-    s.z1 = o[1];
-
-    a[0] = px;
-    b[0] = s.z2;
-    a[1] = t1;
-    b[1] = t2;
-    a[2] = o[2];
-    b[2] = o[2];
-    a[3] = FeZero;
-    b[3] = FeZero;
-    FeMul4(o, a, b);
-    FeAdd(s.x2, o[0], o[1]);
-    s.x1 = o[2];
-  }
-  const std::uint64_t swap = CtMaskFromBit(previous);
-  FeCondSwap(s.x1, s.x2, swap);
-  FeCondSwap(s.z1, s.z2, swap);
-  SecureWipe(a, sizeof(a));
-  SecureWipe(b, sizeof(b));
-  SecureWipe(o, sizeof(o));
+  FeLadderWalk(s, px, FourthRootOfB(), k.w, kLadderBits);
 }
 
 }  // namespace
