@@ -8,6 +8,7 @@
 #include "ECCrypt/fast/basis.h"
 #include "ECCrypt/fast/basisTables.h"
 #include "ECCrypt/fast/ct.h"
+#include "ECCrypt/fast/engine.h"
 #include "ECCrypt/fast/fe.h"
 #include "ECCrypt/fast/fixedBase.h"
 #include "ECCrypt/fast/ladder.h"
@@ -169,7 +170,52 @@ bool Points(const char* path) {
   return ok;
 }
 
+struct PrimitiveResults {
+  TvlPoint publicKey, exchanged, session, decrypted, r, s;
+};
+
+[[gnu::noinline]] PrimitiveResults Primitives(const TvlPoint& x, const TvlPoint& k,
+                                              const TvlPoint& q, const TvlPoint& e,
+                                              const TvlPoint& h) {
+  PrimitiveResults out{};
+  MakePublicKey(x, out.publicKey);
+  EncryptSession(q, k, out.exchanged, out.session);
+  DecryptSession(x, e, out.decrypted);
+  MakeSignature(x, k, h, out.r, out.s);
+  return out;
+}
+
+// The four primitives TECCrypt runs on secrets, with the secret key x and the nonce or ephemeral
+// scalar k secret, on one multiplication path. Keys of 15 digits (as MakeKey makes), k of 17 (as
+// the random source gives) and 18.
+bool EnginePrimitives(const char* path) {
+  if (!FeUseImplementation(path)) {
+    std::fprintf(stderr, "path %s not available here; skipped\n", path);
+    return true;
+  }
+  TvlPoint q, e;
+  MakePublicKey(Digits(15, 5), q);
+  MakePublicKey(Digits(16, 6), e);
+  const TvlPoint h = Digits(10, 4);
+  bool ok = true;
+  for (const int kDigits : {17, 18}) {
+    TvlPoint x = Digits(15, 7);
+    TvlPoint k = Digits(kDigits, 11);
+    const PrimitiveResults expected = Primitives(x, k, q, e, h);
+    CtPoison(&x, sizeof(x));
+    CtPoison(&k, sizeof(k));
+    PrimitiveResults got = Primitives(x, k, q, e, h);
+    CtUnpoison(&got, sizeof(got));
+    ok = Expect(std::memcmp(&got, &expected, sizeof(got)) == 0,
+                "MakePublicKey, EncryptSession, DecryptSession, MakeSignature") &&
+         ok;
+  }
+  return ok;
+}
+
 constexpr TCase Cases[] = {
+    {"engine.primitives.portable", [] { return EnginePrimitives("portable"); }},
+    {"engine.primitives.pclmulqdq", [] { return EnginePrimitives("pclmulqdq"); }},
     {"engine.points.portable", [] { return Points("portable"); }},
     {"engine.points.pclmulqdq", [] { return Points("pclmulqdq"); }},
     {"engine.field.portable", [] { return Field("portable"); }},
