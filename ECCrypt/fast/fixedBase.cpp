@@ -1,9 +1,12 @@
-// k * G by fixed 4-bit windows without doublings: k = sum of d_w 16^w, so k * G is the sum of
-// the table entries d_w * 16^w * G, one mixed addition per window. Each digit's entry is found
-// by reading all 15 entries of its window and keeping one with masks (digit 0 keeps none and
-// adds the zero point), so the addresses read never depend on k. The addition is the complete
-// one of point.h; with k below n the accumulator is never equal or opposite to the entry added,
-// but the addition would handle it in constant time if it were.
+// k * G by fixed windows without doublings. k is written in signed 5-bit digits,
+// k = sum of e_w 32^w with e_w in -15 .. 16, so k * G is the sum of the table entries
+// |e_w| * 32^w * G, each negated where e_w is negative: one mixed addition per window.
+//
+// Constant time: the recoding is arithmetic on the digits; each entry is found by reading all 16
+// entries of its window and keeping one with masks (digit 0 keeps none and adds the zero point),
+// and the negation is a masked XOR, so neither the addresses read nor the branches taken depend
+// on k. The addition is the complete one of point.h: with k below n the accumulator is never
+// equal or opposite to the entry added, but the addition would handle that in constant time too.
 #include "ECCrypt/fast/fixedBase.h"
 
 #include "ECCrypt/bigint/secureWipe.h"
@@ -13,12 +16,23 @@
 namespace eccrypt::fast {
 namespace {
 
-// e := the entry for digit d of window w (d in 0..15; 0 gives the zero point).
-void LookUp(AffinePoint& e, int w, std::uint64_t d) {
+constexpr std::uint64_t kWindowMask = (std::uint64_t{1} << kBaseWindowBits) - 1;
+
+// Bits [bit, bit + 5) of k; k's words above 2^256 read as zero.
+std::uint64_t WindowBits(const Scalar& k, int bit) {
+  const int word = bit / 64;
+  const int shift = bit % 64;
+  std::uint64_t v = k.w[word] >> shift;
+  if (shift > 64 - kBaseWindowBits && word < 3) v |= k.w[word + 1] << (64 - shift);
+  return v & kWindowMask;
+}
+
+// e := the entry for magnitude m (0 .. 16) of window w, negated when negative is all-ones;
+// m = 0 gives the zero point.
+void LookUp(AffinePoint& e, int w, std::uint64_t m, std::uint64_t negative) {
   e = AffineZero;
-  e.y = FeZero;
   for (int j = 0; j < kBaseDigits; ++j) {
-    const std::uint64_t hit = CtEqualMask(d, static_cast<std::uint64_t>(j) + 1);
+    const std::uint64_t hit = CtEqualMask(m, static_cast<std::uint64_t>(j) + 1);
     const BaseTableEntry& t = kBaseTable[w][j];
     for (int i = 0; i < 4; ++i) {
       e.x.w[i] |= hit & t.x.w[i];
@@ -26,6 +40,7 @@ void LookUp(AffinePoint& e, int w, std::uint64_t d) {
     }
     e.infinity &= ~hit;
   }
+  for (int i = 0; i < 4; ++i) e.y.w[i] ^= negative & e.x.w[i];  // -P = (x, x + y)
 }
 
 }  // namespace
@@ -33,15 +48,21 @@ void LookUp(AffinePoint& e, int w, std::uint64_t d) {
 void BaseMultiply(AffinePoint& r, const Scalar& k) {
   LdPoint acc = LdZero;
   AffinePoint e;
+  // carry is 0 or 1: a digit above 16 becomes d - 32 and carries one into the next window. The
+  // top window holds at most bit 240 plus a carry, so no carry leaves it.
+  std::uint64_t carry = 0;
   for (int w = 0; w < kBaseWindows; ++w) {
-    const int bit = w * kBaseWindowBits;
-    const std::uint64_t d = (k.w[bit / 64] >> (bit % 64)) & kBaseDigits;
-    LookUp(e, w, d);
+    const std::uint64_t d = WindowBits(k, w * kBaseWindowBits) + carry;  // 0 .. 32
+    carry = (d + 15) >> kBaseWindowBits;                                 // d >= 17
+    const std::uint64_t negative = CtMaskFromBit(carry);
+    // The digit is d, or d - 32 when it carries: magnitude 32 - d (0 for d = 32).
+    LookUp(e, w, CtSelect(negative, 32 - d, d), negative);
     LdAddAffine(acc, acc, e);
   }
   LdToAffine(r, acc);
   SecureWipe(&acc, sizeof(acc));
   SecureWipe(&e, sizeof(e));
+  SecureWipe(&carry, sizeof(carry));
 }
 
 }  // namespace eccrypt::fast

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <openssl/bn.h>
+
 #include <random>
 
 #include "ECCrypt/curve/ecPoint.h"
@@ -89,17 +91,32 @@ TEST(FastFixedBaseTest, MatchesReferenceOnEdgeScalars) {
   }
 }
 
-// Every digit of every window, so each table entry is read at least once: k = d * 0x1111...1.
-TEST(FastFixedBaseTest, EveryTableEntryIsRight) {
-  for (std::uint32_t d = 1; d <= 15; ++d) {
-    TvlPoint k;
-    for (int i = 1; i <= 15; ++i)
-      k.Words[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(d * 0x1111);
-    k.Words[0] = 15;  // 240 bits, every window 0..59 holding d
-    SCOPED_TRACE(d);
+// Every window read at every magnitude and sign: k = sum of e * 32^w over windows 0..47 for each
+// signed digit e (+1..+16, and -1..-15 with 32^48 added to keep k positive), so that each table
+// entry is used, negated and not.
+TEST(FastFixedBaseTest, EveryTableEntryIsRightEitherSign) {
+  for (int e = -15; e <= 16; ++e) {
+    if (e == 0) continue;
+    auto k = oracle::NewBignum();
+    auto power = oracle::NewBignum();
+    BN_one(power.get());
+    for (int w = 0; w < 48; ++w) {
+      auto term = oracle::NewBignum();
+      BN_copy(term.get(), power.get());
+      BN_mul_word(term.get(), static_cast<BN_ULONG>(e < 0 ? -e : e));
+      if (e < 0) {
+        BN_sub(k.get(), k.get(), term.get());
+      } else {
+        BN_add(k.get(), k.get(), term.get());
+      }
+      BN_lshift(power.get(), power.get(), 5);
+    }
+    if (e < 0) BN_add(k.get(), k.get(), power.get());  // + 32^48
+    SCOPED_TRACE(e);
+    const TvlPoint kv = fasttest::FromBn(k);
     fast::AffinePoint r;
-    fast::BaseMultiply(r, ReducedScalar(k));
-    EXPECT_TRUE(PointsEqual(FromFast(r), Reference(BasePoint(), k)));
+    fast::BaseMultiply(r, ReducedScalar(kv));
+    EXPECT_TRUE(PointsEqual(FromFast(r), Reference(BasePoint(), kv)));
   }
 }
 
