@@ -11,9 +11,22 @@
 #include "ECCrypt/fast/basis.h"
 #include "ECCrypt/fast/point.h"
 #include "ECCrypt/fast/pointVartime.h"
+#include "ECCrypt/pk/engineChoice.h"
 #include "unit/support/curveSupport.h"
 
 namespace eccrypt::fasttest {
+
+// Runs TECCrypt on the reference engine while it lives, so that it can be the oracle.
+class ReferenceEngineScope {
+ public:
+  ReferenceEngineScope() : previous_(ActiveEngine()) { SelectEngine(TEngine::Reference); }
+  ReferenceEngineScope(const ReferenceEngineScope&) = delete;
+  ReferenceEngineScope& operator=(const ReferenceEngineScope&) = delete;
+  ~ReferenceEngineScope() { SelectEngine(previous_); }
+
+ private:
+  TEngine previous_;
+};
 
 inline fast::Fe ToFast(const TgfPoint& e) {
   TvlPoint v;
