@@ -113,6 +113,26 @@ void DecompressSeeds() {
   Seed(f, "multiple_plus_small", std::string(1, '\2') + RecordBytes(pair.secret) + "\x0A\x38\x01");
 }
 
+// The engine fuzzer's layout: operation byte, then records and control bytes in its order.
+void EngineSeeds() {
+  const std::string f = "fuzz_engines";
+  const TKeyPair pair = KeyPairOf("seed");
+  const std::string x = RecordBytes(pair.secret), k = RecordBytes(Small(12345));
+  const std::string h = RecordBytes(Fold(SampleDigest()));
+  Seed(f, "group_check_public_key", std::string("\0\0", 2) + RecordBytes(pair.pub));
+  Seed(f, "group_check_multiple", std::string("\0\1", 2) + x);
+  Seed(f, "group_check_multiple_plus_small", std::string("\0\2", 2) + x + "\x0A\x38\x01");
+  Seed(f, "group_check_order_two", std::string("\0\0", 2) + RecordBytes(Small(1)));
+  Seed(f, "make_public_key", "\1" + x);
+  Seed(f, "encrypt_session", "\2" + x + k);
+  Seed(f, "decrypt_session", "\3" + k + x);
+  Seed(f, "make_signature", "\4" + x + k + h);
+  for (char alteration = 0; alteration < 8; ++alteration) {
+    Seed(f, "check_signature_" + std::to_string(static_cast<int>(alteration)),
+         "\5" + x + k + h + std::string(1, alteration) + RecordBytes(Small(7)));
+  }
+}
+
 // The component fuzzer's layout: IOMode, control byte, 20 digest bytes, then the texts.
 std::string ComponentInput(bool hex, int first, int second, const std::string& pass,
                            const std::string& pub, const std::string& sec,
@@ -188,6 +208,7 @@ int main(int argc, char** argv) {
   TextFormSeeds();
   DecompressSeeds();
   ComponentSeeds();
+  EngineSeeds();
   StreamSeeds();
   return 0;
 }
