@@ -13,7 +13,7 @@
 //      altered as a control byte says (the digest, a half plus n, a half zero-led, a half
 //      replaced by a record).
 // Public keys and exchanged values go to the primitives only when the reference's group check
-// accepts them, as the component does.
+// accepts them, and nonces are in normal form, as the component has them.
 #include <cstddef>
 #include <cstdint>
 
@@ -44,6 +44,12 @@ class TInput {
  public:
   TInput(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
   std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
+  // A nonce as the component draws them: in normal form (no zero top digits).
+  TvlPoint Nonce() {
+    TvlPoint v = Record(HalfDigits);
+    while (v.Words[0] > 0 && v.Words[static_cast<std::size_t>(v.Words[0])] == 0) --v.Words[0];
+    return v;
+  }
   TvlPoint Record(std::int32_t maxDigits) {
     TvlPoint v;
     v.Words[0] = Byte() % (maxDigits + 1);
@@ -159,7 +165,7 @@ bool GroupPoint(TInput& in, TvlPoint& out) {
 
 void CheckSignatureRound(TInput& in) {
   const TECCrypt x = Key(in.Record(HalfDigits));
-  const TvlPoint k = in.Record(HalfDigits);
+  const TvlPoint k = in.Nonce();
   TvlPoint h = in.Record(HalfDigits);
   TvlPoint q, r, s;
   x.MakePublicKey(q);
@@ -216,7 +222,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 2: {
       TvlPoint q;
       if (!GroupPoint(in, q)) break;
-      const TvlPoint k = in.Record(ScalarDigits);
+      const TvlPoint k = in.Nonce();
       TvlPoint exchanged, session, fastExchanged, fastSession;
       Key(q).EncryptSession(k, exchanged, session);
       eccrypt::fast::EncryptSession(q, k, fastExchanged, fastSession);
@@ -236,7 +242,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     case 4: {
       const TECCrypt x = Key(in.Record(ScalarDigits));
-      const TvlPoint k = in.Record(HalfDigits);
+      const TvlPoint k = in.Nonce();
       const TvlPoint h = in.Record(HalfDigits);
       TvlPoint r, s = Sentinel(), fastR, fastS = Sentinel();
       x.MakeSignature(k, h, r, s);
