@@ -8,6 +8,7 @@
 #include "ECCrypt/fast/engine.h"
 #include "ECCrypt/field/gfTables.h"
 #include "ECCrypt/pk/engineChoice.h"
+#include "ECCrypt/pk/signatureEquation.h"
 
 namespace eccrypt {
 namespace {
@@ -22,12 +23,6 @@ TvlPoint ReducedScalar(const TvlPoint& k) {
   reduced.CopyFrom(k);
   reduced.Remainder(n);
   return reduced;
-}
-
-// Drops zero top digits. A half of a signature read from a text led by "0000" groups keeps them
-// in its length word, which the comparison by length would misread.
-void DropZeroTopDigits(TvlPoint& v) {
-  while (v.Words[0] > 0 && v.Words[static_cast<std::size_t>(v.Words[0])] == 0) --v.Words[0];
 }
 
 }  // namespace
@@ -102,26 +97,17 @@ void TECCrypt::MakeSignature(const TvlPoint& k, const TvlPoint& h, TvlPoint& r, 
 
 bool TECCrypt::CheckSignature(const TvlPoint& h, const TvlPoint& r, const TvlPoint& s) const {
   if (ActiveEngine() == TEngine::Fast) return fast::CheckSignature(*this, h, r, s);
-  TvlPoint n;
-  n.LoadOrder(true);
   TecPoint a;
   a.LoadBase(true);
   TecPoint b;
-  TvlPoint c, d;
+  TvlPoint x;
 
   a.Multiply(s);
   b.Decompress(*this);
   b.Multiply(r);
   a.Add(b);
-  a.XToInteger(d);
-  d.Remainder(n);
-  // c := r - d, with n added first when d is larger (d < n, so c stays unsigned). r is compared
-  // by its value: a zero-led r is the same r, and never makes the subtraction go below zero.
-  c.CopyFrom(r);
-  DropZeroTopDigits(c);
-  if (d.Greater(c)) c.Add(n);
-  c.Subtract(d);
-  return c.Equal(h);
+  a.XToInteger(x);
+  return SignatureEquationHolds(x, h, r);  // the comparison both engines share
 }
 
 bool TECCrypt::IsCompressedGroupPoint(const TvlPoint& v) {
