@@ -77,6 +77,9 @@ int RunTool(int argc, char** argv, TConsole& console) {
   encryptCommand->add_option("-R,--recipients-file", encrypt.recipientFiles,
                              "A file of recipients' public keys, one a line ('#' starts a "
                              "comment line); may be repeated");
+  encryptCommand->add_flag("-a,--armor,--armour", encrypt.armour,
+                           "Write the encrypted file as PEM-style text, for mail and chat "
+                           "(decrypt recognises it)");
   encryptCommand->add_option("-o,--output", encrypt.output,
                              "Encrypted file to write (default, or -: standard output)");
   encryptCommand->add_option("FILE", encrypt.input, "File to encrypt (default: standard input)");
@@ -134,6 +137,12 @@ int RunTool(int argc, char** argv, TConsole& console) {
                           "Accept a signature over the file's SHA-1 digest (files signed "
                           "elsewhere with SHA-1)");
 
+  TInspectOptions inspect;
+  CLI::App* inspectCommand = app.add_subcommand(
+      "inspect",
+      "Tell what a file is (encrypted file, key file, signature, public key) without any key");
+  inspectCommand->add_option("FILE", inspect.input, "File to inspect (default: standard input)");
+
   TDemoOptions demo;
   CLI::App* demoCommand = app.add_subcommand(
       "demo",
@@ -159,6 +168,7 @@ int RunTool(int argc, char** argv, TConsole& console) {
     if (chosen == decryptCommand) return RunDecrypt(decrypt, console);
     if (chosen == signCommand) return RunSign(sign, console);
     if (chosen == verifyCommand) return RunVerify(verify, console);
+    if (chosen == inspectCommand) return RunInspect(inspect, console);
     if (chosen == demoCommand) return RunDemo(demo, console);
   } catch (const TToolError& error) {
     PrintError(console.err, command, error);

@@ -33,6 +33,7 @@ struct TPubkeyOptions {
 struct TEncryptOptions {
   std::vector<std::string> recipients;      // -r, --to: key texts, @FILE or key files
   std::vector<std::string> recipientFiles;  // -R: files of key texts, one a line
+  bool armour = false;                      // -a: PEM-style text
   std::string output;                       // empty: standard output
   std::string input;                        // empty or "-": standard input
 };
@@ -64,6 +65,10 @@ struct TVerifyOptions {
   TDigestKind digest = TDigestKind::Sha256Truncated;
 };
 
+struct TInspectOptions {
+  std::string input;  // empty or "-": standard input
+};
+
 struct TDemoOptions {
   bool keep = false;  // leave the working directory in place
 };
@@ -74,6 +79,7 @@ int RunEncrypt(const TEncryptOptions& options, TConsole& console);
 int RunDecrypt(const TDecryptOptions& options, TConsole& console);
 int RunSign(const TSignOptions& options, TConsole& console);
 int RunVerify(const TVerifyOptions& options, TConsole& console);
+int RunInspect(const TInspectOptions& options, TConsole& console);
 int RunDemo(const TDemoOptions& options, TConsole& console);
 
 }  // namespace eccrypt::tool

@@ -48,19 +48,21 @@ int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
   const std::vector<TPublicKey> recipients =
       CollectRecipients(options.recipients, options.recipientFiles);
   const bool toStdout = options.output.empty() || options.output == "-";
-  if (toStdout && IsStdoutTerminal()) {
+  if (toStdout && !options.armour && IsStdoutTerminal()) {
     throw TToolError("refusing to write encrypted data to a terminal",
-                     "name an output file with -o FILE, or redirect standard output", kExitUsage);
+                     "name an output file with -o FILE, redirect standard output, or armour "
+                     "it as text with -a",
+                     kExitUsage);
   }
   TFileSource input(options.input);
 
   TProgressMeter progress("encrypting", input.Size());
   if (toStdout) {
     TStdoutSink output;
-    EncryptForRecipients(recipients, input, output, &progress);
+    EncryptForRecipients(recipients, input, output, &progress, options.armour);
   } else {
     TAtomicOutput output(options.output, 0666, /*applyUmask=*/true);
-    EncryptForRecipients(recipients, input, output, &progress);
+    EncryptForRecipients(recipients, input, output, &progress, options.armour);
     progress.Finish();
     output.Commit();
   }

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "tool/armour.h"
 #include "tool/fileFormat.h"
 #include "tool/fileKeys.h"
 #include "tool/formatV2.h"
@@ -108,7 +109,7 @@ void DecryptVersion1(const TKeyFile& key, TByteSource& input, TByteSink& output,
 }  // namespace
 
 void EncryptForRecipients(const std::vector<TPublicKey>& recipients, TByteSource& input,
-                          TByteSink& output, TProgressMeter* progress) {
+                          TByteSink& output, TProgressMeter* progress, bool armour) {
   EnsureSodium();
   TKey32 fileKey;
   randombytes_buf(fileKey.data(), fileKey.size());
@@ -143,12 +144,19 @@ void EncryptForRecipients(const std::vector<TPublicKey>& recipients, TByteSource
   std::array<std::uint8_t, kHeaderMacBytes> mac{};
   crypto_auth_hmacsha256(mac.data(), prefix.data(), prefix.size(), keys.mac.data());
   prefix.insert(prefix.end(), mac.begin(), mac.end());
-  SealStream(prefix, keys.stream.data(), input, output, progress);
+  if (!armour) {
+    SealStream(prefix, keys.stream.data(), input, output, progress);
+    return;
+  }
+  TArmouringSink text(output);
+  SealStream(prefix, keys.stream.data(), input, text, progress);
+  text.Finish();
 }
 
-void DecryptWithKey(const TKeyFile& key, TByteSource& input, TByteSink& output,
+void DecryptWithKey(const TKeyFile& key, TByteSource& source, TByteSink& output,
                     TProgressMeter* progress) {
   EnsureSodium();
+  TDearmouringSource input(source);
   if (ReadFormatVersion(input) == kFormatVersion) {
     DecryptVersion1(key, input, output, progress);
     return;

@@ -11,13 +11,15 @@ namespace eccrypt::tool {
 
 class TProgressMeter;
 
-// Writes a version 2 file: a header with one stanza per recipient, then all of `input`.
-// Throws TToolError when the component refuses a public key.
+// Writes a version 2 file: a header with one stanza per recipient, then all of `input`;
+// armoured text (armour.h) when `armour`. Throws TToolError when the component refuses a
+// public key.
 void EncryptForRecipients(const std::vector<TPublicKey>& recipients, TByteSource& input,
-                          TByteSink& output, TProgressMeter* progress = nullptr);
+                          TByteSink& output, TProgressMeter* progress = nullptr,
+                          bool armour = false);
 
-// Reads a file of version 1 or 2 and writes its plaintext, chunk by authenticated chunk.
-// Throws TFormatError: NotEncrypted, UnsupportedVersion, WrongKey (no stanza opens with this
+// Reads a file of version 1 or 2, armoured or not, and writes its plaintext, chunk by authenticated
+// chunk. Throws TFormatError: NotEncrypted, UnsupportedVersion, WrongKey (no stanza opens with this
 // key), Damaged, Truncated, Tampered.
 void DecryptWithKey(const TKeyFile& key, TByteSource& input, TByteSink& output,
                     TProgressMeter* progress = nullptr);

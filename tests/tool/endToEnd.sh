@@ -6,6 +6,7 @@ set -uo pipefail
 
 bin="$1"
 scenario="$2"
+data="$(cd "$(dirname "$0")" && pwd)/data"  # files made by earlier versions of the tool
 work="$(mktemp -d "${TMPDIR:-/tmp}/eccrypt-e2e-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
@@ -283,6 +284,79 @@ scenario_recipients() {
   no_leftovers
 }
 
+scenario_armour() {
+  make_key alice
+  make_key bob
+  random_file message.bin 150000
+  run 0 "$bin" encrypt -a -r alice.pub -r bob.pub -o m.asc message.bin
+  head -n 1 m.asc | grep -qx -- "-----BEGIN ECCRYPT ENCRYPTED FILE-----" && pass || fail "no BEGIN line"
+  tail -n 1 m.asc | grep -qx -- "-----END ECCRYPT ENCRYPTED FILE-----" && pass || fail "no END line"
+  sed '1d;$d;$!{N;}' m.asc | awk 'length($0) > 64 { bad = 1 } END { exit bad }' && pass ||
+    fail "armour lines longer than 64 characters"
+  run 0 "$bin" decrypt --key bob.key -o m.out m.asc
+  same m.out message.bin
+  run 0 sh -c "'$bin' encrypt --armor -r bob.pub < message.bin | '$bin' decrypt --key bob.key > p.out"
+  same p.out message.bin
+  # Through a mail program that ends lines with CR LF.
+  sed 's/$/\r/' m.asc >crlf.asc
+  run 0 "$bin" decrypt --key alice.key -o crlf.out crlf.asc
+  same crlf.out message.bin
+  # Strict: a line dropped, the END line missing, text after it: refused, nothing written.
+  sed '5d' m.asc >drop.asc
+  run 1 "$bin" decrypt --key bob.key -o x.out drop.asc
+  head -n -1 m.asc >noend.asc
+  run 1 "$bin" decrypt --key bob.key -o x.out noend.asc
+  contains err.txt "without its END line"
+  { cat m.asc; echo "-- sent from a phone"; } >extra.asc
+  run 1 "$bin" decrypt --key bob.key -o x.out extra.asc
+  contains err.txt "after the END line"
+  absent x.out
+}
+
+scenario_inspect() {
+  make_key alice
+  printf 'the right phrase for this key file\n' >right.txt
+  run 0 "$bin" keygen --passphrase-file right.txt -o p.key
+  cp out.txt p.pub
+  printf 'some text\n' >doc.txt
+  run 0 "$bin" encrypt -r alice.pub -r p.pub -o m.ecc doc.txt
+  run 0 "$bin" encrypt -a -r alice.pub -o m.asc doc.txt
+  run 0 "$bin" sign --key alice.key -c "release 2" -o doc.sig doc.txt
+  run 0 "$bin" sign --bare --key alice.key -o bare.sig doc.txt
+  alice_id="$(sed -n 's/^key id: //p' doc.sig)"
+
+  run 0 "$bin" inspect m.ecc
+  contains out.txt "eccrypt encrypted file, format version 2"
+  contains out.txt "recipients: 2"
+  run 0 "$bin" inspect m.asc
+  contains out.txt "armoured: yes"
+  run 0 sh -c "'$bin' inspect < m.ecc"
+  contains out.txt "recipients: 2"
+  run 0 "$bin" inspect "$data/legacy.txt.ecc"
+  contains out.txt "format version 1"
+  run 0 "$bin" inspect p.key
+  contains out.txt "protected by a pass phrase"
+  contains out.txt "public key: $(cat p.pub)"
+  contains out.txt "kdf: argon2id"
+  run 0 "$bin" inspect alice.key
+  contains out.txt "in clear (not protected)"
+  contains out.txt "key id: $alice_id"
+  run 0 "$bin" inspect doc.sig
+  contains out.txt "eccrypt signature file"
+  contains out.txt "key id: $alice_id"
+  contains out.txt "trusted comment: release 2"
+  run 0 "$bin" inspect bare.sig
+  contains out.txt "bare signature text"
+  run 0 "$bin" inspect alice.pub
+  contains out.txt "public key"
+  contains out.txt "key id: $alice_id"
+  run 1 "$bin" inspect doc.txt
+  contains err.txt "not a file eccrypt makes"
+  head -c 20 m.ecc >cut.ecc
+  run 1 "$bin" inspect cut.ecc
+  contains err.txt "header cannot be read"
+}
+
 scenario_pipes() {
   make_key bob
   random_file message.bin 200000
@@ -456,8 +530,6 @@ scenario_sha1() {
 
 # Files, keys and signatures made by earlier versions of the tool still work.
 scenario_legacy() {
-  data="$(dirname "$0")/data"
-  [ "${data#/}" = "$data" ] && data="$OLDPWD/$data"
   run 0 "$bin" verify --key @"$data/legacy.pub" --signature @"$data/legacy.txt.sig" "$data/legacy.txt"
   contains out.txt "Good signature"
   run 0 "$bin" verify --sha1 --key @"$data/legacy.pub" --signature @"$data/legacy.txt.sha1.sig" "$data/legacy.txt"
@@ -483,7 +555,7 @@ scenario_usage() {
   run 2 "$bin" keygen --random --passphrase-file x
   run 2 "$bin" keygen -o k --format octal
   run 0 "$bin" --help
-  for command in keygen pubkey encrypt decrypt sign verify demo; do
+  for command in keygen pubkey encrypt decrypt sign verify inspect demo; do
     run 0 "$bin" "$command" --help
     contains out.txt "Usage"
   done

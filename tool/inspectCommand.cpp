@@ -1,0 +1,147 @@
+// eccrypt inspect: what a file is, without any key.
+#include <ostream>
+
+#include "tool/armour.h"
+#include "tool/commands.h"
+#include "tool/digest.h"
+#include "tool/fileFormat.h"
+#include "tool/fileIo.h"
+#include "tool/formatV2.h"
+#include "tool/keyFile.h"
+#include "tool/keyId.h"
+#include "tool/keyText.h"
+#include "tool/protectedKey.h"
+#include "tool/signatureFile.h"
+#include "tool/signatureText.h"
+#include "tool/toolError.h"
+
+namespace eccrypt::tool {
+
+namespace {
+
+// Texts (key files, signatures, public keys) are at most this long; encrypted files may be of
+// any length and are read only as far as their header.
+constexpr std::size_t kMaxTextBytes = std::size_t{64} * 1024;
+
+// The bytes already read, then the rest of the source.
+class TReplaySource : public TByteSource {
+ public:
+  TReplaySource(std::span<const std::uint8_t> prefix, TByteSource& rest)
+      : prefix_(prefix), rest_(rest) {}
+  std::size_t Read(std::span<std::uint8_t> buffer) override {
+    const std::size_t fromPrefix = std::min(buffer.size(), prefix_.size() - used_);
+    std::copy_n(prefix_.begin() + static_cast<std::ptrdiff_t>(used_), fromPrefix, buffer.begin());
+    used_ += fromPrefix;
+    return fromPrefix + (fromPrefix < buffer.size() ? rest_.Read(buffer.subspan(fromPrefix)) : 0);
+  }
+
+ private:
+  std::span<const std::uint8_t> prefix_;
+  TByteSource& rest_;
+  std::size_t used_ = 0;
+};
+
+void InspectEncrypted(TByteSource& source, const std::string& name, TConsole& console) {
+  TDearmouringSource input(source);
+  std::string description;
+  try {
+    const std::uint8_t version = ReadFormatVersion(input);
+    if (version == kFormatVersion) {
+      const TFileHeader header = ReadHeaderAfterVersion(input);
+      description = "  recipients: 1\n  exchanged value: " + std::string(ModeName(header.mode)) +
+                    " text form\n";
+    } else {
+      const TFileHeaderV2 header = ReadHeaderV2(input);
+      description = "  recipients: " + std::to_string(header.stanzas.size()) + "\n";
+    }
+    console.out << name << ": eccrypt encrypted file, format version " << int{version} << "\n"
+                << description << "  armoured: " << (input.Armoured() ? "yes" : "no") << "\n";
+  } catch (const TFormatError& error) {
+    throw TToolError(
+        name +
+        " looks like an eccrypt encrypted file, but its header cannot be read: " + error.what());
+  }
+}
+
+void InspectText(const std::string& text, const std::string& name, TConsole& console) {
+  if (LooksLikeProtectedKeyFile(text)) {
+    const TProtectedKeyInfo info = ReadProtectedKeyInfo(text, name);
+    console.out << name << ": eccrypt secret-key file, protected by a pass phrase\n"
+                << "  public key: " << info.publicKey.text << "\n"
+                << "  key id: " << info.keyId << "\n"
+                << "  text form: " << ModeName(info.publicKey.mode) << "\n"
+                << "  kdf: " << info.kdf.substr(0, info.kdf.find(" salt=")) << "\n";
+    return;
+  }
+  if (LooksLikeKeyFile(text)) {
+    TKeyFile key;
+    ParseKeyFile(text, name, key);
+    console.out << name << ": eccrypt secret-key file, in clear (not protected)\n"
+                << "  public key: " << key.publicKey << "\n"
+                << "  key id: " << KeyIdOf(key.publicKey, key.mode) << "\n"
+                << "  text form: " << ModeName(key.mode) << "\n";
+    return;
+  }
+  if (LooksLikeSignatureFile(text)) {
+    const TSignatureFile file = ParseSignatureFile(text, name);
+    console.out << name << ": eccrypt signature file\n"
+                << "  key id: " << file.keyId << "\n"
+                << "  digest: " << DigestName(file.digest) << "\n"
+                << "  trusted comment: " << file.trustedComment << "\n"
+                << "  untrusted comment: " << file.untrustedComment << "\n";
+    return;
+  }
+  const std::string trimmed = TrimText(text);
+  if (trimmed.find(':') != std::string::npos && trimmed.size() <= kMaxKeyTextLength) {
+    const TMode mode = SignatureTextMode(trimmed);
+    const TSignatureForm form = ClassifySignature(trimmed, mode);
+    if (form != TSignatureForm::Malformed) {
+      console.out << name << ": bare signature text (names no key and no digest)\n"
+                  << "  text form: " << ModeName(mode) << "\n"
+                  << "  form: "
+                  << (form == TSignatureForm::Canonical ? "canonical"
+                                                        : "s not reduced (as the component's "
+                                                          "signer leaves it)")
+                  << "\n";
+      return;
+    }
+  }
+  try {
+    const TPublicKey key = ResolvePublicKeyText(trimmed);
+    console.out << name << ": public key\n"
+                << "  key id: " << KeyIdOf(key.text, key.mode) << "\n"
+                << "  text form: " << ModeName(key.mode) << "\n";
+    return;
+  } catch (const TToolError&) {
+  }
+  throw TToolError(name + " is not a file eccrypt makes",
+                   "inspect knows encrypted files, key files, signature files, signatures and "
+                   "public keys");
+}
+
+}  // namespace
+
+int RunInspect(const TInspectOptions& options, TConsole& console) {
+  TFileSource file(options.input);
+  TSecretBuffer prefix(kMaxTextBytes + 1);  // may hold a clear secret key: wiped
+  const std::size_t got = file.Read(prefix.bytes());
+  const std::span<const std::uint8_t> bytes(prefix.data(), got);
+  const std::string_view start(reinterpret_cast<const char*>(prefix.data()), got);
+  if (start.starts_with(
+          std::string_view(reinterpret_cast<const char*>(kMagic.data()), kMagic.size())) ||
+      start.starts_with(kArmourBegin)) {
+    TReplaySource source(bytes, file);
+    InspectEncrypted(source, file.Name(), console);
+    return kExitOk;
+  }
+  if (got > kMaxTextBytes) {
+    throw TToolError(file.Name() + " is not a file eccrypt makes",
+                     "inspect knows encrypted files, key files, signature files, signatures "
+                     "and public keys");
+  }
+  TSecretString text{std::string(start)};
+  InspectText(text.str(), file.Name(), console);
+  return kExitOk;
+}
+
+}  // namespace eccrypt::tool
