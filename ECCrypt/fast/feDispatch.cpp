@@ -19,7 +19,8 @@ bool CpuHas([[maybe_unused]] const FeOps* ops) {
   const bool pclmul = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
   if (ops == kFePclmulOps) return pclmul;
   if (ops == kFeVpclmulOps) {
-    return pclmul && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("vpclmulqdq");
+    return pclmul && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vbmi2") &&
+           __builtin_cpu_supports("vpclmulqdq");
   }
 #endif
   return false;

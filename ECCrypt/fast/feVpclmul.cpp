@@ -1,10 +1,11 @@
 // The VPCLMULQDQ path: four independent elements side by side, one per 128-bit lane of a 512-bit
-// register, for FeMul4 and FeSqr4. Single products and squares use the PCLMULQDQ code.
+// register, for FeMul4, FeSqr4 and the ladder kernel. Single products and squares use the
+// PCLMULQDQ code.
 //
 // Four elements a[0..3] are held as two registers: lo with a[i]'s words 0-1 in lane i, hi with
 // its words 2-3. Every step of the single-element algorithm (fePclmul.cpp) then runs on all
-// four lanes at once; carry-less multiplies and shifts act within lanes. Only AVX-512F
-// instructions are used besides VPCLMULQDQ.
+// four lanes at once; carry-less multiplies and shifts act within lanes. Besides VPCLMULQDQ the
+// code uses AVX-512F and the funnel shifts of AVX-512 VBMI2; the dispatcher checks all three.
 #include "ECCrypt/bigint/secureWipe.h"
 #include "ECCrypt/fast/ct.h"
 #include "ECCrypt/fast/feInternal.h"
@@ -19,7 +20,7 @@
 #endif
 #include <immintrin.h>
 
-#define FE_VPCLMUL __attribute__((target("pclmul,sse4.1,avx512f,vpclmulqdq")))
+#define FE_VPCLMUL __attribute__((target("pclmul,sse4.1,avx512f,avx512vbmi2,vpclmulqdq")))
 
 namespace eccrypt::fast::detail {
 namespace {
@@ -78,27 +79,27 @@ FE_VPCLMUL inline __m512i LaneAlign(__m512i y, __m512i x) {
       _mm512_shuffle_pd(_mm512_castsi512_pd(x), _mm512_castsi512_pd(y), 0x55));
 }
 
-// The shift fold of fePclmul.cpp's Reduce, lane by lane (three-input XORs in one instruction).
+// Reduces the 512-bit p0 + p1 t^128 + p2 t^256 + p3 t^384 lane by lane, as fePclmul.cpp's
+// Reduce does (H t^53 + H t, then bits 255 and up with t^255 = t^52 + 1), with funnel shifts
+// (VPSHLDQ: one instruction for h_i << s | h_(i-1) >> (64 - s)) and three-input XORs, since
+// shifts and shuffles are what limits this loop.
 FE_VPCLMUL inline V4 Reduce(__m512i p0, __m512i p1, __m512i p2, __m512i p3) {
   const __m512i u = LaneShiftUp(p2);
   const __m512i v = LaneAlign(p3, p2);
   const __m512i w = LaneShiftDown(p3);
-  __m512i lo =
-      _mm512_ternarylogic_epi64(p0, _mm512_slli_epi64(p2, 53), _mm512_slli_epi64(p2, 1), 0x96);
-  lo = _mm512_ternarylogic_epi64(lo, _mm512_srli_epi64(u, 11), _mm512_srli_epi64(u, 63), 0x96);
-  __m512i hi =
-      _mm512_ternarylogic_epi64(p1, _mm512_slli_epi64(p3, 53), _mm512_slli_epi64(p3, 1), 0x96);
-  hi = _mm512_ternarylogic_epi64(hi, _mm512_srli_epi64(v, 11), _mm512_srli_epi64(v, 63), 0x96);
+  __m512i lo = _mm512_ternarylogic_epi64(p0, _mm512_shldi_epi64(p2, u, 53),
+                                         _mm512_shldi_epi64(p2, u, 1), 0x96);
+  __m512i hi = _mm512_ternarylogic_epi64(p1, _mm512_shldi_epi64(p3, v, 53),
+                                         _mm512_shldi_epi64(p3, v, 1), 0x96);
   const __m512i over = _mm512_xor_si512(_mm512_srli_epi64(w, 11), _mm512_srli_epi64(w, 63));
-  const __m512i top =
-      _mm512_or_si512(_mm512_srli_epi64(LaneShiftDown(hi), 63), _mm512_slli_epi64(over, 1));
+  // Bits 255 and up: bit 255 of hi, then over (at t^256) above it, in one funnel shift.
+  const __m512i top = _mm512_shldi_epi64(over, LaneShiftDown(hi), 1);
   lo = _mm512_ternarylogic_epi64(lo, top, _mm512_slli_epi64(top, 52), 0x96);
   lo = _mm512_xor_si512(lo, LaneShiftUp(_mm512_srli_epi64(top, 12)));
   hi = _mm512_and_si512(hi, _mm512_set_epi64(0x7FFFFFFFFFFFFFFF, -1, 0x7FFFFFFFFFFFFFFF, -1,
                                              0x7FFFFFFFFFFFFFFF, -1, 0x7FFFFFFFFFFFFFFF, -1));
   return {lo, hi};
 }
-
 FE_VPCLMUL inline V4 Mul(const V4& a, const V4& b) {
   const V4 l = Mul128(a.lo, b.lo);
   const V4 h = Mul128(a.hi, b.hi);
@@ -147,10 +148,10 @@ FE_VPCLMUL void ApplyAvx512(Fe& r, const Fe columns[256], const Fe& a) {
 
 // ---- The ladder loop with the pair in registers ----
 //
-// The pair lives in one V4 as lanes (X1, X2, Z1, Z2). Every step builds the operands of its three
-// rounds by permuting lanes (a lane is two 64-bit words, the same in lo and hi); the conditional
-// swap is folded into the first permutations by choosing their index vectors with a mask, so no
-// data-dependent branch or address appears and the swap costs nothing extra.
+// Every step builds the operands of its three rounds by permuting lanes (a lane is two 64-bit
+// words, the same in lo and hi); the conditional swap is folded into the first permutations by
+// choosing their index vectors with a mask, so no data-dependent branch or address appears and
+// the swap costs nothing extra.
 
 // The 64-bit word indices that move lane src[j] to lane j (src >= 4: lane src - 4 of the second
 // source of a two-source permutation).
@@ -183,43 +184,51 @@ FE_VPCLMUL inline V4 InLane0(const Fe& a) {
 
 FE_VPCLMUL void LadderWalkVpclmul(FeLadderPair& pair, const Fe& px, const Fe& c,
                                   const std::uint64_t* k, int bits) {
-  const Fe start[4] = {pair.x1, pair.x2, pair.z1, pair.z2};
-  V4 s = Load4(start);
+  // Between steps the pair stays as the last round's outputs: W = (px Z2, (X1 Z2)(X2 Z1), X1^4 +
+  // b Z1^4, 0) and R = (Z2, Z1, ., .), so X1 = W2, X2 = W0 + W1, Z1 = R1, Z2 = R0. The next
+  // step's operands are read straight from them, with the swap folded into the indices:
+  //   A = (X1, X2, X1, c), B = (Z2, Z1, Z1, Z1) after the swap;
+  //   O = A B = (X1 Z2, X2 Z1, X1 Z1, c Z1);
+  //   R = (X1 Z2 + X2 Z1, X1 Z1, X1 + c Z1, 0)^2;
+  //   W = (px, X1 Z2, R2, 0) (R0, X2 Z1, R2, 0).
+  const Fe start[4] = {pair.x2, FeZero, pair.x1, FeZero};
+  const Fe startZ[4] = {pair.z2, pair.z1, FeZero, FeZero};
+  V4 w = Load4(start);
+  V4 r = Load4(startZ);
+  const V4 zero{_mm512_setzero_si512(), _mm512_setzero_si512()};
   const V4 pxv = InLane0(px);
   const V4 cv = InLane0(c);
-  // Lanes of s after the swap: X1, X2, Z1, Z2 = s[p0], s[p1], s[p2], s[p3].
-  //   A = (X1, X2, X1, c)        from s and c (lane 4 = c)
-  //   B = (Z2, Z1, Z1, Z1)       from s
-  //   U = (0, 0, X1, 0) from s, xored into the squaring round's operands
-  const __m512i aStraight = LaneIndex(0, 1, 0, 4), aSwapped = LaneIndex(1, 0, 1, 4);
-  const __m512i bStraight = LaneIndex(3, 2, 2, 2), bSwapped = LaneIndex(2, 3, 3, 3);
-  const __m512i uStraight = LaneIndex(0, 0, 4, 0), uSwapped = LaneIndex(0, 0, 5, 0);
-  // With O = (X1 Z2, X2 Z1, X1 Z1, c Z1) and R the squares, W the last products:
-  const __m512i sqrFromO = LaneIndex(0, 2, 3, 0);   // (O0, O2, O3, -), lane 3 zeroed
-  const __m512i sqrFromO1 = LaneIndex(1, 0, 0, 0);  // (O1, -, -, -)
-  const __m512i mulA = LaneIndex(0, 4, 2, 0);       // (px, O0, R2, -) from R and O; px blended
-  const __m512i mulB = LaneIndex(0, 5, 2, 0);       // (R0, O1, R2, -)
-  const __m512i nextFromW = LaneIndex(2, 0, 5, 4);  // (W2, W0, R1, R0) from W and R
-  const __m512i nextW1 = LaneIndex(0, 1, 0, 0);     // (-, W1, -, -)
+  const __m512i lane2 = _mm512_set_epi64(0, 0, -1, -1, 0, 0, 0, 0);
+  // A = A1 + A2: A1 takes W2 or W0 (and c from cv), A2 adds W1 where X2 = W0 + W1 goes.
+  const __m512i a1Straight = LaneIndex(2, 0, 2, 4), a1Swapped = LaneIndex(0, 2, 0, 4);
+  const __m512i a2Straight = LaneIndex(4, 1, 4, 4), a2Swapped = LaneIndex(1, 4, 1, 4);
+  const __m512i bStraight = LaneIndex(0, 1, 1, 1), bSwapped = LaneIndex(1, 0, 0, 0);
+  const __m512i sqrFromO = LaneIndex(0, 2, 3, 0);   // (O0, O2, O3, 0), lane 3 zeroed
+  const __m512i sqrFromO1 = LaneIndex(1, 0, 0, 0);  // (O1, 0, 0, 0)
+  const __m512i mulA = LaneIndex(0, 4, 2, 0);       // (0, O0, R2, 0), px added in lane 0
+  const __m512i mulB = LaneIndex(0, 5, 2, 0);       // (R0, O1, R2, 0)
   std::uint64_t previous = 0;
   for (int i = bits - 1; i >= 0; --i) {
     const std::uint64_t bit = (k[i / 64] >> (i % 64)) & 1;
     const __m512i swap =
         _mm512_set1_epi64(static_cast<std::int64_t>(CtMaskFromBit(CtBarrier(bit ^ previous))));
     previous = bit;
-    const V4 a = Permute2(0xFF, s, SelectIndex(swap, aSwapped, aStraight), cv);
-    const V4 b = Permute(SelectIndex(swap, bSwapped, bStraight), s);
+    const V4 a = Xor(Permute2(0xFF, w, SelectIndex(swap, a1Swapped, a1Straight), cv),
+                     Permute2(0xFF, w, SelectIndex(swap, a2Swapped, a2Straight), zero));
+    const V4 b = Permute(SelectIndex(swap, bSwapped, bStraight), r);
     const V4 o = Mul(a, b);
-    // (X1 Z2 + X2 Z1, X1 Z1, X1 + c Z1, 0)
-    const V4 u = Xor(Xor(Permute2(0x3F, o, sqrFromO, o), Permute2(0x03, o, sqrFromO1, o)),
-                     Permute2(0x30, o, SelectIndex(swap, uSwapped, uStraight), s));
-    const V4 r = Sqr(u);
-    V4 ma = Permute2(0x3C, r, mulA, o);
-    ma = Xor(ma, pxv);
+    const V4 u1 = Permute2(0x3F, o, sqrFromO, o);
+    const V4 u2 = Permute2(0x03, o, sqrFromO1, o);
+    const V4 u{_mm512_ternarylogic_epi64(u1.lo, u2.lo, _mm512_and_si512(a.lo, lane2), 0x96),
+               _mm512_ternarylogic_epi64(u1.hi, u2.hi, _mm512_and_si512(a.hi, lane2), 0x96)};
+    r = Sqr(u);
+    const V4 ma = Xor(Permute2(0x3C, r, mulA, o), pxv);
     const V4 mb = Permute2(0x3F, r, mulB, o);
-    const V4 w = Mul(ma, mb);
-    s = Xor(Permute2(0xFF, w, nextFromW, r), Permute2(0x0C, w, nextW1, w));
+    w = Mul(ma, mb);
   }
+  // (X1, X2, Z1, Z2), then the last swap.
+  V4 s =
+      Xor(Permute2(0xFF, w, LaneIndex(2, 0, 5, 4), r), Permute2(0x0C, w, LaneIndex(0, 1, 0, 0), w));
   const __m512i swap = _mm512_set1_epi64(static_cast<std::int64_t>(CtMaskFromBit(previous)));
   s = Permute(SelectIndex(swap, LaneIndex(1, 0, 3, 2), LaneIndex(0, 1, 2, 3)), s);
   Fe out[4];
