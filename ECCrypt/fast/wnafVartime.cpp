@@ -1,5 +1,6 @@
 #include "ECCrypt/fast/wnafVartime.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "ECCrypt/bigint/groupOrder.h"
@@ -116,33 +117,30 @@ bool ReduceModOrderVartime(std::uint64_t out[4], const TvlPoint& v) {
 }
 
 int WnafVartime(Wnaf& digits, const std::uint64_t k[4], int w) {
-  // Work on k + carry in 5 words (a negative digit adds to the remaining value).
-  Wide a{k[0], k[1], k[2], k[3], 0};
+  // Walks the bits of k with a carry: a window whose top bit is set becomes a negative digit and
+  // carries one into the bits above it. k < 2^255 leaves room for the last carry.
+  const auto bits = [k](int at, int count) {
+    const auto word = static_cast<std::size_t>(at / 64);
+    const int shift = at % 64;
+    std::uint64_t v = k[word] >> shift;
+    if (shift != 0 && word + 1 < 4) v |= k[word + 1] << (64 - shift);
+    return static_cast<int>(v & ((std::uint64_t{1} << count) - 1));
+  };
   digits.fill(0);
-  const std::int64_t window = std::int64_t{1} << w;
+  int carry = 0;
   int length = 0;
-  for (int i = 0; i < static_cast<int>(digits.size()); ++i) {
-    bool rest = false;
-    for (const std::uint64_t word : a) rest = rest || word != 0;
-    if (!rest) break;
-    if ((a[0] & 1) != 0) {
-      auto d = static_cast<std::int64_t>(a[0] & static_cast<std::uint64_t>(window - 1));
-      if (d >= window / 2) d -= window;
-      digits[static_cast<std::size_t>(i)] = static_cast<std::int8_t>(d);
-      length = i + 1;
-      // a := a - d, which clears the low w bits.
-      if (d > 0) {
-        Wide sub{static_cast<std::uint64_t>(d), 0, 0, 0, 0};
-        SubtractInPlace(a, sub);
-      } else {
-        std::uint64_t carry = static_cast<std::uint64_t>(-d);
-        for (std::size_t j = 0; j < Words && carry != 0; ++j) {
-          a[j] += carry;
-          carry = a[j] < carry ? 1 : 0;
-        }
-      }
+  for (int at = 0; at < 256;) {
+    if (bits(at, 1) == carry) {
+      ++at;
+      continue;
     }
-    ShiftRightOne(a);
+    const int count = std::min(w, 256 - at);
+    int digit = bits(at, count) + carry;
+    carry = (digit >> (w - 1)) & 1;
+    digit -= carry << w;
+    digits[static_cast<std::size_t>(at)] = static_cast<std::int8_t>(digit);
+    length = at + 1;
+    at += count;
   }
   return length;
 }
