@@ -46,31 +46,6 @@ void LdFromAffine(LdPoint& r, const AffinePoint& p) {
   FeSelect(r.Z, p.infinity, FeZero, FeOne);
 }
 
-void LdDouble(LdPoint& r, const LdPoint& p) {
-  // a = 0: Z3 = X^2 Z^2, X3 = X^4 + b Z^4, Y3 = b Z^4 Z3 + X3 (Y^2 + b Z^4). Z = 0 gives Z3 = 0;
-  // the point of order 2 (X = 0) gives Z3 = 0 as well.
-  Fe s[4], in[4], m[4], bz4, x3, z3;
-  in[0] = p.X;
-  in[1] = p.Z;
-  in[2] = p.Y;
-  in[3] = FeZero;
-  FeSqr4(s, in);  // X^2, Z^2, Y^2
-  in[0] = s[0];
-  in[1] = s[1];
-  FeSqr4(m, in);  // X^4, Z^4
-  FeMul(bz4, kCurveB, m[1]);
-  FeAdd(x3, m[0], bz4);
-  FeMul(z3, s[0], s[1]);
-  Fe t;
-  FeAdd(t, s[2], bz4);
-  Fe a[4] = {bz4, x3, FeZero, FeZero};
-  Fe b[4] = {z3, t, FeZero, FeZero};
-  FeMul4(m, a, b);
-  FeAdd(r.Y, m[0], m[1]);
-  r.X = x3;
-  r.Z = z3;
-}
-
 void LdAddAffine(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
   // Mixed addition for a = 0 (q has Z = 1):
   //   A = y2 Z1^2 + Y1, B = x2 Z1 + X1, C = Z1 B, D = B^2 C, Z3 = C^2, E = A C,
@@ -79,8 +54,10 @@ void LdAddAffine(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
   // otherwise q = -p and Z3 = C^2 = 0 is already the zero point. p the zero point gives q; q the
   // zero point gives p. Every result is computed and the right one selected with masks.
   //
-  // The doubling of p (as in LdDouble, with b Z1^4 = (sqrt(b) Z1^2)^2 and
-  // X1^4 + b Z1^4 = (X1^2 + sqrt(b) Z1^2)^2) fills the free lanes of the addition's rounds of
+  // The doubling of p (a = 0): Z3' = X1^2 Z1^2, X3' = X1^4 + b Z1^4, Y3' = b Z1^4 Z3' +
+  // X3' (Y1^2 + b Z1^4), with b Z1^4 = (sqrt(b) Z1^2)^2 and X1^4 + b Z1^4 =
+  // (X1^2 + sqrt(b) Z1^2)^2. A Z = 0 input and the point of order 2 (X = 0) give Z3' = 0. Its
+  // products fill the free lanes of the addition's rounds of
   // four independent products: six rounds in all, squares taken as products.
   Fe a[4], b[4], o[4];
   // Round 1: Z1^2, x2 Z1, X1^2, Y1^2.

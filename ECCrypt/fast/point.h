@@ -36,8 +36,6 @@ void LdSelect(LdPoint& r, std::uint64_t mask, const LdPoint& a, const LdPoint& b
 void LdToAffine(AffinePoint& r, const LdPoint& p);
 // The projective form of p (Z = 1, or LdZero).
 void LdFromAffine(LdPoint& r, const AffinePoint& p);
-// r := 2p, for every p (the zero point and the point of order 2 double to the zero point).
-void LdDouble(LdPoint& r, const LdPoint& p);
 // r := p + q for every pair: the zero point on either side, q = p (doubling), q = -p. r may
 // alias p.
 void LdAddAffine(LdPoint& r, const LdPoint& p, const AffinePoint& q);
