@@ -118,24 +118,18 @@ std::string TEllipticCurve::GetVersion() const {
   return "1.10";
 }
 
+// Both text forms are constant time in the characters and digits, so secret keys and session
+// keys pass through them as public values do.
 void TEllipticCurve::TextToInteger(std::string_view text, TvlPoint& target) const {
   if (ioMode_ == TMode::Hex) {
     HexToInteger(text, target);
-    return;
+  } else {
+    Base64ToInteger(text, target);
   }
-  TSecretText hex;
-  hex.text = Base64ToHex(text);
-  HexToInteger(hex.text, target);
 }
 
 void TEllipticCurve::IntegerToText(const TvlPoint& value, std::string& out) const {
-  if (ioMode_ == TMode::Hex) {
-    out = IntegerToHex(value);
-    return;
-  }
-  TSecretText hex;
-  hex.text = IntegerToHex(value);
-  out = HexToBase64(hex.text);
+  out = ioMode_ == TMode::Hex ? IntegerToHex(value) : IntegerToBase64(value);
 }
 
 void RequireGroupPoint(const TvlPoint& value) {

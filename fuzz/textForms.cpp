@@ -150,6 +150,27 @@ void CheckHexReading(std::string_view text) {
   FUZZ_CHECK(eccrypt::IntegerToHex(target) == upper);
 }
 
+// Any text read as radix-64 in one step gives what reading its decoded hexadecimal text gives,
+// the refusal of more than 19 groups and the words kept above the length included.
+void CheckRadix64Reading(std::string_view text) {
+  TvlPoint direct, stepwise;
+  for (auto& w : direct.Words) w = 0x5A5A;
+  stepwise = direct;
+  bool direct_refused = false, stepwise_refused = false;
+  try {
+    eccrypt::Base64ToInteger(text, direct);
+  } catch (const std::length_error&) {
+    direct_refused = true;
+  }
+  try {
+    eccrypt::HexToInteger(eccrypt::Base64ToHex(text), stepwise);
+  } catch (const std::length_error&) {
+    stepwise_refused = true;
+  }
+  FUZZ_CHECK(direct_refused == stepwise_refused);
+  FUZZ_CHECK(direct.Words == stepwise.Words);
+}
+
 // An integer record of 0 to 19 digits (a zero top digit allowed) from the input's bytes.
 TvlPoint RecordFrom(std::string_view bytes) {
   TvlPoint x;
@@ -174,12 +195,16 @@ void CheckIntegerRoundTrip(std::string_view bytes) {
   FUZZ_CHECK(hex.size() == 4 * length && IsHexText(hex));
   const std::string radix64 = eccrypt::HexToBase64(hex);
   FUZZ_CHECK(radix64.size() == Radix64Length(2 * length) && IsRadix64Text(radix64));
+  FUZZ_CHECK(eccrypt::IntegerToBase64(x) == radix64);
 
   TvlPoint from_hex, from_radix64;
   eccrypt::HexToInteger(hex, from_hex);
   eccrypt::HexToInteger(eccrypt::Base64ToHex(radix64), from_radix64);
   FUZZ_CHECK(SameRecord(from_hex, x));
   FUZZ_CHECK(SameRecord(from_radix64, x));
+  TvlPoint direct;
+  eccrypt::Base64ToInteger(radix64, direct);
+  FUZZ_CHECK(SameRecord(direct, x));
 }
 
 }  // namespace
@@ -214,6 +239,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(from_any_hex.size() == Radix64Length((size + 1) / 2));
   CheckHexReading(input);
   CheckHexReading(decoded);
+  CheckRadix64Reading(input);
 
   CheckIntegerRoundTrip(input);
   return 0;

@@ -2,18 +2,19 @@
 
 #include "ECCrypt/bigint/secureWipe.h"
 #include "ECCrypt/secretText.h"
+#include "ECCrypt/text/charMasks.h"
 
 namespace eccrypt {
 namespace {
 
+// The character of value & 63, computed rather than looked up (see charMasks.h).
 char Character(unsigned value) {
-  return TBase64::Alphabet[value & 63u];
+  return textct::Radix64Char(value & 63u);
 }
 
 void AppendHex2(std::string& out, unsigned byte) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  out += kDigits[(byte >> 4) & 15u];
-  out += kDigits[byte & 15u];
+  out += textct::HexDigitChar((byte >> 4) & 15u);
+  out += textct::HexDigitChar(byte & 15u);
 }
 
 }  // namespace
@@ -78,17 +79,16 @@ void TBase64::DecodeChar(char c) {
 }
 
 std::string TBase64::FinishDecode() {
-  // The test is on Carry alone: pending bits that happen to be zero are dropped.
+  // The test is on Carry alone: pending bits that happen to be zero are dropped. It decides the
+  // length of the result, the one thing here that depends on the characters' values; the
+  // integer forms (Base64ToInteger) make the same decision with masks.
   if (Carry != 0) DecodeChar('0');
   return Output;
 }
 
 std::uint8_t TBase64::CharValue(char c) {
-  if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0' + 2);
-  if (c >= 'A' && c <= 'Z') return static_cast<std::uint8_t>(c - 'A' + 12);
-  if (c >= 'a' && c <= 'z') return static_cast<std::uint8_t>(c - 'a' + 38);
-  if (c == '-') return 1;
-  return 0;  // '+' and every character outside the alphabet
+  // '+' and every character outside the alphabet are 0.
+  return static_cast<std::uint8_t>(textct::Radix64Value(static_cast<unsigned char>(c)));
 }
 
 }  // namespace eccrypt

@@ -12,6 +12,10 @@
 // A codec is used for one direction only: EncodeByte ... FinishEncode, or DecodeChar ...
 // FinishDecode.
 //
+// Characters and values are converted by arithmetic, not tables, and the phases follow the
+// position alone: constant time in the bytes and characters, except that FinishDecode's one
+// extra byte depends on the pending bits (the length of the result).
+//
 // The bytes may be those of a secret key: Output is wiped by Reset and when the codec is
 // destroyed, and Carry and LastValue are cleared then too.
 #include <cstdint>

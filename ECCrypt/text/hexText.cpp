@@ -4,34 +4,48 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "ECCrypt/fast/ct.h"
+#include "ECCrypt/text/charMasks.h"
+
 namespace eccrypt {
 namespace {
 
-// 0..15 for 0-9, A-F and a-f; -1 for every other character.
-int DigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
+using fast::CtDeclassify;
+
+// All-ones when some digit of x (1..length) lies outside 0..65535. Only this verdict is made
+// public; the digits are not.
+std::uint64_t BadDigitMask(const TvlPoint& x, std::int32_t length) {
+  std::uint64_t high = 0;
+  for (std::int32_t k = 1; k <= length; ++k) {
+    high |= static_cast<std::uint32_t>(x.Words[static_cast<std::size_t>(k)]) >> 16;
+  }
+  return ~fast::CtIsZeroMask(high);
 }
 
 }  // namespace
 
-std::string IntegerToHex(const TvlPoint& x) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
+void RequireWritableInteger(const TvlPoint& x) {
   const std::int32_t length = x.Words[0];
   if (length < 0 || length > TvlPoint::Capacity) {
     throw std::out_of_range("integer length word out of range");
   }
-  std::string text;
-  text.reserve(static_cast<std::size_t>(length) * 4);
+  const std::uint64_t bad = BadDigitMask(x, length);
+  CtDeclassify(bad);
+  if (bad != 0) throw std::out_of_range("integer digit out of range");
+}
+
+std::string IntegerToHex(const TvlPoint& x) {
+  RequireWritableInteger(x);
+  const std::int32_t length = x.Words[0];
+
+  // The text has its whole size before the first character goes in: no reallocation leaves a
+  // partial copy of a secret behind, and every character is written by its position alone.
+  std::string text(static_cast<std::size_t>(length) * 4, '\0');
+  std::size_t at = 0;
   for (std::int32_t k = length; k >= 1; --k) {
-    const std::int32_t digit = x.Words[static_cast<std::size_t>(k)];
-    if (digit < 0 || digit >= TvlPoint::DigitBase) {
-      throw std::out_of_range("integer digit out of range");
-    }
-    const auto d = static_cast<unsigned>(digit);
-    for (int shift = 12; shift >= 0; shift -= 4) text += kDigits[(d >> shift) & 15u];
+    const auto d = static_cast<std::uint64_t>(x.Words[static_cast<std::size_t>(k)]);
+    for (int shift = 12; shift >= 0; shift -= 4)
+      text[at++] = textct::HexDigitChar((d >> shift) & 15);
   }
   return text;
 }
@@ -42,23 +56,28 @@ void HexToInteger(std::string_view text, TvlPoint& target) {
     throw std::length_error("hexadecimal text longer than " + std::to_string(TvlPoint::Capacity) +
                             " digit groups");
   }
-  // Convert every group before touching the target, so a bad character changes nothing. The
-  // digits are staged in an integer, which is wiped on every way out like any other: the text
-  // may be a secret key.
+  // Every character of every whole group is read the same way, valid or not; the position of
+  // the first bad one (1-based, 0 for none) is kept with masks and is the only thing made
+  // public. The digits are staged in an integer, wiped on every way out: the text may be a
+  // secret key, and a bad character must leave the target unchanged.
   TvlPoint staged;
+  std::uint64_t firstBad = 0;
   for (std::size_t g = 0; g < groups; ++g) {
-    std::int32_t value = 0;
+    std::uint64_t value = 0;
     for (std::size_t k = 0; k < 4; ++k) {
-      const char c = text[4 * g + k];
-      const int v = DigitValue(c);
-      if (v < 0) {
-        throw std::invalid_argument("not a hexadecimal digit at position " +
-                                    std::to_string(4 * g + k + 1));
-      }
+      const std::size_t at = 4 * g + k;
+      std::uint64_t valid = 0;
+      const std::uint64_t v = textct::HexDigitValue(static_cast<unsigned char>(text[at]), valid);
+      const std::uint64_t firstHere = ~valid & fast::CtIsZeroMask(firstBad);
+      firstBad = fast::CtSelect(firstHere, at + 1, firstBad);
       value = value * 16 + v;
     }
     // The first group is the most significant digit, digit number `groups`.
-    staged.Words[groups - g] = value;
+    staged.Words[groups - g] = static_cast<std::int32_t>(value);
+  }
+  CtDeclassify(firstBad);
+  if (firstBad != 0) {
+    throw std::invalid_argument("not a hexadecimal digit at position " + std::to_string(firstBad));
   }
   target.Words[0] = static_cast<std::int32_t>(groups);
   for (std::size_t i = 1; i <= groups; ++i) target.Words[i] = staged.Words[i];

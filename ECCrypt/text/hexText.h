@@ -2,6 +2,10 @@
 // The hexadecimal text form of an integer: four upper-case hex digits per 16-bit digit, zero
 // filled, most significant digit first, exactly as many groups as the length word says. The
 // integer zero is the empty text.
+//
+// Both directions are constant time in the characters and digits (secret keys and session keys
+// pass through them): no branch and no table index depends on them. Only the lengths (of the
+// text, and the length word) and the verdict of a refusal are public.
 #include <string>
 #include <string_view>
 
@@ -12,6 +16,10 @@ namespace eccrypt {
 // The text of x. Throws std::out_of_range if x is not a valid record (length word outside
 // 0..19 or a digit outside 0..65535), which no arithmetic produces.
 std::string IntegerToHex(const TvlPoint& x);
+
+// The check IntegerToHex makes before it writes, shared by every text form of an integer:
+// throws std::out_of_range for a length word outside 0..19 or a digit outside 0..65535.
+void RequireWritableInteger(const TvlPoint& x);
 
 // Reads text into target: length word := length div 4, the first group of four characters
 // becoming the top digit. 1 to 3 characters after the last whole group are ignored, so a text

@@ -28,6 +28,7 @@ struct TCase {
 std::span<const TCase> PlantedLeakCases();
 std::span<const TCase> ComponentCases();
 std::span<const TCase> EngineCases();
+std::span<const TCase> TextCases();
 
 // Marks the digits of v secret (the length word stays public: it is the text's length).
 void PoisonDigits(const TvlPoint& v);
