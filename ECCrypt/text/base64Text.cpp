@@ -145,8 +145,7 @@ void Base64ToInteger(std::string_view text, TvlPoint& target) {
 }
 
 std::string IntegerToBase64(const TvlPoint& x) {
-  RequireWritableInteger(x);
-  const auto length = static_cast<std::size_t>(x.Words[0]);
+  const std::size_t length = WritableLength(x);
   TValueBytes bytes;
   for (std::size_t k = length; k >= 1; --k) {
     const auto d = static_cast<std::uint64_t>(x.Words[k]);

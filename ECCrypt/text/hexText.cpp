@@ -24,19 +24,21 @@ std::uint64_t BadDigitMask(const TvlPoint& x, std::int32_t length) {
 
 }  // namespace
 
-void RequireWritableInteger(const TvlPoint& x) {
-  const std::int32_t length = x.Words[0];
+std::size_t WritableLength(const TvlPoint& x) {
+  // The length of the text: public, though it follows the value of a secret in normal form.
+  std::int32_t length = x.Words[0];
+  CtDeclassify(length);
   if (length < 0 || length > TvlPoint::Capacity) {
     throw std::out_of_range("integer length word out of range");
   }
   const std::uint64_t bad = BadDigitMask(x, length);
   CtDeclassify(bad);
   if (bad != 0) throw std::out_of_range("integer digit out of range");
+  return static_cast<std::size_t>(length);
 }
 
 std::string IntegerToHex(const TvlPoint& x) {
-  RequireWritableInteger(x);
-  const std::int32_t length = x.Words[0];
+  const auto length = static_cast<std::int32_t>(WritableLength(x));
 
   // The text has its whole size before the first character goes in: no reallocation leaves a
   // partial copy of a secret behind, and every character is written by its position alone.

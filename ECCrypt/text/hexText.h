@@ -6,6 +6,7 @@
 // Both directions are constant time in the characters and digits (secret keys and session keys
 // pass through them): no branch and no table index depends on them. Only the lengths (of the
 // text, and the length word) and the verdict of a refusal are public.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -18,8 +19,10 @@ namespace eccrypt {
 std::string IntegerToHex(const TvlPoint& x);
 
 // The check IntegerToHex makes before it writes, shared by every text form of an integer:
-// throws std::out_of_range for a length word outside 0..19 or a digit outside 0..65535.
-void RequireWritableInteger(const TvlPoint& x);
+// throws std::out_of_range for a length word outside 0..19 or a digit outside 0..65535. Returns
+// the length word, declared public: it sets the length of the text (the one thing about a
+// secret value its text may reveal).
+std::size_t WritableLength(const TvlPoint& x);
 
 // Reads text into target: length word := length div 4, the first group of four characters
 // becoming the top digit. 1 to 3 characters after the last whole group are ignored, so a text
