@@ -219,14 +219,12 @@ def fe_literal(v):
     return "Fe{{" + words(v) + "}}"
 
 
-def ref_literal(v):
-    return "RefBits{{" + words(v) + "}}"
-
-
-def column_array(name, kind, literal, columns):
-    lines = [f"inline constexpr std::array<{kind}, {len(columns)}> {name} = {{{{"]
-    lines += [f"    {literal(c)}," for c in columns]
-    lines.append("}};")
+def column_array(name, columns):
+    # 256 columns, the last one zero: the field's mask application takes all 256 bits of its
+    # argument, and a zero column makes bit 255 of an input count for nothing.
+    lines = [f"inline constexpr Fe {name}[256] = {{"]
+    lines += [f"    {fe_literal(c)}," for c in columns + [0]]
+    lines.append("};")
     return "\n".join(lines)
 
 
@@ -268,11 +266,9 @@ def render():
         "// The change of basis between the reference representation and Fe, and the curve's",
         "// constants in Fe's basis. Reference bit 15*i + j (the coefficient of y^j x^i) maps to",
         "// kEta^j * kXi^i, where kEta is a root of y^15 + y + 1 and kXi a root of X^17 + X^3 + 1 in",
-        "// GF(2)[t]/(t^255 + t^52 + 1). Matrices are stored by columns: column k is the image of",
-        "// input bit k.",
-        "#include <array>",
-        "",
-        '#include "ECCrypt/fast/basis.h"',
+        "// GF(2)[t]/(t^255 + t^52 + 1). Matrices are stored by columns, column k the image of",
+        "// input bit k, in the layout the field's mask application reads (Fe[256], last column",
+        "// zero); the columns of the map to the reference basis hold reference bits in Fe's words.",
         '#include "ECCrypt/fast/fe.h"',
         "",
         "namespace eccrypt::fast {",
@@ -293,13 +289,13 @@ def render():
         f"inline constexpr Fe kReferenceLowBitRow = {fe_literal(low_bit_row)};",
         "",
         "// Column k: the element whose reference integer form is 2^k.",
-        column_array("kFromReferenceColumns", "Fe", fe_literal, forward),
+        column_array("kFromReferenceColumns", forward),
         "",
-        "// Column k: the reference integer form of t^k.",
-        column_array("kToReferenceColumns", "RefBits", ref_literal, inverse),
+        "// Column k: the reference integer form of t^k (word i of the form in w[i]).",
+        column_array("kToReferenceColumns", inverse),
         "",
         "// Column k: (t^k)^(2^15), the Frobenius map of GF(2^255) over GF(2^15).",
-        column_array("kFrobenius15Columns", "Fe", fe_literal, frobenius),
+        column_array("kFrobenius15Columns", frobenius),
         "// clang-format on",
         "",
         "}  // namespace eccrypt::fast",
