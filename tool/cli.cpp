@@ -7,6 +7,7 @@
 #include <map>
 #include <ostream>
 
+#include "tool/fileIo.h"
 #include "tool/toolError.h"
 
 namespace eccrypt::tool {
@@ -41,8 +42,9 @@ int RunTool(int argc, char** argv, TConsole& console) {
   keygenCommand
       ->add_option("--format", keygen.mode, "Text form of keys and signatures (default base64)")
       ->transform(CLI::CheckedTransformer(
-          std::map<std::string, TMode>{{"base64", TMode::Base64}, {"hex", TMode::Hex}},
-          CLI::ignore_case))
+                      std::map<std::string, TMode>{{"base64", TMode::Base64}, {"hex", TMode::Hex}},
+                      CLI::ignore_case)
+                      .description(""))
       ->type_name("hex|base64");
   auto* phraseFile = keygenCommand->add_option(
       "--passphrase-file", keygen.passPhraseFile,
@@ -71,12 +73,16 @@ int RunTool(int argc, char** argv, TConsole& console) {
   TEncryptOptions encrypt;
   CLI::App* encryptCommand =
       app.add_subcommand("encrypt", "Encrypt a file for one or more recipients' public keys");
-  encryptCommand->add_option("-r,--to,--recipient", encrypt.recipients,
-                             "A recipient's public key: its text, a file holding it (or @FILE), "
-                             "or a key file; repeat for several recipients");
-  encryptCommand->add_option("-R,--recipients-file", encrypt.recipientFiles,
-                             "A file of recipients' public keys, one a line ('#' starts a "
-                             "comment line); may be repeated");
+  encryptCommand
+      ->add_option("-r,--to,--recipient", encrypt.recipients,
+                   "A recipient's public key: its text, a file holding it (or @FILE), "
+                   "or a key file; repeat for several recipients")
+      ->allow_extra_args(false);
+  encryptCommand
+      ->add_option("-R,--recipients-file", encrypt.recipientFiles,
+                   "A file of recipients' public keys, one a line ('#' starts a "
+                   "comment line); may be repeated")
+      ->allow_extra_args(false);
   encryptCommand->add_flag("-a,--armor,--armour", encrypt.armour,
                            "Write the encrypted file as PEM-style text, for mail and chat "
                            "(decrypt recognises it)");
@@ -150,6 +156,20 @@ int RunTool(int argc, char** argv, TConsole& console) {
       "and verify in a temporary directory");
   demoCommand->add_flag("--keep", demo.keep, "Keep the temporary directory afterwards");
 
+  // A first word that names no subcommand is a misspelt one; no word at all asks for help.
+  if (argc < 2) {
+    console.err << app.help();
+    return kExitUsage;
+  }
+  const std::string first = argv[1];
+  if (!first.starts_with('-') &&
+      app.get_subcommands([&](CLI::App* sub) { return sub->get_name() == first; }).empty()) {
+    console.err << "eccrypt: unknown subcommand '" << first << "'\n"
+                << "  Subcommands: keygen, pubkey, encrypt, decrypt, sign, verify, inspect, demo; "
+                   "see eccrypt --help.\n";
+    return kExitUsage;
+  }
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -162,6 +182,20 @@ int RunTool(int argc, char** argv, TConsole& console) {
   const CLI::App* chosen = app.get_subcommands().front();
   const std::string command = chosen->get_name();
   try {
+    // Data is never read from a terminal unless asked for with "-": a forgotten file name
+    // would otherwise wait silently for typed input.
+    const auto needsFile = [&](const std::string& input, const std::string& what) {
+      if (input.empty() && IsStdinTerminal()) {
+        throw TToolError("no file named, and standard input is a terminal",
+                         "name the file to " + what + ", pipe it in, or give - to type it",
+                         kExitUsage);
+      }
+    };
+    if (chosen == encryptCommand) needsFile(encrypt.input, "encrypt");
+    if (chosen == decryptCommand) needsFile(decrypt.input, "decrypt");
+    if (chosen == signCommand) needsFile(sign.input, "sign");
+    if (chosen == verifyCommand) needsFile(verify.input, "verify");
+    if (chosen == inspectCommand) needsFile(inspect.input, "inspect");
     if (chosen == keygenCommand) return RunKeygen(keygen, console);
     if (chosen == pubkeyCommand) return RunPubkey(pubkey, console);
     if (chosen == encryptCommand) return RunEncrypt(encrypt, console);

@@ -27,8 +27,8 @@ void WriteAll(int fd, std::span<const std::uint8_t> bytes, const std::string& na
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
     if (written < 0) {
       if (errno == EINTR) continue;
-      throw TToolError("cannot write " + name + ": " + SystemError(),
-                       "check that the disk is not full and the destination is writable");
+      throw IoError("cannot write " + name + ": " + SystemError(),
+                    "check that the disk is not full and the destination is writable");
     }
     bytes = bytes.subspan(static_cast<std::size_t>(written));
   }
@@ -95,8 +95,8 @@ TFileSource::TFileSource(const std::string& path) {
   } else {
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) {
-      throw TToolError("cannot open " + path + ": " + SystemError(),
-                       "check the file name and that you may read the file");
+      throw IoError("cannot open " + path + ": " + SystemError(),
+                    "check the file name and that you may read the file");
     }
     owned_ = true;
     name_ = path;
@@ -107,7 +107,7 @@ TFileSource::TFileSource(const std::string& path) {
   } else if (owned_ && S_ISDIR(info.st_mode)) {
     ::close(fd_);
     fd_ = -1;
-    throw TToolError(path + " is a directory", "name a file");
+    throw IoError(path + " is a directory", "name a file");
   }
 }
 
@@ -121,7 +121,7 @@ std::size_t TFileSource::Read(std::span<std::uint8_t> buffer) {
     const ssize_t got = ::read(fd_, buffer.data() + filled, buffer.size() - filled);
     if (got < 0) {
       if (errno == EINTR) continue;
-      throw TToolError("cannot read " + name_ + ": " + SystemError());
+      throw IoError("cannot read " + name_ + ": " + SystemError());
     }
     if (got == 0) break;
     filled += static_cast<std::size_t>(got);
@@ -140,8 +140,8 @@ TAtomicOutput::TAtomicOutput(const std::string& path, unsigned mode, bool applyU
   name.push_back('\0');
   fd_ = ::mkostemp(name.data(), O_CLOEXEC);  // created with mode 0600
   if (fd_ < 0) {
-    throw TToolError("cannot create a file in " + DirectoryOf(path) + ": " + SystemError(),
-                     "check that the directory exists and that you may write to it");
+    throw IoError("cannot create a file in " + DirectoryOf(path) + ": " + SystemError(),
+                  "check that the directory exists and that you may write to it");
   }
   tempPath_ = name.data();
   WatchPending(tempPath_);
@@ -162,12 +162,12 @@ void TAtomicOutput::Write(std::span<const std::uint8_t> bytes) {
 void TAtomicOutput::Commit(bool replace) {
   if (::fsync(fd_) != 0 || ::close(fd_) != 0) {
     fd_ = -1;
-    throw TToolError("cannot write " + path_ + ": " + SystemError());
+    throw IoError("cannot write " + path_ + ": " + SystemError());
   }
   fd_ = -1;
   if (replace) {
     if (::rename(tempPath_.c_str(), path_.c_str()) != 0) {
-      throw TToolError("cannot create " + path_ + ": " + SystemError());
+      throw IoError("cannot create " + path_ + ": " + SystemError());
     }
   } else {
     // link() fails when the name is taken, so an existing file is never replaced.
@@ -177,7 +177,7 @@ void TAtomicOutput::Commit(bool replace) {
                          "choose another name, or add --force to "
                          "replace it");
       }
-      throw TToolError("cannot create " + path_ + ": " + SystemError());
+      throw IoError("cannot create " + path_ + ": " + SystemError());
     }
     ::unlink(tempPath_.c_str());
   }
@@ -191,8 +191,8 @@ TSpooledStdout::TSpooledStdout() {
   name.push_back('\0');
   fd_ = ::mkostemp(name.data(), O_CLOEXEC);
   if (fd_ < 0) {
-    throw TToolError("cannot create a temporary file: " + SystemError(),
-                     "set TMPDIR to a writable directory, or use -o FILE");
+    throw IoError("cannot create a temporary file: " + SystemError(),
+                  "set TMPDIR to a writable directory, or use -o FILE");
   }
   ::unlink(name.data());  // the data lives only as long as the descriptor
 }
@@ -207,14 +207,14 @@ void TSpooledStdout::Write(std::span<const std::uint8_t> bytes) {
 
 void TSpooledStdout::Commit() {
   if (::lseek(fd_, 0, SEEK_SET) != 0) {
-    throw TToolError("cannot read back a temporary file: " + SystemError());
+    throw IoError("cannot read back a temporary file: " + SystemError());
   }
   TSecretBuffer buffer(std::size_t{64} * 1024);  // decrypted data: wiped on every way out
   for (;;) {
     const ssize_t got = ::read(fd_, buffer.data(), buffer.size());
     if (got < 0) {
       if (errno == EINTR) continue;
-      throw TToolError("cannot read back a temporary file: " + SystemError());
+      throw IoError("cannot read back a temporary file: " + SystemError());
     }
     if (got == 0) break;
     WriteAll(STDOUT_FILENO,

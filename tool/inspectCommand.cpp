@@ -108,6 +108,12 @@ void InspectText(const std::string& text, const std::string& name, TConsole& con
   }
   try {
     const TPublicKey key = ResolvePublicKeyText(trimmed);
+    // Any short word is a radix-64 text; a public key is one the component accepts.
+    TEllipticCurve curve;
+    curve.SetIOMode(key.mode);
+    curve.SetKeyPublic(key.text);
+    curve.Encrypt();
+    if (curve.ExchangedValue().empty()) throw TToolError("not a public key");
     console.out << name << ": public key\n"
                 << "  key id: " << KeyIdOf(key.text, key.mode) << "\n"
                 << "  text form: " << ModeName(key.mode) << "\n";

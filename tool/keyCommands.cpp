@@ -39,7 +39,8 @@ void WriteKeyFile(const std::string& path, const std::string& text, bool force) 
 
 int RunKeygen(const TKeygenOptions& options, TConsole& console) {
   // Refuse before asking for a pass phrase; the final write checks again without a race.
-  if (!options.force && PathExists(options.output)) {
+  const bool toStdout = options.output == "-";
+  if (!toStdout && !options.force && PathExists(options.output)) {
     throw TToolError(options.output + " already exists",
                      "choose another name, or add --force to replace it");
   }
@@ -89,14 +90,21 @@ int RunKeygen(const TKeygenOptions& options, TConsole& console) {
 
   TSecretString clear(KeyFileText(curve));
   if (options.unprotected) {
-    console.err << "eccrypt: warning: the secret key is written in clear to " << options.output
-                << ": anyone who can read the file has the key\n";
-    WriteKeyFile(options.output, clear.str(), options.force);
-  } else {
-    WriteKeyFile(options.output,
-                 ProtectedKeyFileText(clear.str(), {options.mode, curve.KeyPublic()}, phrase.str()),
-                 options.force);
+    console.err << "eccrypt: warning: the secret key is written in clear to "
+                << (toStdout ? std::string("standard output") : options.output)
+                << ": anyone who can read it has the key\n";
   }
+  TSecretString text(
+      options.unprotected
+          ? clear.str()
+          : ProtectedKeyFileText(clear.str(), {options.mode, curve.KeyPublic()}, phrase.str()));
+  if (toStdout) {
+    // The key file takes standard output; the public key goes to standard error.
+    console.out << text.str();
+    console.err << "Public key: " << curve.KeyPublic() << "\n";
+    return kExitOk;
+  }
+  WriteKeyFile(options.output, text.str(), options.force);
   console.out << curve.KeyPublic() << "\n";
   return kExitOk;
 }

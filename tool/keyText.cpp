@@ -73,6 +73,12 @@ TPublicKey ResolvePublicKey(const std::string& argument) {
     return key;
   }
   const std::string path = ArgumentPath(argument);
+  if (path.empty() && text.find_first_of("./") != std::string::npos &&
+      text.find_first_of(" \t\r\n") == std::string::npos) {
+    // No key text has '.' or '/': a file name that names no file.
+    throw IoError("cannot open " + argument + ": there is no such file, and it is no key text",
+                  "check the file name");
+  }
   return ResolvePublicKeyText(text, path.empty() ? "" : " in " + path);
 }
 

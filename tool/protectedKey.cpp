@@ -235,8 +235,11 @@ void UnlockKeyFile(std::string_view text, const std::string& name, const std::st
   }
 }
 
-void LoadSecretKey(const std::string& path, const std::optional<std::string>& passPhraseFile,
+void LoadSecretKey(const std::string& argument, const std::optional<std::string>& passPhraseFile,
                    TKeyFile& key) {
+  // "@FILE" names a file as it does wherever a key is asked for.
+  const std::string path =
+      argument.starts_with('@') && !PathExists(argument) ? argument.substr(1) : argument;
   TSecretString text(ReadSmallFile(path, kMaxKeyFileBytes, "key file"));
   if (!LooksLikeProtectedKeyFile(text.str())) {
     LoadKeyFileText(text.str(), path, key);

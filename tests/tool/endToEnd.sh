@@ -197,7 +197,7 @@ scenario_pubkey() {
   printf 'hello\n' >plain.txt
   run 1 "$bin" pubkey plain.txt
   contains err.txt "not an eccrypt key file"
-  run 1 "$bin" pubkey missing.key
+  run 3 "$bin" pubkey missing.key
   contains err.txt "cannot open missing.key"
   # A key file whose public key was replaced by another is damaged.
   make_key bob
@@ -429,7 +429,7 @@ scenario_wrong_key() {
   absent m.out
   run 1 "$bin" encrypt --to "not a key!" -o x.ecc message.bin
   contains err.txt "public key"
-  run 1 "$bin" encrypt --to @missing.pub -o x.ecc message.bin
+  run 3 "$bin" encrypt --to @missing.pub -o x.ecc message.bin
   contains err.txt "cannot open missing.pub"
   absent x.ecc
 }
@@ -562,7 +562,7 @@ scenario_usage() {
   run 0 "$bin" --version
   contains out.txt "1.10"
   make_key bob
-  run 1 "$bin" encrypt --to @bob.pub -o x.ecc no-such-file
+  run 3 "$bin" encrypt --to @bob.pub -o x.ecc no-such-file
   contains err.txt "cannot open no-such-file"
   # Encrypted data is never sent to a terminal.
   if command -v script >/dev/null; then
@@ -570,6 +570,86 @@ scenario_usage() {
     timeout 30 script -qec "'$bin' encrypt --to @bob.pub m.txt" /dev/null >tty.txt 2>&1
     contains tty.txt "refusing to write encrypted data to a terminal"
   fi
+}
+
+# The scripting contract: exit 0 success, 1 refused, 2 usage error, 3 input/output error;
+# "-o -" is standard output everywhere; key texts that start with '-' work in every spelling.
+scenario_contract() {
+  make_key alice
+  make_key bob
+  printf 'data\n' >doc.txt
+  printf 'other\n' >other.txt
+  run 0 "$bin" encrypt -r alice.pub -o m.ecc doc.txt
+  run 0 "$bin" sign --key alice.key -o doc.sig doc.txt
+
+  # 1: refused.
+  run 1 "$bin" decrypt --key bob.key -o x.out m.ecc
+  run 1 "$bin" verify --key alice.pub --signature doc.sig other.txt
+  run 1 "$bin" verify -q --key alice.pub --signature doc.sig other.txt
+  [ ! -s out.txt ] && [ ! -s err.txt ] && pass || fail "verify -q printed something"
+  run 1 "$bin" inspect doc.txt
+  run 1 "$bin" verify --key alice.pub --signature "not a signature" doc.txt
+
+  # 2: the command line is wrong.
+  run 2 "$bin"
+  run 2 "$bin" frobnicate
+  contains err.txt "unknown subcommand 'frobnicate'"
+  run 2 "$bin" encrypt -r alice.pub --bogus doc.txt
+  contains err.txt "--bogus"
+  run 2 "$bin" encrypt -o x.ecc doc.txt
+  run 2 "$bin" decrypt m.ecc
+  run 2 "$bin" verify --key alice.pub </dev/null
+  contains err.txt "no signature given"
+  run 2 "$bin" keygen --random --passphrase-file x -o k.key
+  run 0 "$bin" keygen --help
+  lacks out.txt "OR {"
+  contains out.txt "--format hex|base64"
+  if command -v script >/dev/null; then
+    for command in "sign --key alice.key" "encrypt -r alice.pub" "decrypt --key alice.key" \
+      "verify --key alice.pub --signature doc.sig" "inspect"; do
+      timeout 30 script -qec "'$bin' $command -o - </dev/null" /dev/null >tty.txt 2>&1 </dev/null
+      timeout 30 script -qec "'$bin' $command" /dev/null >tty.txt 2>&1
+      [ $? -eq 2 ] && pass || fail "$command on a terminal did not exit 2: $(cat tty.txt)"
+      contains tty.txt "standard input is a terminal"
+    done
+  fi
+
+  # 3: a file or stream that cannot be opened, read or written.
+  run 3 "$bin" encrypt -r alice.pub -o x.ecc missing.txt
+  run 3 "$bin" encrypt -r missing.pub -o x.ecc doc.txt
+  contains err.txt "cannot open missing.pub"
+  run 3 "$bin" encrypt -r alice.pub -o no/such/dir/x.ecc doc.txt
+  run 3 "$bin" decrypt --key missing.key -o x.out m.ecc
+  run 3 sh -c "'$bin' encrypt -r alice.pub doc.txt > /dev/full"
+  absent x.ecc
+  absent x.out
+
+  # -o - is standard output, for every subcommand that writes a file.
+  run 0 sh -c "'$bin' encrypt -r alice.pub -o - doc.txt > s.ecc"
+  run 0 sh -c "'$bin' decrypt --key alice.key -o - s.ecc > s.out"
+  same s.out doc.txt
+  run 0 sh -c "'$bin' sign --key alice.key -o - doc.txt > s.sig"
+  run 0 "$bin" verify --key alice.pub --signature s.sig doc.txt
+  run 0 sh -c "'$bin' keygen --unprotected -o - > std.key"
+  contains err.txt "Public key: "
+  run 0 "$bin" pubkey std.key
+  absent ./-
+
+  # A key text that starts with '-', in every option spelling (its phrase was chosen so).
+  printf 'dash key 12\n' | "$bin" keygen --from-passphrase --unprotected -o dash.key >dash.pub 2>/dev/null
+  key="$(cat dash.pub)"
+  [ "${key:0:1}" = "-" ] && pass || fail "the test key does not start with '-': $key"
+  for spelling in "-r $key" "-r$key" "--to $key" "--to=$key" "--recipient=$key"; do
+    # shellcheck disable=SC2086
+    run 0 "$bin" encrypt $spelling -o dash.ecc doc.txt
+    run 0 "$bin" decrypt --key dash.key -o dash.out dash.ecc
+    same dash.out doc.txt
+    rm -f dash.ecc dash.out
+  done
+  run 0 "$bin" sign --key dash.key -o dash.sig doc.txt
+  run 0 "$bin" verify --key "$key" --signature dash.sig doc.txt
+  run 0 "$bin" verify --key="$key" --signature dash.sig doc.txt
+  grep -qe "$key" dash.key && pass || fail "grep -e does not find the key text"
 }
 
 scenario_demo() {
