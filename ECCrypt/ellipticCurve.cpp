@@ -5,6 +5,9 @@
 
 #include <stdexcept>
 
+#include "ECCrypt/bigint/secureWipe.h"
+#include "ECCrypt/fast/ct.h"
+#include "ECCrypt/fast/scalar.h"
 #include "ECCrypt/operationFrame.h"
 #include "ECCrypt/pk/ecCrypt.h"
 #include "ECCrypt/secretText.h"
@@ -139,15 +142,14 @@ void RequireGroupPoint(const TvlPoint& value) {
 }
 
 void RequireUsableSecretKey(const TvlPoint& secretKey) {
-  TvlPoint order, reduced;
-  order.LoadOrder(true);
-  reduced.CopyFrom(secretKey);
-  reduced.Remainder(order);
-  // Every digit is tested: a text such as "0000" gives a zero with a nonzero length word.
-  for (std::int32_t i = 1; i <= reduced.Length(); ++i) {
-    if (reduced.Words[static_cast<std::size_t>(i)] != 0) return;
-  }
-  throw std::invalid_argument("secret key is a multiple of the group order");
+  // The key is reduced mod n on fixed limbs, in constant time, whatever its length word or zero
+  // digits ("0000" is a zero with a nonzero length word); only the verdict is made public.
+  fast::Scalar reduced{};
+  fast::ScalarReduce(reduced, secretKey);
+  std::uint64_t multiple = fast::ScalarIsZeroMask(reduced);
+  SecureWipe(&reduced, sizeof reduced);
+  fast::CtDeclassify(multiple);
+  if (multiple != 0) throw std::invalid_argument("secret key is a multiple of the group order");
 }
 
 void Register() {

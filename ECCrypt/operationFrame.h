@@ -27,7 +27,8 @@ void RequireGroupPoint(const TvlPoint& value);
 // Refuses, by throwing std::invalid_argument, a secret key that is a multiple of the group order
 // n (zero among them). It multiplies every point to the zero point: Decrypt would hand out the
 // session key 0 as if all were well, and Sign would publish its nonce as s. Keys that MakeKey
-// derives are below 2^240 and never zero in practice.
+// derives are below 2^240 and never zero in practice. Constant time in the key: the refusal is
+// the only thing about it that shows.
 void RequireUsableSecretKey(const TvlPoint& secretKey);
 
 }  // namespace eccrypt

@@ -165,14 +165,19 @@ TEST_F(EllipticCurveFrameTest, SecretKeysLongerThanAnIntegerHoldsClear) {
 TEST_F(EllipticCurveFrameTest, SecretKeysThatAreMultiplesOfTheOrderClear) {
   // Zero, n and 2n send every point to the zero point: Decrypt would give the session key 0 and
   // Sign would publish its nonce.
-  TvlPoint n, twiceN;
+  // Also written with zero groups in front, and n * 2^48, of 19 digits.
+  TvlPoint n, twiceN, longN;
   n.LoadOrder(true);
   twiceN.CopyFrom(n);
   twiceN.Add(n);
+  longN.CopyFrom(n);
+  for (int i = 0; i < 3; ++i) longN.ShiftLeft(16);
   TEllipticCurve keys;
   keys.SetIOMode(TMode::Hex);
   keys.MakeKey();
-  for (const std::string& secret : {std::string("0000"), IntegerToHex(n), IntegerToHex(twiceN)}) {
+  for (const std::string& secret :
+       {std::string("0000"), std::string("00000000"), IntegerToHex(n), "0000" + IntegerToHex(n),
+        IntegerToHex(twiceN), IntegerToHex(longN)}) {
     SCOPED_TRACE(secret);
     for (const Operation& op : {DoDecrypt, DoSign}) {
       TEllipticCurve c;
