@@ -6,6 +6,7 @@
 // fits in 4 bits, so carries never reach the next position of the same residue; the wanted
 // parity bits are read back through the residue mask. Integer multiplication takes the same
 // time whatever the operands, and there are no branches or table reads on data.
+#include <cstddef>
 #include <cstdint>
 
 #include "ECCrypt/fast/feInternal.h"
@@ -87,7 +88,7 @@ inline std::uint64_t Spread32(std::uint64_t x) {
 
 void SqrPortable(Fe& r, const Fe& a) {
   FeWide p;
-  for (int i = 0; i < 4; ++i) {
+  for (std::size_t i = 0; i < 4; ++i) {
     p.w[2 * i] = Spread32(a.w[i]);
     p.w[2 * i + 1] = Spread32(a.w[i] >> 32);
   }

@@ -6,6 +6,8 @@
 // its words 2-3. Every step of the single-element algorithm (fePclmul.cpp) then runs on all
 // four lanes at once; carry-less multiplies and shifts act within lanes. Besides VPCLMULQDQ the
 // code uses AVX-512F and the funnel shifts of AVX-512 VBMI2; the dispatcher checks all three.
+#include <cstddef>
+
 #include "ECCrypt/bigint/secureWipe.h"
 #include "ECCrypt/fast/ct.h"
 #include "ECCrypt/fast/feInternal.h"
@@ -41,11 +43,11 @@ FE_VPCLMUL inline __m512i LaneShiftDown(__m512i x) {
 // The callers write elements a word or two at a time; loading them 16 bytes at a time lets each
 // load take its data straight from the store that wrote it (a wider load that spans several
 // stores waits for them to reach the cache).
-FE_VPCLMUL inline __m512i Gather(const Fe a[4], int half) {
-  const auto* p0 = reinterpret_cast<const __m128i*>(a[0].w + 2 * half);
-  const auto* p1 = reinterpret_cast<const __m128i*>(a[1].w + 2 * half);
-  const auto* p2 = reinterpret_cast<const __m128i*>(a[2].w + 2 * half);
-  const auto* p3 = reinterpret_cast<const __m128i*>(a[3].w + 2 * half);
+FE_VPCLMUL inline __m512i Gather(const Fe a[4], std::size_t word) {
+  const auto* p0 = reinterpret_cast<const __m128i*>(a[0].w + word);
+  const auto* p1 = reinterpret_cast<const __m128i*>(a[1].w + word);
+  const auto* p2 = reinterpret_cast<const __m128i*>(a[2].w + word);
+  const auto* p3 = reinterpret_cast<const __m128i*>(a[3].w + word);
   const __m256i y01 =
       _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(p0)), _mm_loadu_si128(p1), 1);
   const __m256i y23 =
@@ -54,7 +56,7 @@ FE_VPCLMUL inline __m512i Gather(const Fe a[4], int half) {
 }
 
 FE_VPCLMUL inline V4 Load4(const Fe a[4]) {
-  return {Gather(a, 0), Gather(a, 1)};
+  return {Gather(a, 0), Gather(a, 2)};
 }
 
 // One two-source permutation per pair of elements.
@@ -155,7 +157,7 @@ FE_VPCLMUL void ApplyAvx512(Fe& r, const Fe columns[256], const Fe& a) {
 
 // The 64-bit word indices that move lane src[j] to lane j (src >= 4: lane src - 4 of the second
 // source of a two-source permutation).
-FE_VPCLMUL inline __m512i LaneIndex(int s0, int s1, int s2, int s3) {
+FE_VPCLMUL inline __m512i LaneIndex(long long s0, long long s1, long long s2, long long s3) {
   return _mm512_set_epi64(2 * s3 + 1, 2 * s3, 2 * s2 + 1, 2 * s2, 2 * s1 + 1, 2 * s1, 2 * s0 + 1,
                           2 * s0);
 }
