@@ -1,13 +1,15 @@
 #include "ECCrypt/hash/prng.h"
 
 #include <cstddef>
+#include <cstdint>
 
 #include "ECCrypt/bigint/secureWipe.h"
+#include "ECCrypt/fast/ct.h"
 
 namespace eccrypt {
 namespace {
 
-constexpr int SecretDigits = 15;
+constexpr std::size_t SecretDigits = 15;
 
 template <typename T, std::size_t N>
 void Wipe(std::array<T, N>& values) {
@@ -60,17 +62,18 @@ std::uint32_t TPRNG::NextWord() {
 }
 
 TECCrypt TPRNG::MakeSecret() {
+  // Output j is the digit of weight 65536^j. The digits are written in place and the length
+  // word, that of the value's normal form (1 for the value zero), is found with masks: nothing
+  // here branches on the secret or indexes by it.
   TECCrypt result;
-  TvlPoint digit;
-  std::array<std::uint32_t, SecretDigits> v{};
-  for (auto& word : v) word = NextWord() & 0xFFFFu;
-  // Most significant digit first: the first output ends up least significant.
-  for (int j = SecretDigits - 1; j >= 0; --j) {
-    digit.AssignSmall(static_cast<std::int32_t>(v[static_cast<std::size_t>(j)]));
-    if (j != SecretDigits - 1) result.ShiftLeft(16);
-    result.Add(digit);
+  std::uint64_t length = 0;
+  for (std::size_t j = 0; j < SecretDigits; ++j) {
+    const std::uint64_t digit = NextWord() & 0xFFFFu;
+    result.Words[j + 1] = static_cast<std::int32_t>(digit);
+    length = fast::CtSelect(~fast::CtIsZeroMask(digit), j + 1, length);
   }
-  Wipe(v);
+  result.Words[0] =
+      static_cast<std::int32_t>(fast::CtSelect(fast::CtIsZeroMask(length), 1, length));
   return result;
 }
 

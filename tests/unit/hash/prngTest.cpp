@@ -82,17 +82,26 @@ TEST(PrngTest, UnseededGeneratorHashesNothing) {
 }
 
 TEST(PrngTest, SecretIsBuiltFromFifteenOutputsLowDigitFirst) {
+  // The second pass phrase's last output has a zero low half: the secret has 14 digits.
+  for (const std::string& p : {std::string("a pass phrase"), std::string("top digit zero 9312")}) {
+    SCOPED_TRACE(p);
+    TPRNG g;
+    g.Seed(p);
+    const TECCrypt secret = g.MakeSecret();
+    EXPECT_EQ(g.State[0], 15u);
+    std::int32_t length = 0;  // normal form: up to the top nonzero digit
+    for (std::uint32_t j = 0; j < 15; ++j) {
+      const auto digit = static_cast<std::int32_t>(ExpectedWord(p, j + 1) & 0xFFFF);
+      EXPECT_EQ(secret.Words[j + 1], digit) << "digit " << j;
+      if (digit != 0) length = static_cast<std::int32_t>(j + 1);
+    }
+    EXPECT_EQ(secret.Length(), length);
+    EXPECT_EQ(secret.Length(), p == "a pass phrase" ? 15 : 14);
+  }
   const std::string phrase = "a pass phrase";
   TPRNG g;
   g.Seed(phrase);
   const TECCrypt secret = g.MakeSecret();
-  EXPECT_EQ(g.State[0], 15u);
-  EXPECT_LE(secret.Length(), 15);
-  EXPECT_LE(secret.BitLength(), 240);
-  for (std::uint32_t j = 0; j < 15; ++j) {
-    EXPECT_EQ(secret.Words[j + 1], static_cast<std::int32_t>(ExpectedWord(phrase, j + 1) & 0xFFFF))
-        << "digit " << j;
-  }
 
   // The same pass phrase gives the same secret; the next one continues with counters 16..30.
   TPRNG twin;
