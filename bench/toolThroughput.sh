@@ -11,7 +11,7 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 
 head -c $((megabytes * 1000 * 1000)) /dev/urandom >plain.bin
-printf 'benchmark pass phrase, not for real use\n' | "$bin" keygen -o bench.key >bench.pub 2>/dev/null
+printf 'benchmark pass phrase, not for real use\n' | "$bin" keygen --from-passphrase --unprotected -o bench.key >bench.pub 2>/dev/null
 
 # Best of three runs of a command; prints seconds.
 best_of_three() {
@@ -31,8 +31,8 @@ best_of_three() {
 
 rate() { awk -v m="$megabytes" -v s="$1" 'BEGIN { printf "%.1f", m / s }'; }
 
-enc=$(best_of_three "$bin" encrypt --to @bench.pub -o plain.ecc plain.bin)
-dec=$(best_of_three "$bin" decrypt --key bench.key -o plain.out plain.ecc)
+enc=$(best_of_three "$bin" encrypt --to @bench.pub --force -o plain.ecc plain.bin)
+dec=$(best_of_three "$bin" decrypt --key bench.key --force -o plain.out plain.ecc)
 cmp -s plain.bin plain.out || { echo "round trip differs" >&2; exit 1; }
 pipe=$(best_of_three sh -c "'$bin' encrypt --to @bench.pub < plain.bin | '$bin' decrypt --key bench.key > piped.out")
 

@@ -7,6 +7,7 @@
 #include <map>
 #include <ostream>
 
+#include "tool/consoleIo.h"
 #include "tool/fileIo.h"
 #include "tool/toolError.h"
 
@@ -63,7 +64,7 @@ int RunTool(int argc, char** argv, TConsole& console) {
                  "With --from-passphrase: draw a strong pass phrase from the system's random "
                  "source, print it once on standard error, and use it")
       ->excludes(phraseFile);
-  keygenCommand->add_flag("--force", keygen.force, "Replace an existing key file");
+  keygenCommand->add_flag("--force", keygen.force, "Replace KEYFILE if it is an existing file");
 
   TPubkeyOptions pubkey;
   CLI::App* pubkeyCommand =
@@ -87,7 +88,9 @@ int RunTool(int argc, char** argv, TConsole& console) {
                            "Write the encrypted file as PEM-style text, for mail and chat "
                            "(decrypt recognises it)");
   encryptCommand->add_option("-o,--output", encrypt.output,
-                             "Encrypted file to write (default, or -: standard output)");
+                             "Encrypted file to write, named only once it is complete; a device "
+                             "or FIFO is written in place (default, or -: standard output)");
+  encryptCommand->add_flag("--force", encrypt.force, "Replace OUT if it is an existing file");
   encryptCommand->add_option("FILE", encrypt.input, "File to encrypt (default: standard input)");
 
   TDecryptOptions decrypt;
@@ -99,8 +102,11 @@ int RunTool(int argc, char** argv, TConsole& console) {
                              "(otherwise asked on the terminal)");
   decryptCommand->add_option(
       "-o,--output", decrypt.output,
-      "File to write, created only once the whole input has been authenticated (default, or "
-      "-: standard output, also only after authentication)");
+      "File to write, named only once the whole input has been authenticated; a device or FIFO "
+      "is written in place (default, or -: standard output). Standard output, a device or a "
+      "FIFO receives each block as soon as it is authenticated: on a damaged file it gets the "
+      "blocks before the fault, then the run fails");
+  decryptCommand->add_flag("--force", decrypt.force, "Replace OUT if it is an existing file");
   decryptCommand->add_option("FILE", decrypt.input, "File to decrypt (default: standard input)");
 
   TSignOptions sign;
@@ -174,7 +180,14 @@ int RunTool(int argc, char** argv, TConsole& console) {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     const int status = app.exit(error, console.out, console.err);
-    return status == 0 ? kExitOk : kExitUsage;
+    if (status != 0) return kExitUsage;
+    try {
+      FlushChecked(console.out, "standard output");  // --help and --version
+    } catch (const TToolError& failure) {
+      PrintError(console.err, "", failure);
+      return failure.ExitCode();
+    }
+    return kExitOk;
   }
   sign.digest = signSha1 ? TDigestKind::Sha1 : TDigestKind::Sha256Truncated;
   verify.digest = verifySha1 ? TDigestKind::Sha1 : TDigestKind::Sha256Truncated;
@@ -196,14 +209,19 @@ int RunTool(int argc, char** argv, TConsole& console) {
     if (chosen == signCommand) needsFile(sign.input, "sign");
     if (chosen == verifyCommand) needsFile(verify.input, "verify");
     if (chosen == inspectCommand) needsFile(inspect.input, "inspect");
-    if (chosen == keygenCommand) return RunKeygen(keygen, console);
-    if (chosen == pubkeyCommand) return RunPubkey(pubkey, console);
-    if (chosen == encryptCommand) return RunEncrypt(encrypt, console);
-    if (chosen == decryptCommand) return RunDecrypt(decrypt, console);
-    if (chosen == signCommand) return RunSign(sign, console);
-    if (chosen == verifyCommand) return RunVerify(verify, console);
-    if (chosen == inspectCommand) return RunInspect(inspect, console);
-    if (chosen == demoCommand) return RunDemo(demo, console);
+    int status = kExitUsage;
+    if (chosen == keygenCommand) status = RunKeygen(keygen, console);
+    if (chosen == pubkeyCommand) status = RunPubkey(pubkey, console);
+    if (chosen == encryptCommand) status = RunEncrypt(encrypt, console);
+    if (chosen == decryptCommand) status = RunDecrypt(decrypt, console);
+    if (chosen == signCommand) status = RunSign(sign, console);
+    if (chosen == verifyCommand) status = RunVerify(verify, console);
+    if (chosen == inspectCommand) status = RunInspect(inspect, console);
+    if (chosen == demoCommand) status = RunDemo(demo, console);
+    // Whatever was printed must have arrived: a verdict or a notice that was lost is a failure.
+    FlushChecked(console.out, "standard output");
+    FlushChecked(console.err, "standard error");
+    return status;
   } catch (const TToolError& error) {
     PrintError(console.err, command, error);
     return error.ExitCode();
@@ -211,7 +229,6 @@ int RunTool(int argc, char** argv, TConsole& console) {
     PrintError(console.err, command, TToolError(std::string("internal error: ") + error.what()));
     return kExitFailed;
   }
-  return kExitUsage;
 }
 
 }  // namespace eccrypt::tool

@@ -36,6 +36,7 @@ struct TEncryptOptions {
   bool armour = false;                      // -a: PEM-style text
   std::string output;                       // empty: standard output
   std::string input;                        // empty or "-": standard input
+  bool force = false;                       // an existing regular output file may be replaced
 };
 
 struct TDecryptOptions {
@@ -43,6 +44,7 @@ struct TDecryptOptions {
   std::optional<std::string> passPhraseFile;  // unlocks a protected key file
   std::string output;
   std::string input;
+  bool force = false;
 };
 
 struct TSignOptions {

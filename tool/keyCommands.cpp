@@ -5,8 +5,10 @@
 #include <span>
 
 #include "tool/commands.h"
+#include "tool/consoleIo.h"
 #include "tool/fileIo.h"
 #include "tool/keyFile.h"
+#include "tool/outputFile.h"
 #include "tool/passPhrase.h"
 #include "tool/protectedKey.h"
 #include "tool/toolError.h"
@@ -28,22 +30,20 @@ void RandomKeyPhrase(TSecretString& phrase) {
   phrase.str().pop_back();
 }
 
-void WriteKeyFile(const std::string& path, const std::string& text, bool force) {
-  TAtomicOutput output(path, 0600, /*applyUmask=*/false);
+void WriteText(TOutputFile& output, const std::string& text) {
   output.Write(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()),
                                              text.size()));
-  output.Commit(/*replace=*/force);
 }
 
 }  // namespace
 
 int RunKeygen(const TKeygenOptions& options, TConsole& console) {
-  // Refuse before asking for a pass phrase; the final write checks again without a race.
+  // Refuse the output before asking for a pass phrase. A key file is named only at the end, and
+  // only if everything before it, the printing included, succeeded. "-" is standard output.
   const bool toStdout = options.output == "-";
-  if (!toStdout && !options.force && PathExists(options.output)) {
-    throw TToolError(options.output + " already exists",
-                     "choose another name, or add --force to replace it");
-  }
+  TOutputRules rules;  // a new key file has mode 0600
+  rules.force = options.force;
+  TOutputFile output(options.output, rules);
 
   // The pass phrase derives the key pair (--from-passphrase, --random) and protects the file,
   // or only protects the file of a random key pair.
@@ -54,6 +54,8 @@ int RunKeygen(const TKeygenOptions& options, TConsole& console) {
     console.err << "Pass phrase (shown only this once; it recreates this key pair, so keep it "
                    "safe):\n  "
                 << phrase.str() << "\n";
+    // Shown nowhere, the phrase is lost, and with it the only way to recreate the key.
+    FlushChecked(console.err, "the pass phrase to standard error");
   } else if (derived || !options.unprotected) {
     ReadPassPhrase(options.passPhraseFile, phrase);
     if (phrase.str().empty()) {
@@ -101,17 +103,23 @@ int RunKeygen(const TKeygenOptions& options, TConsole& console) {
   if (toStdout) {
     // The key file takes standard output; the public key goes to standard error.
     console.out << text.str();
+    FlushChecked(console.out, "standard output");
     console.err << "Public key: " << curve.KeyPublic() << "\n";
+    FlushChecked(console.err, "standard error");
     return kExitOk;
   }
-  WriteKeyFile(options.output, text.str(), options.force);
+  WriteText(output, text.str());
   console.out << curve.KeyPublic() << "\n";
+  FlushChecked(console.out, "standard output");
+  FlushChecked(console.err, "standard error");  // the warnings
+  output.Commit();
   return kExitOk;
 }
 
 int RunPubkey(const TPubkeyOptions& options, TConsole& console) {
   TSecretString text(ReadSmallFile(options.keyFile, kMaxKeyFileBytes, "key file"));
   console.out << PublicKeyOfKeyFileText(text.str(), options.keyFile).text << "\n";
+  FlushChecked(console.out, "standard output");
   return kExitOk;
 }
 

@@ -2,8 +2,6 @@
 
 #include <array>
 #include <cctype>
-#include <span>
-#include <vector>
 
 #include "ECPlatform/Streaming.h"
 #include "tool/fileFormat.h"
@@ -46,14 +44,6 @@ bool LooksLikeKeyFile(std::string_view text) {
 
 std::string KeyFileText(const TEllipticCurve& component) {
   return ecplatform::WriteComponent(component, {"IOMode", "KeyPublic", "KeySecret"});
-}
-
-void SaveKeyFile(const std::string& path, const TEllipticCurve& component, bool force) {
-  TSecretString text(KeyFileText(component));
-  TAtomicOutput output(path, 0600, /*applyUmask=*/false);
-  output.Write(std::span<const std::uint8_t>(
-      reinterpret_cast<const std::uint8_t*>(text.str().data()), text.str().size()));
-  output.Commit(/*replace=*/force);
 }
 
 void ParseKeyFile(std::string_view text, const std::string& name, TKeyFile& key) {

@@ -1,6 +1,6 @@
 #pragma once
 // Secret-key files: the component streamed in its text form with only IOMode, KeyPublic and
-// KeySecret, never the pass phrase. Written with mode 0600.
+// KeySecret, never the pass phrase. Written with mode 0600 (keyCommands.cpp).
 #include <string>
 #include <string_view>
 
@@ -22,9 +22,6 @@ bool LooksLikeKeyFile(std::string_view text);
 
 // The text of a key file for the key pair the component holds.
 std::string KeyFileText(const TEllipticCurve& component);
-
-// Writes a key file, mode 0600; an existing file is replaced only when `force`.
-void SaveKeyFile(const std::string& path, const TEllipticCurve& component, bool force);
 
 // Reads a key file and checks that its public and secret keys belong together.
 // `name` is the file's name for messages. Throws TToolError.

@@ -1,12 +1,15 @@
 // eccrypt: the command-line tool.
-#include <iostream>
+#include <unistd.h>
 
 #include "tool/cli.h"
+#include "tool/consoleIo.h"
+#include "tool/pendingPath.h"
 
 int main(int argc, char** argv) {
-  std::ios::sync_with_stdio(true);
-  eccrypt::tool::TConsole console{std::cout, std::cerr};
-  const int status = eccrypt::tool::RunTool(argc, argv, console);
-  std::cout.flush();
-  return status;
+  eccrypt::tool::PrepareProcessSignals();
+  eccrypt::tool::TDescriptorStream out(STDOUT_FILENO);
+  eccrypt::tool::TDescriptorStream err(STDERR_FILENO);
+  err.setf(std::ios::unitbuf);  // notices and prompts appear as they are written
+  eccrypt::tool::TConsole console{out, err};
+  return eccrypt::tool::RunTool(argc, argv, console);
 }

@@ -4,10 +4,12 @@
 #include <span>
 
 #include "tool/commands.h"
+#include "tool/consoleIo.h"
 #include "tool/fileIo.h"
 #include "tool/keyFile.h"
 #include "tool/keyId.h"
 #include "tool/keyText.h"
+#include "tool/outputFile.h"
 #include "tool/protectedKey.h"
 #include "tool/signatureFile.h"
 #include "tool/signatureText.h"
@@ -48,15 +50,24 @@ std::string UtcNow() {
   return text;
 }
 
-void WriteText(const std::string& output, bool force, const std::string& text, TConsole& console) {
-  if (output.empty() || output == "-") {
+void WriteText(TOutputFile& output, const std::string& text, TConsole& console) {
+  if (output.IsStandardOutput()) {  // through the console, as every result
     console.out << text;
+    FlushChecked(console.out, "standard output");
     return;
   }
-  TAtomicOutput file(output, 0666, /*applyUmask=*/true);
-  file.Write(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()),
-                                           text.size()));
-  file.Commit(/*replace=*/force);
+  output.Write(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                             text.size()));
+  output.Commit();
+}
+
+TOutputRules SignatureRules(const TSignOptions& options, const TFileSource& input) {
+  TOutputRules rules;
+  rules.mode = 0666;
+  rules.applyUmask = true;
+  rules.force = options.force;
+  rules.input = input.Identity();
+  return rules;
 }
 
 // Whether the component accepts the signature text (in the key's text form) for the digest.
@@ -82,19 +93,15 @@ TDigestKind OtherDigest(TDigestKind kind) {
 }  // namespace
 
 int RunSign(const TSignOptions& options, TConsole& console) {
-  if (!options.force && !options.output.empty() && options.output != "-" &&
-      PathExists(options.output)) {
-    throw TToolError(options.output + " already exists",
-                     "choose another name, or add --force to replace it");
-  }
+  TFileSource input(options.input);
+  // Refused before the key is unlocked; written only once the signature is made.
+  TOutputFile output(options.output, SignatureRules(options, input));
   TKeyFile key;
   LoadSecretKey(options.keyFile, options.passPhraseFile, key);
-  TFileSource input(options.input);
   const TDigest fileDigest = DigestOf(input, options.digest);
 
   if (options.bare) {
-    WriteText(options.output, options.force, SignCanonical(key, fileDigest, options.keyFile) + "\n",
-              console);
+    WriteText(output, SignCanonical(key, fileDigest, options.keyFile) + "\n", console);
     return kExitOk;
   }
   TSignatureFile file;
@@ -113,7 +120,7 @@ int RunSign(const TSignOptions& options, TConsole& console) {
         kExitUsage);
   }
   file.signature = SignCanonical(key, SignedDigest(file, fileDigest), options.keyFile);
-  WriteText(options.output, options.force, SignatureFileText(file), console);
+  WriteText(output, SignatureFileText(file), console);
   return kExitOk;
 }
 

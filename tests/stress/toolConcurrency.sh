@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Many eccrypt processes at once in one directory: encrypting and decrypting different files,
-# several writing the same output file, signing and verifying. Every process must succeed,
-# every output must be complete, and an output written by several processes at once must be
-# exactly one of theirs (outputs are replaced whole, never interleaved).
+# several creating or replacing the same output file, signing and verifying. Every process must
+# succeed (but those that find a new output already taken), every output must be complete, and
+# an output written by several processes at once must be exactly one of theirs (outputs are
+# created and replaced whole, never interleaved).
 # Usage: toolConcurrency.sh PATH/TO/eccrypt [PROCESSES]
 set -uo pipefail
 
@@ -20,7 +21,7 @@ wait_all() {
   for pid in "$@"; do wait "$pid" || fail "process $pid exited $?"; done
 }
 
-printf 'concurrency pass phrase\n' | "$bin" keygen -o k.key >k.pub 2>/dev/null || fail "keygen"
+printf 'concurrency pass phrase\n' | "$bin" keygen --from-passphrase --unprotected -o k.key >k.pub 2>/dev/null || fail "keygen"
 for i in $(seq "$processes"); do head -c $((200000 + i * 997)) /dev/urandom >"m$i.bin"; done
 
 # Distinct files, encrypted at once, then decrypted at once.
@@ -38,15 +39,28 @@ for i in $(seq "$processes"); do
   cmp -s "m$i.bin" "m$i.out" || fail "m$i.out differs from m$i.bin"
 done
 
-# Every process writes the same output: the survivor is one whole result.
+# Every process writes the same new output: exactly one creates it, whole; the others find it
+# taken and say so. With --force every one replaces it, and the survivor is one whole result.
 pids=()
 for i in $(seq "$processes"); do
-  "$bin" decrypt --key k.key -o shared.out "m$i.ecc" 2>"s$i.err" & pids+=($!)
+  "$bin" decrypt --key k.key -o first.out "m$i.ecc" 2>"f$i.err" & pids+=($!)
+done
+created=0
+for pid in "${pids[@]}"; do wait "$pid" && created=$((created + 1)); done
+[ "$created" = 1 ] || fail "$created processes created first.out"
+[ "$(cat f*.err | grep -c 'first.out already exists')" = $((processes - 1)) ] ||
+  fail "the processes that lost the race did not all say first.out already exists"
+rm -f f*.err
+pids=()
+for i in $(seq "$processes"); do
+  "$bin" decrypt --key k.key --force -o shared.out "m$i.ecc" 2>"s$i.err" & pids+=($!)
 done
 wait_all "${pids[@]}"
-matched=0
-for i in $(seq "$processes"); do cmp -s shared.out "m$i.bin" && matched=1; done
-[ "$matched" = 1 ] || fail "shared.out is none of the inputs whole"
+for out in first.out shared.out; do
+  matched=0
+  for i in $(seq "$processes"); do cmp -s "$out" "m$i.bin" && matched=1; done
+  [ "$matched" = 1 ] || fail "$out is none of the inputs whole"
+done
 
 # Signatures made at once verify, each against its own file only.
 pids=()

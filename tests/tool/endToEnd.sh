@@ -60,6 +60,19 @@ random_file() {  # random_file NAME BYTES
   head -c "$2" /dev/urandom >"$1"
 }
 
+# flip_bit FILE OFFSET COPY: COPY is FILE with the lowest bit of the byte at OFFSET flipped.
+flip_bit() {
+  cp "$1" "$3"
+  printf "\\$(printf %o $(($(od -An -tu1 -j"$2" -N1 "$1") ^ 1)))" |
+    dd of="$3" bs=1 seek="$2" conv=notrunc 2>/dev/null
+}
+# flip_digit FILE OFFSET COPY: the same for the value of an upper-case hexadecimal digit.
+flip_digit() {
+  cp "$1" "$3"
+  dd if="$1" bs=1 skip="$2" count=1 2>/dev/null | tr 0123456789ABCDEF 1032547698BADCFE |
+    dd of="$3" bs=1 seek="$2" conv=notrunc 2>/dev/null
+}
+
 scenario_keygen() {
   # By default a random key pair, its file sealed under the pass phrase given.
   run 0 sh -c "printf '%s\n' '$phrase' | '$bin' keygen -o a.key"
@@ -117,6 +130,16 @@ scenario_keygen() {
   contains err.txt "empty"
   run 1 sh -c "printf '\n' | '$bin' keygen --from-passphrase --unprotected -o empty.key"
   contains err.txt "empty"
+  : >empty.txt
+  for feed in "printf '\r\n'" "false" "cat /dev/null"; do
+    for kind in "" "--from-passphrase --unprotected"; do
+      run 1 sh -c "$feed | '$bin' keygen $kind -o empty.key"
+      contains err.txt "the pass phrase is empty"
+    done
+  done
+  run 1 sh -c "'$bin' keygen --from-passphrase -o empty.key < /dev/null"
+  run 1 "$bin" keygen --passphrase-file empty.txt -o empty.key
+  contains err.txt "the pass phrase is empty"
   absent empty.key
 
   # --random prints a phrase once, and that phrase gives the same keys again.
@@ -128,6 +151,14 @@ scenario_keygen() {
   run 0 "$bin" keygen --from-passphrase --unprotected --passphrase-file random.txt -o r2.key
   same out.txt r.pub
   lacks r.key "$random_phrase"
+  # Every byte of a phrase counts: case, hyphens, inner spaces.
+  for variant in "$(printf '%s' "$random_phrase" | tr a-z A-Z)" "${random_phrase//-/}" \
+    "${random_phrase//-/ }"; do
+    printf '%s\n' "$variant" >variant.txt
+    run 0 "$bin" keygen --from-passphrase --unprotected --passphrase-file variant.txt \
+      -o variant.key --force
+    if cmp -s out.txt r.pub; then fail "'$variant' gave the key of '$random_phrase'"; else pass; fi
+  done
 
   # On a terminal the pass phrase is asked twice, without echo. The lines are typed after a
   # pause, as a person would, so that the terminal has switched echo off by then.
@@ -143,6 +174,13 @@ scenario_keygen() {
       timeout 60 script -qec "'$bin' keygen -o u.key" /dev/null >tty.txt 2>&1
     contains tty.txt "differ"
     absent u.key
+    # Enter, or Ctrl-D, at both prompts: an empty phrase, refused.
+    for typed in "" $'\004'; do
+      type_twice "$typed" "$typed" |
+        timeout 60 script -qec "'$bin' keygen --from-passphrase -o e.key" /dev/null >tty.txt 2>&1
+      contains tty.txt "the pass phrase is empty"
+      absent e.key
+    done
   fi
 }
 
@@ -227,8 +265,14 @@ scenario_encrypt_decrypt() {
   [ "$(stat -c %a m1.out)" = 600 ] && pass || fail "decrypted file mode $(stat -c %a m1.out)"
   run 0 "$bin" decrypt --key bob.key -o e.out e.ecc
   same e.out empty.bin
-  # Decrypting over an existing file replaces it.
-  run 0 "$bin" decrypt --key bob.key -o m1.out m2.ecc
+  # An existing file is replaced only with --force.
+  printf 'old\n' >old.txt
+  cp old.txt m1.out
+  run 1 "$bin" decrypt --key bob.key -o m1.out m2.ecc
+  contains err.txt "m1.out already exists"
+  contains err.txt "--force"
+  same m1.out old.txt
+  run 0 "$bin" decrypt --key bob.key --force -o m1.out m2.ecc
   same m1.out message.bin
   # A key file in the other text form, from the same pass phrase, decrypts too.
   printf '%s\n' "$phrase bob" |
@@ -379,8 +423,12 @@ scenario_damage() {
   run 1 "$bin" decrypt --key bob.key -o bad.out bad.ecc
   contains err.txt "damaged or was altered"
   absent bad.out
+  # To standard output each block goes out once authenticated: the blocks before the damage
+  # arrive, then the run fails and says how much was written.
   run 1 sh -c "'$bin' decrypt --key bob.key bad.ecc > bad.stdout"
-  [ ! -s bad.stdout ] && pass || fail "damaged input produced output on stdout"
+  contains err.txt "its first 65536 bytes were written to standard output before the fault"
+  head -c 65536 message.bin >first.chunk
+  same bad.stdout first.chunk
 
   # Truncated: inside a chunk, and at the end of a whole chunk.
   head -c $((size - 10)) good.ecc >short.ecc
@@ -425,8 +473,35 @@ scenario_wrong_key() {
   random_file message.bin 1000
   "$bin" encrypt --to @bob.pub -o m.ecc message.bin
   run 1 "$bin" decrypt --key alice.key -o m.out m.ecc
-  contains err.txt "was not encrypted for the key in alice.key"
+  contains err.txt "m.ecc was encrypted for another key than the one in alice.key, or its header is damaged"
   absent m.out
+
+  # A key that does not open a file may meet damage as well: one bit changed in the parity of
+  # the exchanged value (the last digit of a hexadecimal one) or in the sealed file key, or in
+  # the key check of a version 1 file, is not blamed on the key alone.
+  printf '%s\n' "$phrase bob" |
+    "$bin" keygen --from-passphrase --unprotected --format hex -o bobhex.key >bobhex.pub 2>/dev/null
+  "$bin" encrypt --to @bobhex.pub -o h.ecc message.bin
+  local length
+  length=$(od -An -tu1 -j12 -N2 h.ecc | awk '{ print $1 * 256 + $2 }')
+  flip_digit h.ecc $((14 + length - 1)) parity.ecc
+  flip_bit h.ecc $((14 + length)) sealed.ecc
+  for damaged in parity.ecc sealed.ecc; do
+    run 1 "$bin" decrypt --key bobhex.key -o x.out "$damaged"
+    contains err.txt "$damaged was encrypted for another key than the one in bobhex.key, or its header is damaged"
+    contains err.txt "if bobhex.key is one, the file was damaged"
+  done
+  local data
+  data="$(dirname "$0")/data"
+  [ "${data#/}" = "$data" ] && data="$OLDPWD/$data"
+  length=$(od -An -tu1 -j10 -N2 "$data/legacy-seq-hex.ecc" | awk '{ print $1 * 256 + $2 }')
+  flip_bit "$data/legacy-seq-hex.ecc" $((12 + length)) check.ecc
+  flip_digit "$data/legacy-seq-hex.ecc" $((12 + length - 1)) parity1.ecc
+  for damaged in check.ecc parity1.ecc; do
+    run 1 "$bin" decrypt --key "$data/legacy-hex.key" -o x.out "$damaged"
+    contains err.txt "or its header is damaged"
+  done
+  absent x.out
   run 1 "$bin" encrypt --to "not a key!" -o x.ecc message.bin
   contains err.txt "public key"
   run 3 "$bin" encrypt --to @missing.pub -o x.ecc message.bin
@@ -656,6 +731,240 @@ scenario_demo() {
   run 0 "$bin" demo
   contains out.txt "Demo passed"
   lacks out.txt "[FAILED]"
+}
+
+scenario_outputs() {
+  make_key bob
+  random_file message.bin 300000
+  "$bin" encrypt --to @bob.pub -o m.ecc message.bin
+
+  # An existing regular file, read-only or not, is replaced only with --force, by every
+  # subcommand that writes one.
+  printf 'keep me\n' >keep.orig
+  cp keep.orig keep.txt
+  chmod 444 keep.txt
+  run 1 "$bin" encrypt --to @bob.pub -o keep.txt message.bin
+  contains err.txt "keep.txt already exists"
+  run 1 "$bin" decrypt --key bob.key -o keep.txt m.ecc
+  contains err.txt "keep.txt already exists"
+  run 1 "$bin" keygen --passphrase-file keep.orig -o keep.txt
+  contains err.txt "keep.txt already exists"
+  same keep.txt keep.orig
+  run 0 "$bin" decrypt --key bob.key --force -o keep.txt m.ecc
+  same keep.txt message.bin
+  [ "$(stat -c %a keep.txt)" = 600 ] && pass || fail "replaced file mode $(stat -c %a keep.txt)"
+  run 0 "$bin" encrypt --to @bob.pub --force -o keep.txt message.bin
+  run 0 "$bin" decrypt --key bob.key -o again.bin keep.txt
+  same again.bin message.bin
+
+  # The file being read is never the output, even with --force: by its name, another name for
+  # it, a hard link, or standard output appended to it.
+  cp message.bin p.bin
+  ln p.bin hard.bin
+  for out in p.bin ./p.bin hard.bin; do
+    run 1 "$bin" encrypt --to @bob.pub --force -o "$out" p.bin
+    contains err.txt "$out is the file being read"
+  done
+  run 1 "$bin" sign --key bob.key --force -o p.bin p.bin
+  contains err.txt "p.bin is the file being read"
+  run 1 sh -c "'$bin' encrypt --to @bob.pub -o - p.bin >> p.bin"
+  contains err.txt "standard output is the file being read"
+  same p.bin message.bin
+  cp m.ecc self.ecc
+  run 1 "$bin" decrypt --key bob.key --force -o self.ecc self.ecc
+  same self.ecc m.ecc
+
+  # A symbolic link to a regular file, or to nothing, is refused, --force or not; the link and
+  # its target stay as they were.
+  ln -s keep.orig link.txt
+  ln -s nowhere.txt dangling.txt
+  for out in link.txt dangling.txt; do
+    for force in "" --force; do
+      run 1 "$bin" decrypt --key bob.key $force -o "$out" m.ecc
+      contains err.txt "$out is a symbolic link to"
+      run 1 "$bin" keygen --passphrase-file keep.orig $force -o "$out"
+      contains err.txt "$out is a symbolic link to"
+      run 1 "$bin" sign --key bob.key $force -o "$out" message.bin
+      contains err.txt "$out is a symbolic link to"
+    done
+    [ -L "$out" ] && pass || fail "$out is no longer a symbolic link"
+  done
+  printf 'keep me\n' | cmp -s - keep.orig && pass || fail "the link's target changed"
+  absent nowhere.txt
+
+  mkdir folder
+  run 3 "$bin" decrypt --key bob.key --force -o folder m.ecc
+  contains err.txt "folder is a directory"
+
+  # A FIFO, named or behind a symbolic link, is written in place and stays a FIFO.
+  mkfifo out.fifo
+  ln -s out.fifo fifo.link
+  for out in out.fifo fifo.link; do
+    timeout 30 cat out.fifo >got.bin &
+    run 0 timeout 30 "$bin" decrypt --key bob.key -o "$out" m.ecc
+    wait
+    same got.bin message.bin
+    timeout 30 cat out.fifo >got.ecc &
+    run 0 timeout 30 "$bin" encrypt --to @bob.pub -o "$out" message.bin
+    wait
+    run 0 "$bin" decrypt --key bob.key -o got.out got.ecc
+    same got.out message.bin
+    rm -f got.out
+  done
+  [ -p out.fifo ] && pass || fail "out.fifo is no longer a FIFO"
+  [ -L fifo.link ] && pass || fail "fifo.link is no longer a symbolic link"
+  no_leftovers
+}
+
+# Devices, written in place and never replaced: /dev/null, /dev/full and /dev/stdout, made
+# afresh in a private mount namespace so that a fault cannot harm the machine's own. Needs root.
+scenario_devices() {
+  if [ "$(id -u)" != 0 ] ||
+    ! unshare -m sh -c 'mount -t tmpfs tmpfs /dev && mknod /dev/null c 1 3' 2>/dev/null; then
+    echo "devices: skipped (needs root and a private mount namespace)"
+    return
+  fi
+  make_key bob
+  random_file message.bin 300000
+  "$bin" encrypt --to @bob.pub -o m.ecc message.bin
+  cat >inside.sh <<'INSIDE'
+bin="$1"
+mount -t tmpfs tmpfs /dev || exit 99
+mknod -m 666 /dev/null c 1 3 && mknod -m 666 /dev/full c 1 7 &&
+  mknod -m 666 /dev/urandom c 1 9 && ln -s /proc/self/fd/1 /dev/stdout || exit 99
+"$bin" decrypt --key bob.key -o /dev/null m.ecc || echo "FAIL: decrypt -o /dev/null"
+"$bin" encrypt --to @bob.pub -o /dev/null message.bin || echo "FAIL: encrypt -o /dev/null"
+"$bin" keygen --unprotected --force -o /dev/null </dev/null >/dev/null 2>&1 ||
+  echo "FAIL: keygen -o /dev/null"
+"$bin" decrypt --key bob.key -o /dev/stdout m.ecc | cat >stdout.bin ||
+  echo "FAIL: decrypt -o /dev/stdout"
+"$bin" decrypt --key bob.key -o /dev/full m.ecc 2>full.txt && echo "FAIL: /dev/full took it"
+[ -c /dev/null ] && [ -c /dev/full ] && [ -L /dev/stdout ] || echo "FAIL: a device was replaced"
+[ -s /dev/null ] && echo "FAIL: /dev/null holds data"
+[ "$(ls -A /dev | tr '\n' ' ')" = "full null stdout urandom " ] || echo "FAIL: /dev: $(ls -A /dev)"
+INSIDE
+  unshare -m bash inside.sh "$bin" >inside.txt 2>&1
+  local status=$?
+  [ "$status" -eq 0 ] && pass || fail "inside the namespace: status $status: $(cat inside.txt)"
+  lacks inside.txt "FAIL"
+  same stdout.bin message.bin
+  contains full.txt "cannot write /dev/full: No space left on device"
+}
+
+scenario_write_errors() {
+  make_key alice
+  random_file doc.bin 300000
+  "$bin" sign --key alice.key doc.bin >doc.sig
+  "$bin" encrypt --to @alice.pub -o doc.ecc doc.bin
+
+  # A result that cannot be written is an input/output error that says so.
+  local commands=("sign --key alice.key doc.bin" "pubkey alice.key"
+    "verify --key @alice.pub --signature @doc.sig doc.bin" "encrypt --to @alice.pub -o - doc.bin"
+    "decrypt --key alice.key doc.ecc" "--help" "--version")
+  for command in "${commands[@]}"; do
+    run 3 sh -c "'$bin' $command > /dev/full"
+    contains err.txt "cannot write standard output: No space left on device"
+  done
+  # So is a file-size limit: the write fails (no signal kills the run) and nothing is left.
+  run 3 sh -c "ulimit -f 100; '$bin' decrypt --key alice.key doc.ecc > big.stdout"
+  contains err.txt "cannot write standard output: File too large"
+  run 3 sh -c "ulimit -f 100; '$bin' decrypt --key alice.key -o big.out doc.ecc"
+  contains err.txt "cannot write big.out: File too large"
+  absent big.out
+  run 3 sh -c "ulimit -f 100; '$bin' encrypt --to @alice.pub -o big.ecc doc.bin"
+  contains err.txt "cannot write big.ecc: File too large"
+  absent big.ecc
+  no_leftovers
+
+  # keygen keeps no key file when the pass phrase of --random, a warning or the public key
+  # could not be shown.
+  printf 'a pass phrase long enough to pass\n' >phrase.txt
+  run 3 sh -c "'$bin' keygen --random --unprotected -o k1.key 2>/dev/full"
+  run 3 sh -c "printf 'short\n' | '$bin' keygen --from-passphrase --unprotected -o k2.key 2>/dev/full"
+  run 3 sh -c "'$bin' keygen --from-passphrase --unprotected --passphrase-file phrase.txt -o k3.key >/dev/full"
+  contains err.txt "cannot write standard output"
+  absent k1.key
+  absent k2.key
+  absent k3.key
+  no_leftovers
+}
+
+# decrypt_paused OUT: decrypts big.ecc from a FIFO, fed all but the end and held open, into OUT
+# ("-" for standard output, into stdout.bin), with the process id in $pid. The feed returns
+# only once the tool has read all but a pipe's worth of it, so the tool is mid-run.
+decrypt_paused() {
+  rm -f in.fifo
+  mkfifo in.fifo
+  if [ "$1" = - ]; then
+    "$bin" decrypt --key bob.key in.fifo >stdout.bin 2>paused.err &
+  else
+    "$bin" decrypt --key bob.key -o "$1" in.fifo 2>paused.err &
+  fi
+  pid=$!
+  exec 3>in.fifo
+  head -c 800000 big.ecc >&3
+}
+
+scenario_signals() {
+  make_key bob
+  random_file big.bin 1000000
+  "$bin" encrypt --to @bob.pub -o big.ecc big.bin
+  mkdir spool
+  : >paused.err
+  local listing
+  listing="$(ls -A)"
+
+  # While a decryption runs, no name in the folder holds its plaintext; whatever signal ends it,
+  # nothing is left. (SIGXFSZ is ignored: the run goes on, and fails when its input ends short.)
+  # File systems known to make unnamed files; elsewhere a named temporary may stand in.
+  local unnamed=0
+  case "$(stat -f -c %T .)" in ext2/ext3 | xfs | btrfs | tmpfs | f2fs) unnamed=1 ;; esac
+  decrypt_paused out.bin
+  if [ "$unnamed" = 1 ]; then
+    [ "$(ls -A | grep -v '^in.fifo$')" = "$listing" ] && pass ||
+      fail "a name holds the plaintext while decrypting: $(ls -A)"
+  else
+    echo "signals: $(stat -f -c %T .) may not make unnamed files; not checked after SIGKILL"
+  fi
+  kill -KILL "$pid"
+  wait "$pid" 2>/dev/null
+  exec 3>&-
+  if [ "$unnamed" = 1 ]; then
+    absent out.bin
+    no_leftovers
+  fi
+  rm -f .eccrypt-*
+  for signal in INT TERM HUP QUIT USR1 USR2 ALRM XCPU VTALRM PROF PIPE XFSZ; do
+    decrypt_paused out.bin
+    kill -"$signal" "$pid"
+    sleep 0.2
+    exec 3>&-
+    wait "$pid" 2>/dev/null
+    local status=$?
+    [ "$status" -ne 0 ] && pass || fail "SIG$signal: decrypt exited 0"
+    absent out.bin
+    no_leftovers
+  done
+
+  # To standard output, authenticated blocks go out as they are read: nothing is held in a
+  # temporary file, and a reader that stops early gets its first byte at once.
+  TMPDIR="$PWD/spool" decrypt_paused -
+  [ "$(ls -A spool)" = "" ] && pass || fail "plaintext spooled: $(ls -A spool)"
+  [ "$(stat -c %s stdout.bin)" -ge 65536 ] && pass || fail "nothing streamed before the end"
+  exec 3>&-
+  wait "$pid"
+  [ $? -eq 1 ] && pass || fail "a truncated stream did not fail"
+  contains paused.err "truncated"
+  contains paused.err "bytes were written to standard output before the fault was found"
+  head -c "$(stat -c %s stdout.bin)" big.bin | cmp -s - stdout.bin && pass ||
+    fail "the streamed bytes are not the start of the plaintext"
+
+  { head -c 300000 big.ecc; sleep 6; } | "$bin" decrypt --key bob.key 2>/dev/null |
+    timeout 5 head -c 1 >first.bin
+  head -c 1 big.bin | cmp -s - first.bin && pass ||
+    fail "no first byte before the input ended ($(stat -c %s first.bin) bytes)"
+  timeout 30 sh -c "'$bin' decrypt --key bob.key big.ecc | head -c 1" >first.bin
+  head -c 1 big.bin | cmp -s - first.bin && pass || fail "head -c 1 on the whole file"
 }
 
 "scenario_$scenario"
