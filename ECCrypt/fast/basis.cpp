@@ -1,7 +1,7 @@
 // The change of basis and the Frobenius map: GF(2)-linear maps stored by columns
-// (basisTables.h) and applied by the field's mask application on the active path: each input
-// bit becomes a mask that selects its column, so every column is read and the same instructions
-// run whatever the input.
+// (basisTables.h) and applied as the field's linear maps on the active path: each input bit
+// becomes a mask that selects its column, so every column is read and the same instructions run
+// whatever the input.
 #include "ECCrypt/fast/basis.h"
 
 #include <cstddef>
@@ -9,18 +9,36 @@
 
 #include "ECCrypt/fast/basisTables.h"
 #include "ECCrypt/fast/feInternal.h"
+#include "ECCrypt/fast/feLinearMap.h"
 
 namespace eccrypt::fast {
+namespace {
+
+// The generated tables in the word-by-word layout the mask application reads, made once.
+const detail::FeLinearMap& FromReferenceMap() {
+  static const detail::FeLinearMap map(kFromReferenceColumns);
+  return map;
+}
+const detail::FeLinearMap& ToReferenceMap() {
+  static const detail::FeLinearMap map(kToReferenceColumns);
+  return map;
+}
+const detail::FeLinearMap& Frobenius15Map() {
+  static const detail::FeLinearMap map(kFrobenius15Columns);
+  return map;
+}
+
+}  // namespace
 
 void FromReferenceBasis(Fe& out, const RefBits& in) {
-  // Column 255 is zero, so bit 255 of in counts for nothing.
-  const Fe bits{{in.w[0], in.w[1], in.w[2], in.w[3]}};
-  detail::FeActiveOps().apply(out, kFromReferenceColumns, bits);
+  // Bit 255 of in counts for nothing: cleared here, as the map would otherwise read it as t^255.
+  const Fe bits{{in.w[0], in.w[1], in.w[2], in.w[3] & ~(std::uint64_t{1} << 63)}};
+  FromReferenceMap().Apply(out, bits);
 }
 
 void ToReferenceBasis(RefBits& out, const Fe& a) {
   Fe bits;
-  detail::FeActiveOps().apply(bits, kToReferenceColumns, detail::FeCanonical(a));
+  ToReferenceMap().Apply(bits, a);
   for (std::size_t i = 0; i < 4; ++i) out.w[i] = bits.w[i];
 }
 
@@ -34,7 +52,7 @@ std::uint64_t ReferenceLowBit(const Fe& a) {
 }
 
 void Frobenius15(Fe& r, const Fe& a) {
-  detail::FeActiveOps().apply(r, kFrobenius15Columns, detail::FeCanonical(a));
+  Frobenius15Map().Apply(r, a);
 }
 
 }  // namespace eccrypt::fast

@@ -56,17 +56,19 @@ void FeMul(Fe& r, const Fe& a, const Fe& b) {
 void FeSqr(Fe& r, const Fe& a) {
   detail::FeActiveOps().sqr(r, a);
 }
-// Runs of 31 squarings or more go through the precomputed matrices, longest first.
+// Long runs of squarings go through the precomputed matrices, longest first, down to the
+// shortest run the path takes that way.
 void FeSqrN(Fe& r, const Fe& a, int n) {
   const detail::FeOps& ops = detail::FeActiveOps();
-  if (n < 31) {
+  if (n < ops.minMapRun) {
     ops.sqrN(r, a, n);
     return;
   }
   Fe x = a;
   for (; n >= 127; n -= 127) detail::FeSquaringMap<127>().Apply(x, x);
   for (; n >= 63; n -= 63) detail::FeSquaringMap<63>().Apply(x, x);
-  for (; n >= 31; n -= 31) detail::FeSquaringMap<31>().Apply(x, x);
+  for (; n >= 31 && ops.minMapRun <= 31; n -= 31) detail::FeSquaringMap<31>().Apply(x, x);
+  for (; n >= 15 && ops.minMapRun <= 15; n -= 15) detail::FeSquaringMap<15>().Apply(x, x);
   if (n > 0) {
     ops.sqrN(r, x, n);
   } else {

@@ -31,8 +31,12 @@ struct FeOps {
   void (*sqrN)(Fe& r, const Fe& a, int n);
   void (*mul4)(Fe r[4], const Fe a[4], const Fe b[4]);
   void (*sqr4)(Fe r[4], const Fe a[4]);
-  // r := sum of columns[i] over the coordinates a_i that are 1 (a canonical, columns[255] zero).
-  void (*apply)(Fe& r, const Fe columns[256], const Fe& a);
+  // r := sum of the columns i of a linear map (word k of column i in words[k][i], 64-byte
+  // aligned) over the coordinates a_i that are 1; a canonical, column 255 zero.
+  void (*apply)(Fe& r, const std::uint64_t words[4][256], const Fe& a);
+  // The shortest run of squarings FeSqrN takes as a linear map (15, 31, 63 or 127): where a map
+  // costs less than that many squarings on this path (measured).
+  int minMapRun;
   // FeLadderWalk with the pair kept in registers; null where the generic loop serves.
   void (*ladderWalk)(FeLadderPair& s, const Fe& px, const Fe& c, const std::uint64_t* k, int bits);
 };
@@ -52,7 +56,7 @@ void FeSqrNPclmul(Fe& r, const Fe& a, int n);
 #endif
 
 // The linear-map application with plain integer masks, which every path may use.
-void FeApplyPortable(Fe& r, const Fe columns[256], const Fe& a);
+void FeApplyPortable(Fe& r, const std::uint64_t words[4][256], const Fe& a);
 
 // The path in use (chosen from CPUID on first call).
 const FeOps& FeActiveOps();

@@ -31,8 +31,8 @@ const Fe& SqrtT() {
 
 // Itoh-Tsujii: with b_k = a^(2^k - 1), b_(j+k) = b_j^(2^k) * b_k. The chain
 // 1, 2, 3, 6, 7, 14, 15, 30, 31, 62, 63, 126, 127, 254 reaches b_254 = a^(2^254 - 1) in 13
-// multiplications and 253 squarings (FeSqrN takes the runs of 31, 63 and 127 as linear maps); one
-// more squaring gives a^(2^255 - 2) = 1 / a (0 for 0).
+// multiplications and 253 squarings (FeSqrN takes the long runs as linear maps); one more
+// squaring gives a^(2^255 - 2) = 1 / a (0 for 0).
 void FeInvert(Fe& r, const Fe& a) {
   const Fe b1 = a;
   Fe b = a;

@@ -7,11 +7,19 @@
 
 namespace eccrypt::fast::detail {
 
-FeLinearMap::FeLinearMap(void (*image)(Fe& r, const Fe& a)) : column_{} {
+FeLinearMap::FeLinearMap(void (*image)(Fe& r, const Fe& a)) : word_{} {
   for (int i = 0; i < 255; ++i) {
     Fe basis = FeZero;
     basis.w[i / 64] = std::uint64_t{1} << (i % 64);
-    image(column_[i], basis);
+    Fe column = FeZero;
+    image(column, basis);
+    for (int k = 0; k < 4; ++k) word_[k][i] = column.w[k];
+  }
+}
+
+FeLinearMap::FeLinearMap(const Fe (&columns)[256]) : word_{} {
+  for (int i = 0; i < 256; ++i) {
+    for (int k = 0; k < 4; ++k) word_[k][i] = columns[i].w[k];
   }
 }
 
@@ -21,19 +29,20 @@ const FeLinearMap& FeSquaringMap() {
   return map;
 }
 
+template const FeLinearMap& FeSquaringMap<15>();
 template const FeLinearMap& FeSquaringMap<31>();
 template const FeLinearMap& FeSquaringMap<63>();
 template const FeLinearMap& FeSquaringMap<127>();
 
 void FeLinearMap::Apply(Fe& r, const Fe& a) const {
-  FeActiveOps().apply(r, column_, FeCanonical(a));
+  FeActiveOps().apply(r, word_, FeCanonical(a));
 }
 
-void FeApplyPortable(Fe& r, const Fe columns[256], const Fe& a) {
+void FeApplyPortable(Fe& r, const std::uint64_t words[4][256], const Fe& a) {
   std::uint64_t acc[4] = {0, 0, 0, 0};
   for (int i = 0; i < 256; ++i) {
     const std::uint64_t m = CtMaskFromBit(a.w[i / 64] >> (i % 64));
-    for (int k = 0; k < 4; ++k) acc[k] ^= m & columns[i].w[k];
+    for (int k = 0; k < 4; ++k) acc[k] ^= m & words[k][i];
   }
   for (int k = 0; k < 4; ++k) r.w[k] = acc[k];
 }

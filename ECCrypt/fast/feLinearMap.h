@@ -1,7 +1,9 @@
 #pragma once
 // A GF(2)-linear map of the field (x -> x^(2^k), the half-trace, ...) held as its 255 columns,
 // the images of t^0 .. t^254, and applied in constant time: every column is read, and each
-// coordinate of the argument selects its column through a mask.
+// coordinate of the argument selects its column through a mask. The columns are stored word by
+// word (word k of every column together), so that a wide register holds word k of several
+// consecutive columns and one mask register, a byte of the argument, selects among them.
 #include "ECCrypt/fast/fe.h"
 
 namespace eccrypt::fast::detail {
@@ -10,16 +12,19 @@ class FeLinearMap {
  public:
   // The map whose value on each t^i is image(t^i); image must be GF(2)-linear.
   explicit FeLinearMap(void (*image)(Fe& r, const Fe& a));
+  // The map with the given columns (column 255 must be zero).
+  explicit FeLinearMap(const Fe (&columns)[256]);
 
   // r := the map's value at a (any 256 bits; the result is canonical when the columns are).
   void Apply(Fe& r, const Fe& a) const;
 
  private:
-  Fe column_[256];  // the last one zero, so that the columns pair up
+  // word_[k][i] is word k of column i; column 255 is zero, so that the columns group evenly.
+  alignas(64) std::uint64_t word_[4][256];
 };
 
-// x -> x^(2^K) for K = 31, 63 and 127, built at first use by squarings on the active path. One
-// pass over a matrix costs about as much as 13 squarings, so FeSqrN takes long runs this way.
+// x -> x^(2^K) for K = 15, 31, 63 and 127, built at first use by squarings on the active path.
+// FeSqrN takes runs of squarings this way where one pass over a matrix costs less.
 template <int K>
 const FeLinearMap& FeSquaringMap();
 

@@ -3,6 +3,8 @@
 // The functions carry target attributes instead of the whole library being compiled for these
 // instructions, so the library runs on any x86-64; the dispatcher selects this path only where
 // CPUID reports PCLMULQDQ and SSE4.1.
+#include <cstddef>
+
 #include "ECCrypt/fast/ct.h"
 #include "ECCrypt/fast/feInternal.h"
 
@@ -92,23 +94,29 @@ FE_PCLMUL void Sqr4Pclmul(Fe r[4], const Fe a[4]) {
   for (int i = 0; i < 4; ++i) Store(r[i], p[i]);
 }
 
-// Each coordinate becomes a mask by comparing its isolated bit with the bit itself.
-FE_PCLMUL void ApplySse(Fe& r, const Fe columns[256], const Fe& a) {
-  __m128i acc0 = _mm_setzero_si128();
-  __m128i acc1 = _mm_setzero_si128();
-  const Fe* col = columns;
-  for (int word = 0; word < 4; ++word) {
+// Two columns at a time: each coordinate becomes a mask by comparing its isolated bit with the
+// bit itself, and the pair of masks selects word k of both columns in one register.
+FE_PCLMUL void ApplySse(Fe& r, const std::uint64_t words[4][256], const Fe& a) {
+  __m128i acc[4] = {_mm_setzero_si128(), _mm_setzero_si128(), _mm_setzero_si128(),
+                    _mm_setzero_si128()};
+  for (std::size_t word = 0; word < 4; ++word) {
     const __m128i x = _mm_set1_epi64x(static_cast<std::int64_t>(a.w[word]));
-    __m128i bit = _mm_set1_epi64x(1);
-    for (int j = 0; j < 64; ++j, ++col) {
-      const __m128i m = _mm_cmpeq_epi64(_mm_and_si128(x, bit), bit);
-      const V256 c = Load(*col);
-      acc0 = _mm_xor_si128(acc0, _mm_and_si128(m, c.lo));
-      acc1 = _mm_xor_si128(acc1, _mm_and_si128(m, c.hi));
-      bit = _mm_add_epi64(bit, bit);
+    __m128i bits = _mm_set_epi64x(2, 1);
+    for (std::size_t j = 0; j < 64; j += 2) {
+      const __m128i m = _mm_cmpeq_epi64(_mm_and_si128(x, bits), bits);
+      for (std::size_t k = 0; k < 4; ++k) {
+        const __m128i w =
+            _mm_load_si128(reinterpret_cast<const __m128i*>(&words[k][64 * word + j]));
+        acc[k] = _mm_xor_si128(acc[k], _mm_and_si128(m, w));
+      }
+      bits = _mm_slli_epi64(bits, 2);
     }
   }
-  Store(r, V256{acc0, acc1});
+  alignas(16) std::uint64_t lanes[4][2];
+  for (std::size_t k = 0; k < 4; ++k) {
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[k]), acc[k]);
+  }
+  for (std::size_t k = 0; k < 4; ++k) r.w[k] = lanes[k][0] ^ lanes[k][1];
 }
 
 FE_PCLMUL inline V256 Add(const V256& a, const V256& b) {
@@ -175,8 +183,8 @@ FE_PCLMUL void FeSqrNPclmul(Fe& r, const Fe& a, int n) {
 }
 
 namespace {
-constexpr FeOps kOps = {"pclmulqdq", FeMulPclmul, FeSqrPclmul, FeSqrNPclmul,
-                        Mul4Pclmul,  Sqr4Pclmul,  ApplySse,    LadderWalkPclmul};
+constexpr FeOps kOps = {"pclmulqdq", FeMulPclmul, FeSqrPclmul, FeSqrNPclmul,    Mul4Pclmul,
+                        Sqr4Pclmul,  ApplySse,    31,          LadderWalkPclmul};
 }  // namespace
 
 const FeOps* const kFePclmulOps = &kOps;

@@ -125,27 +125,24 @@ FE_VPCLMUL void Sqr4Vpclmul(Fe r[4], const Fe a[4]) {
   Store4(r, Sqr(Load4(a)));
 }
 
-// Two columns per register: lanes 0-3 hold column 2p, lanes 4-7 column 2p + 1, and a test of
-// the coordinates against a moving bit pattern gives the merge mask for both at once.
-FE_VPCLMUL void ApplyAvx512(Fe& r, const Fe columns[256], const Fe& a) {
-  // One accumulator per word of a, so that the four chains of merges run side by side.
-  __m512i acc[4];
-  for (int word = 0; word < 4; ++word) {
-    const __m512i x = _mm512_set1_epi64(static_cast<std::int64_t>(a.w[word]));
-    __m512i bits = _mm512_set_epi64(2, 2, 2, 2, 1, 1, 1, 1);
-    acc[word] = _mm512_setzero_si512();
-    for (int p = 0; p < 32; ++p) {
-      const __mmask8 k = _mm512_test_epi64_mask(x, bits);
-      acc[word] = _mm512_mask_xor_epi64(acc[word], k, acc[word],
-                                        _mm512_loadu_si512(columns[64 * word + 2 * p].w));
-      bits = _mm512_slli_epi64(bits, 2);
+// Eight columns per register: word k of columns 8j .. 8j + 7, merged under the mask that is
+// byte j of the argument itself.
+FE_VPCLMUL void ApplyAvx512(Fe& r, const std::uint64_t words[4][256], const Fe& a) {
+  __m512i acc[4] = {_mm512_setzero_si512(), _mm512_setzero_si512(), _mm512_setzero_si512(),
+                    _mm512_setzero_si512()};
+  for (std::size_t j = 0; j < 32; ++j) {
+    const auto mask = static_cast<__mmask8>(a.w[j / 8] >> (8 * (j % 8)));
+    for (std::size_t k = 0; k < 4; ++k) {
+      acc[k] = _mm512_mask_xor_epi64(acc[k], mask, acc[k], _mm512_load_si512(&words[k][8 * j]));
     }
   }
-  const __m512i all =
-      _mm512_ternarylogic_epi64(acc[0], acc[1], _mm512_xor_si512(acc[2], acc[3]), 0x96);
-  const __m256i sum =
-      _mm256_xor_si256(_mm512_castsi512_si256(all), _mm512_extracti64x4_epi64(all, 1));
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(r.w), sum);
+  alignas(64) std::uint64_t lanes[4][8];
+  for (std::size_t k = 0; k < 4; ++k) _mm512_store_si512(lanes[k], acc[k]);
+  for (std::size_t k = 0; k < 4; ++k) {
+    std::uint64_t sum = 0;
+    for (const std::uint64_t lane : lanes[k]) sum ^= lane;
+    r.w[k] = sum;
+  }
 }
 
 // ---- The ladder loop with the pair in registers ----
@@ -245,8 +242,8 @@ FE_VPCLMUL void LadderWalkVpclmul(FeLadderPair& pair, const Fe& px, const Fe& c,
 }  // namespace
 
 namespace {
-constexpr FeOps kOps = {"vpclmulqdq", FeMulPclmul, FeSqrPclmul, FeSqrNPclmul,
-                        Mul4Vpclmul,  Sqr4Vpclmul, ApplyAvx512, LadderWalkVpclmul};
+constexpr FeOps kOps = {"vpclmulqdq", FeMulPclmul, FeSqrPclmul, FeSqrNPclmul,     Mul4Vpclmul,
+                        Sqr4Vpclmul,  ApplyAvx512, 15,          LadderWalkVpclmul};
 }  // namespace
 
 const FeOps* const kFeVpclmulOps = &kOps;
