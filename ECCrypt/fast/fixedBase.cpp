@@ -12,6 +12,7 @@
 #include "ECCrypt/bigint/secureWipe.h"
 #include "ECCrypt/fast/baseTable.h"
 #include "ECCrypt/fast/ct.h"
+#include "ECCrypt/fast/scrub.h"
 
 namespace eccrypt::fast {
 namespace {
@@ -30,17 +31,24 @@ std::uint64_t WindowBits(const Scalar& k, int bit) {
 // e := the entry for magnitude m (0 .. 16) of window w, negated when negative is all-ones;
 // m = 0 gives the zero point.
 void LookUp(AffinePoint& e, int w, std::uint64_t m, std::uint64_t negative) {
-  e = AffineZero;
+  // Local accumulators: the compiler keeps them in (vector) registers across the scan.
+  std::uint64_t x[4] = {0, 0, 0, 0};
+  std::uint64_t y[4] = {0, 0, 0, 0};
+  std::uint64_t found = 0;
   for (int j = 0; j < kBaseDigits; ++j) {
     const std::uint64_t hit = CtEqualMask(m, static_cast<std::uint64_t>(j) + 1);
     const BaseTableEntry& t = kBaseTable[w][j];
     for (int i = 0; i < 4; ++i) {
-      e.x.w[i] |= hit & t.x.w[i];
-      e.y.w[i] |= hit & t.y.w[i];
+      x[i] |= hit & t.x.w[i];
+      y[i] |= hit & t.y.w[i];
     }
-    e.infinity &= ~hit;
+    found |= hit;
   }
-  for (int i = 0; i < 4; ++i) e.y.w[i] ^= negative & e.x.w[i];  // -P = (x, x + y)
+  for (int i = 0; i < 4; ++i) {
+    e.x.w[i] = x[i];
+    e.y.w[i] = y[i] ^ (negative & x[i]);  // -P = (x, x + y)
+  }
+  e.infinity = ~found;
 }
 
 }  // namespace
@@ -63,6 +71,7 @@ void BaseMultiply(AffinePoint& r, const Scalar& k) {
   SecureWipe(&acc, sizeof(acc));
   SecureWipe(&e, sizeof(e));
   SecureWipe(&carry, sizeof(carry));
+  ScrubStack();  // the additions' temporaries
 }
 
 }  // namespace eccrypt::fast

@@ -53,6 +53,7 @@ void LdAddAffine(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
   // B = 0 means q has p's x: A = 0 is q = p (the formula gives 0/0, so the doubling is taken),
   // otherwise q = -p and Z3 = C^2 = 0 is already the zero point. p the zero point gives q; q the
   // zero point gives p. Every result is computed and the right one selected with masks.
+  // Temporaries are left on the stack for the caller's ScrubStack (scrub.h).
   //
   // The doubling of p (a = 0): Z3' = X1^2 Z1^2, X3' = X1^4 + b Z1^4, Y3' = b Z1^4 Z3' +
   // X3' (Y1^2 + b Z1^4), with b Z1^4 = (sqrt(b) Z1^2)^2 and X1^4 + b Z1^4 =
@@ -123,16 +124,6 @@ void LdAddAffine(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
   LdSelect(out, same, twice, sum);
   LdSelect(out, pZero, qProjective, out);
   LdSelect(r, q.infinity, p, out);
-
-  SecureWipe(a, sizeof(a));
-  SecureWipe(b, sizeof(b));
-  SecureWipe(o, sizeof(o));
-  SecureWipe(&capA, sizeof(capA));
-  SecureWipe(&capB, sizeof(capB));
-  SecureWipe(&sum, sizeof(sum));
-  SecureWipe(&twice, sizeof(twice));
-  SecureWipe(&qProjective, sizeof(qProjective));
-  SecureWipe(&out, sizeof(out));
 }
 
 namespace {

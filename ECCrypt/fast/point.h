@@ -38,6 +38,8 @@ void LdToAffine(AffinePoint& r, const LdPoint& p);
 void LdFromAffine(LdPoint& r, const AffinePoint& p);
 // r := p + q for every pair: the zero point on either side, q = p (doubling), q = -p. r may
 // alias p.
+// It runs in loops and does not wipe its temporaries: a caller with secret operands calls
+// ScrubStack (scrub.h) when its loop is done.
 void LdAddAffine(LdPoint& r, const LdPoint& p, const AffinePoint& q);
 
 // The integer form of x (255 bits), written into out in normal form; its length depends on x.
