@@ -3,10 +3,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <random>
 #include <string>
 
 #include "ECCrypt/fast/fe.h"
+#include "ECCrypt/fast/feLadder.h"
 
 namespace {
 
@@ -111,6 +113,24 @@ void BM_FeSqr4(benchmark::State& state, const char* path) {
 BENCHMARK_CAPTURE(BM_FeSqr4, portable, "portable");
 BENCHMARK_CAPTURE(BM_FeSqr4, pclmulqdq, "pclmulqdq");
 BENCHMARK_CAPTURE(BM_FeSqr4, vpclmulqdq, "vpclmulqdq");
+
+// The ladder kernel over 241 scalar bits (the length of a reduced scalar).
+void BM_FeLadderWalk(benchmark::State& state, const char* path) {
+  const PathScope scope(state, path);
+  if (!scope.Ok()) return;
+  std::mt19937_64 rng(9);
+  eccrypt::fast::FeLadderPair pair{RandomFe(rng), RandomFe(rng), RandomFe(rng), RandomFe(rng)};
+  const Fe px = RandomFe(rng);
+  const Fe c = RandomFe(rng);
+  const std::uint64_t k[4] = {rng(), rng(), rng(), rng() >> 15};
+  for (auto _ : state) {
+    eccrypt::fast::FeLadderWalk(pair, px, c, k, 241);
+    benchmark::DoNotOptimize(pair);
+  }
+}
+BENCHMARK_CAPTURE(BM_FeLadderWalk, portable, "portable")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FeLadderWalk, pclmulqdq, "pclmulqdq")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_FeLadderWalk, vpclmulqdq, "vpclmulqdq")->Unit(benchmark::kMicrosecond);
 
 // The remaining operations on the path the dispatcher chose.
 void BM_FeInvert(benchmark::State& state) {
