@@ -5,8 +5,10 @@
 // Constant time: the recoding is arithmetic on the digits; each entry is found by reading all 16
 // entries of its window and keeping one with masks (digit 0 keeps none and adds the zero point),
 // and the negation is a masked XOR, so neither the addresses read nor the branches taken depend
-// on k. The addition is the complete one of point.h: with k below n the accumulator is never
-// equal or opposite to the entry added, but the addition would handle that in constant time too.
+// on k. The addition is the complete one of point.h, and needs to be: the accumulator is never
+// opposite to the entry added (k < n), but it equals it for one scalar, k = 2^241 - n, whose
+// digits below the top window sum to 2^240 - n before the top window adds 2^240 G (n is just
+// above 2^240, so that sum is small enough for signed digits).
 #include "ECCrypt/fast/fixedBase.h"
 
 #include "ECCrypt/bigint/secureWipe.h"

@@ -86,6 +86,14 @@ inline TvlPoint AllOnes(int bits) {
   return FromBn(b);
 }
 
+// 2^bits - n.
+inline TvlPoint TwoPowerMinusOrder(int bits) {
+  auto b = oracle::NewBignum();
+  BN_set_bit(b.get(), bits);
+  BN_sub(b.get(), b.get(), curvetest::Order().get());
+  return FromBn(b);
+}
+
 // A random integer of exactly `digits` 16-bit digits.
 inline TvlPoint RandomDigits(std::mt19937_64& rng, int digits) {
   auto b = oracle::NewBignum();
@@ -110,6 +118,8 @@ inline std::vector<NamedScalar> EdgeScalars(int maxDigits) {
       {"65535n", OrderTimes(65535)},
       {"2^240-1", AllOnes(240)},
       {"2^241-1", AllOnes(241)},
+      // The fixed-base windows add 2^240 G to an accumulator already equal to it (a doubling).
+      {"2^241-n", TwoPowerMinusOrder(241)},
       {"random 240 bits", curvetest::RandomBelowPowerOfTwo(rng, 240)},
   };
   for (int digits = 17; digits <= maxDigits; ++digits) {
