@@ -3,7 +3,8 @@
 //
 // Memory use is two chunk buffers whatever the data size. Decryption writes to the sink only
 // plaintext whose chunk has been authenticated; the caller still decides what to do with that
-// output if a later chunk fails (the tool writes to a temporary file and renames on success).
+// output if a later chunk fails (the tool names a new file only on success, and reports how
+// much went out when it streams to standard output, a device or a FIFO).
 #include <cstdint>
 #include <span>
 #include <string_view>
