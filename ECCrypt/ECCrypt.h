@@ -32,6 +32,18 @@
 // Secrets: PassPhrase, KeySecret and KeySession are wiped when they are replaced, cleared or
 // destroyed; every working value the operations make (secret key, nonces, texts of secret
 // values) is wiped before it is released.
+//
+// Threads: a component is used by one thread at a time; calls on one component from two threads
+// at once race. Different components share nothing unsynchronised and run on any threads at
+// once; components of one owner may be created, used and destroyed on different threads (see
+// ECPlatform/Component.h).
+//
+// Exceptions: the operations (Clear, MakeKey, Encrypt, Decrypt, Sign, Verify), the getters,
+// SetIOMode, SetValid and KeySessionBytes never throw: failures end in Clear or Valid false.
+// The text setters copy their argument and GetVersion and Register build texts: they throw
+// std::bad_alloc only when memory runs out (a setter then leaves its property as it was).
+// SetName, inherited from TComponent, throws std::invalid_argument for a name it refuses.
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -71,6 +83,12 @@ class TEllipticCurve : public ecplatform::TComponent {
 
   void Clear();
   std::string GetVersion() const;
+  // The session key as 32 bytes, most significant byte first: the integer KeySession's text
+  // stands for (read in the form IOMode picks), big-endian and filled with zero bytes in front,
+  // so bytes 0..31 are the hex text's digits two by two once it is padded to 64 digits. The
+  // session key is below 2^255, so byte 0 is below 0x80. False, with out all zero, when
+  // KeySession is empty or is no text of an integer below 2^256. Intermediate values are wiped.
+  bool KeySessionBytes(std::array<std::uint8_t, 32>& out) const noexcept;
   void MakeKey();
   void Encrypt();
   // Decrypt and Sign take every secret key the integer record holds (up to 19 digits) and use
@@ -78,8 +96,21 @@ class TEllipticCurve : public ecplatform::TComponent {
   // session key and signatures that check under the same public key. A key whose reduction is
   // zero (a multiple of n) is refused.
   void Decrypt();
-  void Sign(const std::uint8_t* digest);    // reads exactly 20 bytes
-  void Verify(const std::uint8_t* digest);  // reads exactly 20 bytes
+  //
+  // Sign and Verify read exactly 20 bytes, which must be a hash output (a message digest), not
+  // chosen data. The signature binds the digest only through the integer it folds into (see
+  // ECCrypt/digestToInteger.h), a mapping the stored signature format fixes and that maps many
+  // digests to one integer: it depends on bytes 1 and 2 only through (3 d1 + 2)(3 d2 + 1), so
+  // (d1, d2) = (2, 0) and (0, 1) give the same integer whatever the other 18 bytes are, and a
+  // signature on one such 20-byte value is a signature on the other. Hash outputs cannot be
+  // steered into such pairs; arbitrary 20-byte values can.
+  //
+  // Verify accepts every s congruent to the signed one modulo n (s + n, s + 2n ... as long as
+  // the half fits the integer record), as the stored format defines: signatures are malleable
+  // in s, so a signature's text does not identify the signing event; compare digests and keys,
+  // never signature texts.
+  void Sign(const std::uint8_t* digest);
+  void Verify(const std::uint8_t* digest);
   void Sign(std::span<const std::uint8_t, 20> digest) { Sign(digest.data()); }
   void Verify(std::span<const std::uint8_t, 20> digest) { Verify(digest.data()); }
 

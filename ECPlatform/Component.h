@@ -12,7 +12,19 @@
 // off its owner's list again, so a failed `new T(owner)` leaves the owner unchanged.
 //
 // A component is neither copyable nor movable: its address is what its owner holds.
+//
+// Threads: one component is used by one thread at a time (calls on one component from two
+// threads at once race, as on any standard container). Components of one owner may be created,
+// renamed, used and destroyed on different threads at once: the owner's list of its components,
+// and the names compared against it, are guarded by a lock the owner holds. Destroying the
+// owner deletes the components it still owns, so it must come after every other thread has
+// finished with them.
+//
+// Exceptions: SetName throws std::invalid_argument for a name it refuses, Component throws
+// std::out_of_range for an index past the end, and creating a component with an owner may throw
+// std::bad_alloc. Every other member never throws.
 #include <cstddef>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,9 +56,9 @@ class TComponent {
   void SetName(std::string_view name);
 
   TComponent* Owner() const { return owner_; }
-  std::size_t ComponentCount() const { return components_.size(); }
+  std::size_t ComponentCount() const;
   // The owned components in the order they were created; index < ComponentCount().
-  TComponent* Component(std::size_t index) const { return components_.at(index); }
+  TComponent* Component(std::size_t index) const;
   // The owned component with this name, or nullptr. The empty name finds nothing.
   TComponent* FindComponent(std::string_view name) const;
 
@@ -55,9 +67,16 @@ class TComponent {
  private:
   void Insert(TComponent* component);
   void Remove(TComponent* component) noexcept;
+  // FindComponent with ownedMutex_ already held.
+  TComponent* FindOwned(std::string_view name) const noexcept;
 
+  // Set at construction; cleared only by the owner's destructor, on the thread deleting it.
   TComponent* owner_ = nullptr;
+  // Written under the owner's ownedMutex_ (when there is an owner), so that siblings comparing
+  // names on other threads read it safely; the component's own thread reads it freely.
   std::string name_;
+  // Guards components_ and every owned component's name_.
+  mutable std::mutex ownedMutex_;
   std::vector<TComponent*> components_;
 };
 

@@ -1,5 +1,9 @@
 // Exchanges a session key and checks a signature through the installed public header only.
+// Built as C++23 both through the CMake package and through pkg-config: the library asks for
+// C++20 as a minimum and must not lower a consumer's standard.
 #include <ECCrypt/ECCrypt.h>
+
+static_assert(__cplusplus > 202002L, "the consumer's C++23 was lowered by the library's flags");
 
 #include <array>
 #include <cstdint>
@@ -21,8 +25,11 @@ int main() {
   bob.SetSignature(alice.Signature());
   bob.Verify(digest.data());
 
+  std::array<std::uint8_t, 32> aliceBytes{}, bobBytes{};
   const bool ok = alice.Valid() && !alice.KeySession().empty() &&
-                  alice.KeySession() == bob.KeySession() && bob.Valid();
+                  alice.KeySession() == bob.KeySession() && bob.Valid() &&
+                  alice.KeySessionBytes(aliceBytes) && bob.KeySessionBytes(bobBytes) &&
+                  aliceBytes == bobBytes;
   std::printf("version %s: %s\n", alice.GetVersion().c_str(), ok ? "ok" : "FAILED");
   return ok ? 0 : 1;
 }
