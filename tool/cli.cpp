@@ -78,12 +78,14 @@ int RunTool(int argc, char** argv, TConsole& console) {
       ->add_option("-r,--to,--recipient", encrypt.recipients,
                    "A recipient's public key: its text, a file holding it (or @FILE), "
                    "or a key file; repeat for several recipients")
-      ->allow_extra_args(false);
+      ->allow_extra_args(false)
+      ->type_name("KEY");
   encryptCommand
       ->add_option("-R,--recipients-file", encrypt.recipientFiles,
                    "A file of recipients' public keys, one a line ('#' starts a "
                    "comment line); may be repeated")
-      ->allow_extra_args(false);
+      ->allow_extra_args(false)
+      ->type_name("FILE");
   encryptCommand->add_flag("-a,--armor,--armour", encrypt.armour,
                            "Write the encrypted file as PEM-style text, for mail and chat "
                            "(decrypt recognises it)");
@@ -91,7 +93,8 @@ int RunTool(int argc, char** argv, TConsole& console) {
                              "Encrypted file to write, named only once it is complete; a device "
                              "or FIFO is written in place (default, or -: standard output)");
   encryptCommand->add_flag("--force", encrypt.force, "Replace OUT if it is an existing file");
-  encryptCommand->add_option("FILE", encrypt.input, "File to encrypt (default: standard input)");
+  encryptCommand->add_option("FILE", encrypt.input, "File to encrypt (default: standard input)")
+      ->type_name("");
 
   TDecryptOptions decrypt;
   CLI::App* decryptCommand =
@@ -117,7 +120,8 @@ int RunTool(int argc, char** argv, TConsole& console) {
   signCommand->add_option("--passphrase-file", sign.passPhraseFile,
                           "Read the pass phrase of a protected key file from FILE (otherwise "
                           "asked on the terminal)");
-  signCommand->add_option("FILE", sign.input, "File to sign (default: standard input)");
+  signCommand->add_option("FILE", sign.input, "File to sign (default: standard input)")
+      ->type_name("");
   signCommand->add_option("-o,--output", sign.output,
                           "Signature file to write (default, or -: standard output)");
   signCommand->add_flag("--force", sign.force, "Replace an existing signature file");
@@ -140,10 +144,14 @@ int RunTool(int argc, char** argv, TConsole& console) {
   verifyCommand
       ->add_option("--key", verify.publicKey,
                    "The signer's public key: its text, a file holding it, or a key file")
-      ->required();
-  verifyCommand->add_option("--signature", verify.signature,
-                            "Signature file, or a bare signature text (default: FILE.sig)");
-  verifyCommand->add_option("FILE", verify.input, "Signed file (default: standard input)");
+      ->required()
+      ->type_name("KEY");
+  verifyCommand
+      ->add_option("--signature", verify.signature,
+                   "Signature file, or a bare signature text (default: FILE.sig)")
+      ->type_name("SIGFILE");
+  verifyCommand->add_option("FILE", verify.input, "Signed file (default: standard input)")
+      ->type_name("");
   verifyCommand->add_flag("-q,--quiet", verify.quiet, "Print nothing; only the exit status tells");
   verifyCommand->add_flag("--sha1", verifySha1,
                           "Accept a signature over the file's SHA-1 digest (files signed "
@@ -153,13 +161,14 @@ int RunTool(int argc, char** argv, TConsole& console) {
   CLI::App* inspectCommand = app.add_subcommand(
       "inspect",
       "Tell what a file is (encrypted file, key file, signature, public key) without any key");
-  inspectCommand->add_option("FILE", inspect.input, "File to inspect (default: standard input)");
+  inspectCommand->add_option("FILE", inspect.input, "File to inspect (default: standard input)")
+      ->type_name("");
 
   TDemoOptions demo;
   CLI::App* demoCommand = app.add_subcommand(
       "demo",
-      "Show the whole system at work: two parties make keys, encrypt, decrypt, sign "
-      "and verify in a temporary directory");
+      "Show the whole system at work in a temporary directory: three parties make keys, "
+      "encrypt for several recipients, decrypt, sign and verify");
   demoCommand->add_flag("--keep", demo.keep, "Keep the temporary directory afterwards");
 
   // A first word that names no subcommand is a misspelt one; no word at all asks for help.
