@@ -66,8 +66,9 @@ int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
   rules.applyUmask = true;  // an encrypted file is as private as the umask makes it
   rules.force = options.force;
   rules.input = input.Identity();
+  rules.writeBackEarly = true;  // ciphertext: nothing to keep off the disk
   TOutputFile output(options.output, rules);
-  if (output.IsTerminal()) {
+  if (!options.armour && output.IsTerminal()) {
     throw TToolError("refusing to write encrypted data to a terminal",
                      "name an output file with -o FILE, redirect standard output, or armour "
                      "it as text with -a",

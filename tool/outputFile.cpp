@@ -16,6 +16,8 @@ namespace eccrypt::tool {
 namespace {
 
 constexpr int kStandardOutput = STDOUT_FILENO;
+// How much of a new file is written before its writeback is started (writeBackEarly).
+constexpr std::uint64_t kWriteBackBytes = std::uint64_t{8} << 20;
 
 std::string SystemError() {
   return std::strerror(errno);
@@ -64,7 +66,7 @@ std::string TemporaryNameBeside(const std::string& path) {
 }  // namespace
 
 TOutputFile::TOutputFile(const std::string& path, const TOutputRules& rules)
-    : path_(path), name_(path), force_(rules.force) {
+    : path_(path), name_(path), force_(rules.force), writeBackEarly_(rules.writeBackEarly) {
   if (path.empty() || path == "-") {
     kind_ = TKind::Stdout;
     name_ = "standard output";
@@ -168,6 +170,14 @@ void TOutputFile::Write(std::span<const std::uint8_t> bytes) {
     }
     written_ += static_cast<std::uint64_t>(count);
     bytes = bytes.subspan(static_cast<std::size_t>(count));
+  }
+  // A hint to the kernel: start writing what has been written so far. Its failures show at
+  // Commit's fsync, which waits for the rest.
+  if (writeBackEarly_ && (kind_ == TKind::Unnamed || kind_ == TKind::Named) &&
+      written_ - writtenBack_ >= kWriteBackBytes) {
+    ::sync_file_range(fd_, static_cast<off_t>(writtenBack_),
+                      static_cast<off_t>(written_ - writtenBack_), SYNC_FILE_RANGE_WRITE);
+    writtenBack_ = written_;
   }
 }
 

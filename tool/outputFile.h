@@ -27,6 +27,9 @@ struct TOutputRules {
   bool applyUmask = false;             // whether the umask narrows `mode`
   bool force = false;                  // an existing regular file may be replaced
   std::optional<TFileIdentity> input;  // the file being read, which is never the output
+  // Start writing a new file to disk while it is still being produced, so that Commit's flush
+  // finds little left to do. Only for output that may reach the disk early: ciphertext.
+  bool writeBackEarly = false;
 };
 
 class TOutputFile : public TByteSink {
@@ -67,6 +70,8 @@ class TOutputFile : public TByteSink {
   int fd_ = -1;
   std::string tempPath_;  // the named stand-in, while it exists
   std::uint64_t written_ = 0;
+  bool writeBackEarly_ = false;
+  std::uint64_t writtenBack_ = 0;  // bytes whose writeback has been started
 };
 
 }  // namespace eccrypt::tool
