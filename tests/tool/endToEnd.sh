@@ -341,6 +341,11 @@ scenario_armour() {
   same m.out message.bin
   run 0 sh -c "'$bin' encrypt --armor -r bob.pub < message.bin | '$bin' decrypt --key bob.key > p.out"
   same p.out message.bin
+  # Armour is text: it may go to a terminal, where binary output is refused.
+  if command -v script >/dev/null; then
+    timeout 30 script -qec "'$bin' encrypt -a -r bob.pub message.bin" /dev/null >tty.txt 2>&1
+    contains tty.txt "-----END ECCRYPT ENCRYPTED FILE-----"
+  fi
   # Through a mail program that ends lines with CR LF.
   sed 's/$/\r/' m.asc >crlf.asc
   run 0 "$bin" decrypt --key alice.key -o crlf.out crlf.asc
