@@ -13,7 +13,7 @@
 //      altered as a control byte says (the digest, a half plus n, a half zero-led, a half
 //      replaced by a record).
 // Public keys and exchanged values go to the primitives only when the reference's group check
-// accepts them, and nonces are in normal form, as the component has them.
+// accepts them, and nonces and digest integers are in normal form, as the component has them.
 #include <cstddef>
 #include <cstdint>
 
@@ -44,8 +44,9 @@ class TInput {
  public:
   TInput(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
   std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-  // A nonce as the component draws them: in normal form (no zero top digits).
-  TvlPoint Nonce() {
+  // A nonce or a digest integer as the component makes them: in normal form (no zero top
+  // digits).
+  TvlPoint Normal() {
     TvlPoint v = Record(HalfDigits);
     while (v.Words[0] > 0 && v.Words[static_cast<std::size_t>(v.Words[0])] == 0) --v.Words[0];
     return v;
@@ -165,8 +166,8 @@ bool GroupPoint(TInput& in, TvlPoint& out) {
 
 void CheckSignatureRound(TInput& in) {
   const TECCrypt x = Key(in.Record(HalfDigits));
-  const TvlPoint k = in.Nonce();
-  TvlPoint h = in.Record(HalfDigits);
+  const TvlPoint k = in.Normal();
+  TvlPoint h = in.Normal();
   TvlPoint q, r, s;
   x.MakePublicKey(q);
   if (!TecPoint::IsCompressedGroupPoint(q)) return;
@@ -222,7 +223,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 2: {
       TvlPoint q;
       if (!GroupPoint(in, q)) break;
-      const TvlPoint k = in.Nonce();
+      const TvlPoint k = in.Normal();
       TvlPoint exchanged, session, fastExchanged, fastSession;
       Key(q).EncryptSession(k, exchanged, session);
       eccrypt::fast::EncryptSession(q, k, fastExchanged, fastSession);
@@ -242,8 +243,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     case 4: {
       const TECCrypt x = Key(in.Record(ScalarDigits));
-      const TvlPoint k = in.Nonce();
-      const TvlPoint h = in.Record(HalfDigits);
+      const TvlPoint k = in.Normal();
+      const TvlPoint h = in.Normal();
       TvlPoint r, s = Sentinel(), fastR, fastS = Sentinel();
       x.MakeSignature(k, h, r, s);
       eccrypt::fast::MakeSignature(x, k, h, fastR, fastS);
