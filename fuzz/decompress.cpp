@@ -13,10 +13,10 @@
 #include <stdexcept>
 
 #include "ECCrypt/bigint/vlPoint.h"
-#include "ECCrypt/curve/curveConstants.h"
 #include "ECCrypt/curve/ecPoint.h"
 #include "ECCrypt/field/gfPoint.h"
 #include "ECCrypt/field/gfTables.h"
+#include "ECCrypt/params/curveParameters.h"
 #include "fuzz/fuzzCheck.h"
 
 namespace {

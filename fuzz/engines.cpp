@@ -18,13 +18,13 @@
 #include <cstdint>
 
 #include "ECCrypt/bigint/vlPoint.h"
-#include "ECCrypt/curve/curveConstants.h"
 #include "ECCrypt/curve/ecPoint.h"
 #include "ECCrypt/fast/basis.h"
 #include "ECCrypt/fast/engine.h"
 #include "ECCrypt/fast/integerWords.h"
 #include "ECCrypt/fast/publicVartime.h"
 #include "ECCrypt/field/gfTables.h"
+#include "ECCrypt/params/curveParameters.h"
 #include "ECCrypt/pk/ecCrypt.h"
 #include "ECCrypt/pk/engineChoice.h"
 #include "fuzz/fuzzCheck.h"

@@ -23,20 +23,45 @@ Usage: python3 tools/gen_basis.py [--output PATH]   (default: ECCrypt/fast/basis
 
 import argparse
 import os
+import re
 import sys
 
-DEGREE = 255
-MODULUS = (1 << 255) | (1 << 52) | 1  # t^255 + t^52 + 1
+PARAMETERS = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
+                          "ECCrypt", "params", "curveParameters.h")
+
+
+def read_parameters(path=PARAMETERS):
+    """The named constants of ECCrypt/params/curveParameters.h, the one definition of the field,
+    the curve and the base point that the C++ code compiles: whole numbers (written as
+    literals, shifts and ors) and arrays of them."""
+    text = open(path, encoding="ascii").read()
+    values = {}
+    for name, expression in re.findall(r"constexpr std::int32_t (\w+) = ([0-9x()<| ]+);", text):
+        values[name] = eval(expression, {"__builtins__": {}})  # literals, shifts and ors only
+    for name, value in re.findall(r"constexpr int (\w+) = ([0-9]+);", text):
+        values[name] = int(value)
+    for name, body in re.findall(r"std::array<std::int32_t, \w+> (\w+) = \{(.*?)\};", text, re.S):
+        values[name] = [int(d, 16) for d in re.findall(r"0x([0-9A-Fa-f]+)", body)]
+    return values
+
+
+def units_to_integer(units, bits):
+    return sum(u << (bits * i) for i, u in enumerate(units))
+
+
+_P = read_parameters()
+UNIT_BITS = _P["UnitBits"]
+UNIT_POLY = _P["UnitPolynomial"]  # y^15 + y + 1
+UNIT_COUNT = _P["FieldUnits"]
+TOWER_POLY = (1 << UNIT_COUNT) | (1 << _P["FieldMiddleExponent"]) | 1  # x^17 + x^3 + 1
+
+DEGREE = UNIT_BITS * UNIT_COUNT
+MODULUS = (1 << DEGREE) | (1 << _P["FastMiddleExponent"]) | 1  # t^255 + t^52 + 1
 MASK = (1 << DEGREE) - 1
 
-UNIT_BITS = 15
-UNIT_POLY = (1 << 15) | (1 << 1) | 1  # y^15 + y + 1
-UNIT_COUNT = 17
-TOWER_POLY = (1 << 17) | (1 << 3) | 1  # x^17 + x^3 + 1
-
-CURVE_B = 161  # integer form of b in the reference representation
-BASE_X = 0x56FDCBC6A27ACEE0CC2996E0096AE74FEB1ACF220A2341B898B549440297B8CC
-BASE_Y = 0x20DA32E8AFC90B7CF0E76BDE44496B4D0794054E6EA60F388682463132F931A7
+CURVE_B = _P["CurveB"]  # integer form of b in the reference representation
+BASE_X = units_to_integer(_P["BaseXUnits"], UNIT_BITS)
+BASE_Y = units_to_integer(_P["BaseYUnits"], UNIT_BITS)
 
 
 # --- Polynomials over GF(2) ---------------------------------------------------------------------

@@ -142,7 +142,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--output", default=os.path.join(root, "ECCrypt/fast/verifyTables.cpp"))
     parser.add_argument("--constants", default=os.path.join(root, "ECCrypt/fast/basisTables.h"))
-    parser.add_argument("--order", default=os.path.join(root, "ECCrypt/bigint/groupOrder.h"))
+    parser.add_argument("--order", default=os.path.join(root, "ECCrypt/params/curveParameters.h"))
     args = parser.parse_args()
     n = read_order(args.order)
     b, g = read_constants(args.constants)

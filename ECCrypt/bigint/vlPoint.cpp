@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <stdexcept>
 
-#include "ECCrypt/bigint/groupOrder.h"
 #include "ECCrypt/bigint/secureWipe.h"
+#include "ECCrypt/params/curveParameters.h"
 #include "ECPlatform/ShowMessage.h"
 
 namespace eccrypt {

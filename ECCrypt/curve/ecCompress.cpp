@@ -3,8 +3,8 @@
 #include <stdexcept>
 
 #include "ECCrypt/bigint/vlPoint.h"
-#include "ECCrypt/curve/curveConstants.h"
 #include "ECCrypt/curve/ecPoint.h"
+#include "ECCrypt/params/curveParameters.h"
 
 namespace eccrypt {
 namespace {

@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ECCrypt/bigint/groupOrder.h"
 #include "ECCrypt/fast/ct.h"
 #include "ECCrypt/fast/limbs.h"
+#include "ECCrypt/params/curveParameters.h"
 
 namespace eccrypt::fast {
 namespace {

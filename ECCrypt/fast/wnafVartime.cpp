@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "ECCrypt/bigint/groupOrder.h"
 #include "ECCrypt/fast/verifyTables.h"
+#include "ECCrypt/params/curveParameters.h"
 
 namespace eccrypt::fast {
 namespace {

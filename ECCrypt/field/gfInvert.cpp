@@ -23,10 +23,10 @@ std::int32_t TgfPoint::Invert(const TgfPoint& a) {
   TgfPoint u;
   TgfPoint v;
   u.CopyFrom(a);
-  v.Units[0] = ReducedUnits + 1;  // x^17 + x^3 + 1
+  v.Units[0] = FieldUnits + 1;  // x^17 + x^3 + 1: the units of x^0, x^3 and x^17
   v.Units[1] = 1;
-  v.Units[4] = 1;
-  v.Units[18] = 1;
+  v.Units[FieldMiddleExponent + 1] = 1;
+  v.Units[FieldUnits + 1] = 1;
 
   bool lastIsU = true;
   for (;;) {

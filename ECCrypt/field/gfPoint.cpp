@@ -110,7 +110,7 @@ void TgfPoint::Multiply(const TgfPoint& a, const TgfPoint& b) {
     const std::int32_t logA = gf::LogOf(ai);
     for (std::int32_t j = lb; j >= 1; --j) {
       if (b.Units[Idx(j)] == 0) continue;
-      Units[Idx(i + j - 1)] ^= gf::ExpReducedAtOrder(logA + logB[Idx(j)]);
+      Units[Idx(i + j - 1)] ^= gf::ExpReducedAtUnitCount(logA + logB[Idx(j)]);
     }
   }
   // A row that runs sets the length to la + lb - 1; when no row runs it stays 0.
@@ -148,8 +148,8 @@ void TgfPoint::Reduce() {
   if (len <= ReducedUnits) return;
   for (std::int32_t i = len; i > ReducedUnits; --i) {
     const std::int32_t t = Units[Idx(i)];
-    Units[Idx(i - 17)] ^= t;
-    Units[Idx(i - 14)] ^= t;
+    Units[Idx(i - FieldUnits)] ^= t;
+    Units[Idx(i - FieldUnits + FieldMiddleExponent)] ^= t;
     Units[Idx(i)] = 0;
   }
   std::int32_t top = ReducedUnits;

@@ -10,12 +10,13 @@
 #include <cstdint>
 
 #include "ECCrypt/bigint/vlPoint.h"
+#include "ECCrypt/params/curveParameters.h"
 
 namespace eccrypt {
 
 class TgfPoint {
  public:
-  static constexpr int ReducedUnits = 17;
+  static constexpr int ReducedUnits = FieldUnits;
   static constexpr int MaxUnits = 36;
 
   TgfPoint() = default;

@@ -13,9 +13,11 @@
 #include <array>
 #include <cstdint>
 
+#include "ECCrypt/params/curveParameters.h"
+
 namespace eccrypt::gf {
 
-inline constexpr std::int32_t Order = 32767;     // number of nonzero units; the log sentinel
+// NonzeroUnitCount (32767, curveParameters.h) is the number of nonzero units and the log sentinel.
 inline constexpr std::size_t TableSize = 32769;  // indices 0..32768
 using Table = std::array<std::int32_t, TableSize>;
 
@@ -35,43 +37,43 @@ inline std::int32_t ExpOf(std::int32_t e) {
 // Antilog of a sum of two logs; the sum is reduced when it reaches 32767 (indices 0..32766).
 // Used by the unit products of Multiply, the squares of Square and the leading-unit quotients
 // of Invert (whose exponent is log u - log v + 32767).
-inline std::int32_t ExpReducedAtOrder(std::int32_t e) {
-  return ExpOf(e >= Order ? e - Order : e);
+inline std::int32_t ExpReducedAtUnitCount(std::int32_t e) {
+  return ExpOf(e >= NonzeroUnitCount ? e - NonzeroUnitCount : e);
 }
 
 // Antilog of a sum of two logs; reduced only above 32767 (indices up to 32767). Used by the
 // scaling of AddScaledShift and the division of DivideByUnit.
-inline std::int32_t ExpReducedAboveOrder(std::int32_t e) {
-  return ExpOf(e > Order ? e - Order : e);
+inline std::int32_t ExpReducedAboveUnitCount(std::int32_t e) {
+  return ExpOf(e > NonzeroUnitCount ? e - NonzeroUnitCount : e);
 }
 
 // u * v for units u, v (either may be 0), as Multiply forms it.
 inline std::int32_t UnitProduct(std::int32_t u, std::int32_t v) {
   if (u == 0 || v == 0) return 0;
-  return ExpReducedAtOrder(LogOf(u) + LogOf(v));
+  return ExpReducedAtUnitCount(LogOf(u) + LogOf(v));
 }
 
 // u^2, as Square forms it.
 inline std::int32_t UnitSquare(std::int32_t u) {
   if (u == 0) return 0;
-  return ExpReducedAtOrder(2 * LogOf(u));
+  return ExpReducedAtUnitCount(2 * LogOf(u));
 }
 
 // u * c for a nonzero scalar c given by its log, as AddScaledShift forms it.
 inline std::int32_t UnitScaled(std::int32_t u, std::int32_t logC) {
   if (u == 0) return 0;
-  return ExpReducedAboveOrder(LogOf(u) + logC);
+  return ExpReducedAboveUnitCount(LogOf(u) + logC);
 }
 
 // u / c for a nonzero divisor c given by its log, as DivideByUnit forms it.
 inline std::int32_t UnitDivided(std::int32_t u, std::int32_t logC) {
   if (u == 0) return 0;
-  return ExpReducedAboveOrder(LogOf(u) - logC + Order);
+  return ExpReducedAboveUnitCount(LogOf(u) - logC + NonzeroUnitCount);
 }
 
 // u / v for nonzero leading units, as Invert forms it; no zero test.
 inline std::int32_t LeadingQuotient(std::int32_t u, std::int32_t v) {
-  return ExpReducedAtOrder(LogOf(u) - LogOf(v) + Order);
+  return ExpReducedAtUnitCount(LogOf(u) - LogOf(v) + NonzeroUnitCount);
 }
 
 }  // namespace eccrypt::gf

@@ -13,19 +13,19 @@ namespace {
 
 constexpr UnitTables BuildTables() {
   UnitTables t{};
-  // Powers of y: multiply by y, replacing y^15 by y + 1 (xor 0x8003 clears bit 15 and flips
-  // bits 1 and 0). Ends with Expt[32767] = 1; Expt[32768] is never written and stays 0.
+  // Powers of y: multiply by y, replacing y^15 by y + 1 (xor UnitPolynomial clears bit 15 and
+  // flips bits 1 and 0). Ends with Expt[32767] = 1; Expt[32768] is never written and stays 0.
   t.Expt[0] = 1;
-  for (std::size_t i = 0; i < static_cast<std::size_t>(Order); ++i) {
+  for (std::size_t i = 0; i < static_cast<std::size_t>(NonzeroUnitCount); ++i) {
     std::int32_t v = t.Expt[i] << 1;
-    if ((v & 0x8000) != 0) v ^= 0x8003;
+    if ((v & (1 << UnitBits)) != 0) v ^= UnitPolynomial;
     t.Expt[i + 1] = v;
   }
   // Logs of every nonzero unit, from exponents 0..32766 (so Logt[1] = 0); Logt[32768] stays 0.
-  for (std::int32_t i = 0; i < Order; ++i) {
+  for (std::int32_t i = 0; i < NonzeroUnitCount; ++i) {
     t.Logt[static_cast<std::size_t>(t.Expt[static_cast<std::size_t>(i)])] = i;
   }
-  t.Logt[0] = Order;  // the sentinel standing for the log of zero
+  t.Logt[0] = NonzeroUnitCount;  // the sentinel standing for the log of zero
   return t;
 }
 

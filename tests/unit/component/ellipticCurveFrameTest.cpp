@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "ECCrypt/ECCrypt.h"
-#include "ECCrypt/curve/curveConstants.h"
 #include "ECCrypt/curve/ecPoint.h"
+#include "ECCrypt/params/curveParameters.h"
 #include "ECCrypt/pk/ecCrypt.h"
 #include "ECCrypt/text/base64Text.h"
 #include "ECCrypt/text/hexText.h"

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "ECCrypt/curve/curveConstants.h"
 #include "ECCrypt/fast/pointVartime.h"
+#include "ECCrypt/params/curveParameters.h"
 #include "unit/fast/publicPointSupport.h"
 #include "unit/support/bignumOracle.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "ECCrypt/curve/curveConstants.h"
 #include "ECCrypt/fast/publicVartime.h"
+#include "ECCrypt/params/curveParameters.h"
 #include "unit/fast/publicPointSupport.h"
 
 namespace eccrypt::fast {

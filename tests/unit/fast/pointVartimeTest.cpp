@@ -6,10 +6,10 @@
 #include <random>
 #include <vector>
 
-#include "ECCrypt/curve/curveConstants.h"
 #include "ECCrypt/fast/basisTables.h"
 #include "ECCrypt/fast/pointVartime.h"
 #include "ECCrypt/fast/verifyTables.h"
+#include "ECCrypt/params/curveParameters.h"
 #include "unit/fast/publicPointSupport.h"
 
 namespace eccrypt::fast {

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "ECCrypt/bigint/vlPoint.h"
-#include "ECCrypt/curve/curveConstants.h"
 #include "ECCrypt/curve/ecPoint.h"
 #include "ECCrypt/field/gfPoint.h"
+#include "ECCrypt/params/curveParameters.h"
 #include "unit/support/bignumOracle.h"
 
 namespace eccrypt::curvetest {
