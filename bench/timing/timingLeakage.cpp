@@ -9,18 +9,20 @@
 // on the secret; below it, no dependence this test can see.
 //
 // Usage: eccrypt_timing [--measurements N] [--mode hex|base64] [--engine fast|reference]
-//                       [--seed S] [TARGET...]
+//                       [--path NAME] [--seed S] [TARGET...]
 //   N: measurements per class (default 100000; the first 1000 of each run are warm-up and
-//      dropped). TARGET: decrypt, sign, signature, makekey, x25519 (default: all of them).
+//      dropped). TARGET: decrypt, sign, signature, publickey, makekey, x25519 (default: all).
 //   decrypt   TEllipticCurve::Decrypt, KeySecret fixed or random (one public ExchangedValue)
 //   sign      TEllipticCurve::Sign, KeySecret fixed or random (fresh nonces in both classes)
 //   signature TECCrypt::MakeSignature, the nonce fixed or random (one key, one digest)
 //   makekey   TEllipticCurve::MakeKey, PassPhrase fixed or random (same length)
+//   publickey TECCrypt::MakePublicKey, the secret key fixed or random (15 digits)
 //   x25519    libsodium's crypto_scalarmult, the scalar fixed or random (control)
-// --engine reference runs the component on its variable-time reference arithmetic, a control
-// that must be caught.
-// Secrets of both classes have the same length, so that the length of their texts, which may
-// show, is the same. Run it on an otherwise idle machine, pinned to one core (taskset -c 1).
+// --path NAME runs the fast engine's field on one multiplication path (vpclmulqdq, pclmulqdq,
+// portable; default: the best this CPU has). --engine reference runs the component on its
+// variable-time reference arithmetic, a control that must be caught. Secrets of both classes have
+// the same length, so that the length of their texts, which may show, is the same. Run it on an
+// otherwise idle machine, pinned to one core (taskset -c 1).
 #include <sodium.h>
 
 #if defined(__x86_64__)
@@ -41,6 +43,7 @@
 
 #include "ECCrypt/ECCrypt.h"
 #include "ECCrypt/bigint/vlPoint.h"
+#include "ECCrypt/fast/fe.h"
 #include "ECCrypt/pk/ecCrypt.h"
 #include "ECCrypt/pk/engineChoice.h"
 #include "ECCrypt/text/base64Text.h"
@@ -162,6 +165,28 @@ class TSignatureTarget : public TTarget {
   std::vector<TvlPoint> inputs_;
 };
 
+// The fixed-base primitive alone: the secret key is fixed or random, 15 digits either way.
+class TPublicKeyTarget : public TTarget {
+ public:
+  explicit TPublicKeyTarget(std::mt19937_64& rng) : rng_(rng), inputs_(BatchSize) {
+    fixed_ = RandomInteger(rng_, 15);
+  }
+  void Generate(std::size_t slot, int secretClass) override {
+    inputs_[slot] = secretClass == 0 ? fixed_ : RandomInteger(rng_, 15);
+  }
+  void Load(std::size_t slot) override {
+    key_.CopyFrom(inputs_[slot]);
+    out_.Zero();
+  }
+  void Run() override { key_.MakePublicKey(out_); }
+
+ private:
+  std::mt19937_64& rng_;
+  TECCrypt key_;
+  TvlPoint fixed_, out_;
+  std::vector<TvlPoint> inputs_;
+};
+
 // MakeKey: the pass phrase is fixed or random, 20 letters either way.
 class TMakeKeyTarget : public TTarget {
  public:
@@ -221,6 +246,7 @@ std::unique_ptr<TTarget> MakeTarget(std::string_view name, std::mt19937_64& rng,
   if (name == "decrypt") return std::make_unique<TSecretKeyTarget>(rng, mode, false);
   if (name == "sign") return std::make_unique<TSecretKeyTarget>(rng, mode, true);
   if (name == "signature") return std::make_unique<TSignatureTarget>(rng);
+  if (name == "publickey") return std::make_unique<TPublicKeyTarget>(rng);
   if (name == "makekey") return std::make_unique<TMakeKeyTarget>(rng, mode);
   if (name == "x25519") return std::make_unique<TX25519Target>(rng);
   return nullptr;
@@ -257,8 +283,8 @@ bool Measure(TTarget& target, std::uint64_t perClass, std::mt19937_64& rng,
 int Usage() {
   std::fprintf(stderr,
                "usage: eccrypt_timing [--measurements N] [--mode hex|base64] "
-               "[--engine fast|reference] [--seed S] "
-               "[decrypt|sign|signature|makekey|x25519]...\n");
+               "[--engine fast|reference] [--path NAME] [--seed S] "
+               "[decrypt|sign|signature|publickey|makekey|x25519]...\n");
   return 2;
 }
 
@@ -279,6 +305,11 @@ int main(int argc, char** argv) {
       const std::string_view m = argv[++i];
       if (m != "hex" && m != "base64") return Usage();
       mode = m == "hex" ? TMode::Hex : TMode::Base64;
+    } else if (arg == "--path" && i + 1 < argc) {
+      if (!eccrypt::fast::FeUseImplementation(argv[++i])) {
+        std::fprintf(stderr, "no multiplication path %s on this CPU\n", argv[i]);
+        return 2;
+      }
     } else if (arg == "--engine" && i + 1 < argc) {
       const std::string_view e = argv[++i];
       if (e != "fast" && e != "reference") return Usage();
@@ -314,9 +345,10 @@ int main(int argc, char** argv) {
     std::printf("  max |t| = %.2f\n\n", summary.back().second);
     std::fflush(stdout);
   }
-  std::printf("summary (max |t|, %llu measurements per class, %s engine):\n",
+  std::printf("summary (max |t|, %llu measurements per class, %s engine, %s path):\n",
               static_cast<unsigned long long>(perClass),
-              eccrypt::ActiveEngine() == eccrypt::TEngine::Fast ? "fast" : "reference");
+              eccrypt::ActiveEngine() == eccrypt::TEngine::Fast ? "fast" : "reference",
+              eccrypt::fast::FeImplementation());
   for (const auto& [name, t] : summary) std::printf("  %-10s %8.2f\n", name.c_str(), t);
   return 0;
 }
