@@ -35,9 +35,9 @@ void SessionX(const TvlPoint& v, const Scalar& k, TvlPoint& out) {
 void MakePublicKey(const TvlPoint& x, TvlPoint& out) {
   Scalar k;
   ScalarReduce(k, x);
-  AffinePoint p;
-  BaseMultiply(p, k);
-  CompressToInteger(out, p);
+  LdPoint p;
+  BaseMultiplyProjective(p, k);
+  CompressLdToInteger(out, p);
   CtDeclassify(out);
   Wipe(k);
   Wipe(p);
@@ -46,9 +46,9 @@ void MakePublicKey(const TvlPoint& x, TvlPoint& out) {
 void EncryptSession(const TvlPoint& q, const TvlPoint& k, TvlPoint& exchanged, TvlPoint& session) {
   Scalar s;
   ScalarReduce(s, k);
-  AffinePoint p;
-  BaseMultiply(p, s);
-  CompressToInteger(exchanged, p);
+  LdPoint p;
+  BaseMultiplyProjective(p, s);
+  CompressLdToInteger(exchanged, p);
   CtDeclassify(exchanged);
   SessionX(q, s, session);
   Wipe(s);

@@ -55,8 +55,8 @@ void LookUp(AffinePoint& e, int w, std::uint64_t m, std::uint64_t negative) {
 
 }  // namespace
 
-void BaseMultiply(AffinePoint& r, const Scalar& k) {
-  LdPoint acc = LdZero;
+void BaseMultiplyProjective(LdPoint& acc, const Scalar& k) {
+  acc = LdZero;
   AffinePoint e;
   // carry is 0 or 1: a digit above 16 becomes d - 32 and carries one into the next window. The
   // top window holds at most bit 240 plus a carry, so no carry leaves it.
@@ -69,11 +69,16 @@ void BaseMultiply(AffinePoint& r, const Scalar& k) {
     LookUp(e, w, CtSelect(negative, 32 - d, d), negative);
     LdAddAffine(acc, acc, e);
   }
-  LdToAffine(r, acc);
-  SecureWipe(&acc, sizeof(acc));
   SecureWipe(&e, sizeof(e));
   SecureWipe(&carry, sizeof(carry));
   ScrubStack();  // the additions' temporaries
+}
+
+void BaseMultiply(AffinePoint& r, const Scalar& k) {
+  LdPoint acc;
+  BaseMultiplyProjective(acc, k);
+  LdToAffine(r, acc);
+  SecureWipe(&acc, sizeof(acc));
 }
 
 }  // namespace eccrypt::fast

@@ -8,5 +8,7 @@ namespace eccrypt::fast {
 
 // r := k * G, k reduced mod n (below 2^241). k = 0 gives the zero point.
 void BaseMultiply(AffinePoint& r, const Scalar& k);
+// The same in López–Dahab coordinates, before the inversion.
+void BaseMultiplyProjective(LdPoint& r, const Scalar& k);
 
 }  // namespace eccrypt::fast

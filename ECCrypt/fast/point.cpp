@@ -142,29 +142,52 @@ void XToInteger(TvlPoint& out, const Fe& x) {
   SecureWipe(&bits, sizeof(bits));
 }
 
+namespace {
+
+// out := 2 * X + parity for x not zero; for x = 0, 1 when y is not zero (a point of order 2)
+// and 0 when it is; 0 whenever infinity is all-ones.
+void WriteCompressed(TvlPoint& out, const Fe& x, std::uint64_t parity, std::uint64_t yNonZero,
+                     std::uint64_t infinity) {
+  RefBits bits;
+  ToReferenceBasis(bits, x);
+  std::uint64_t v[4];
+  v[3] = (bits.w[3] << 1) | (bits.w[2] >> 63);
+  v[2] = (bits.w[2] << 1) | (bits.w[1] >> 63);
+  v[1] = (bits.w[1] << 1) | (bits.w[0] >> 63);
+  v[0] = (bits.w[0] << 1) | (parity & 1);
+  v[0] = CtSelect(FeIsZeroMask(x), yNonZero & 1, v[0]);
+  for (int i = 0; i < 4; ++i) v[i] &= ~infinity;
+  WordsToInteger(out, v);
+  SecureWipe(&bits, sizeof(bits));
+  SecureWipe(v, sizeof(v));
+}
+
+}  // namespace
+
 void CompressToInteger(TvlPoint& out, const AffinePoint& p) {
   // parity = low bit of the integer form of y / x; x = 0 inverts to 0, so y / x is 0 there.
   Fe xi, ratio;
   FeInvert(xi, p.x);
   FeMul(ratio, p.y, xi);
-  const std::uint64_t parity = ReferenceLowBit(ratio) & 1;
-  RefBits bits;
-  ToReferenceBasis(bits, p.x);
-  std::uint64_t v[4];
-  v[3] = (bits.w[3] << 1) | (bits.w[2] >> 63);
-  v[2] = (bits.w[2] << 1) | (bits.w[1] >> 63);
-  v[1] = (bits.w[1] << 1) | (bits.w[0] >> 63);
-  v[0] = (bits.w[0] << 1) | parity;
-  // x = 0: the value is 1 when y is not zero (a point of order 2), 0 for the zero point.
-  const std::uint64_t xZero = FeIsZeroMask(p.x);
-  const std::uint64_t yNonZero = ~FeIsZeroMask(p.y);
-  v[0] = CtSelect(xZero, yNonZero & 1, v[0]);
-  for (int i = 0; i < 4; ++i) v[i] &= ~p.infinity;
-  WordsToInteger(out, v);
+  WriteCompressed(out, p.x, ReferenceLowBit(ratio), ~FeIsZeroMask(p.y), p.infinity);
   SecureWipe(&xi, sizeof(xi));
   SecureWipe(&ratio, sizeof(ratio));
-  SecureWipe(&bits, sizeof(bits));
-  SecureWipe(v, sizeof(v));
+}
+
+void CompressLdToInteger(TvlPoint& out, const LdPoint& p) {
+  // With i = 1 / (X Z): x = X / Z = X^2 i and y / x = (Y / Z^2) / (X / Z) = Y i. X = 0 or Z = 0
+  // inverts to 0: then x = 0, and y is zero exactly when Y is (Z not zero).
+  Fe xz, i, x, ratio;
+  FeMul(xz, p.X, p.Z);
+  FeInvert(i, xz);
+  FeSqr(x, p.X);
+  FeMul(x, x, i);
+  FeMul(ratio, p.Y, i);
+  WriteCompressed(out, x, ReferenceLowBit(ratio), ~FeIsZeroMask(p.Y), FeIsZeroMask(p.Z));
+  SecureWipe(&xz, sizeof(xz));
+  SecureWipe(&i, sizeof(i));
+  SecureWipe(&x, sizeof(x));
+  SecureWipe(&ratio, sizeof(ratio));
 }
 
 void FeFromInteger(Fe& x, const TvlPoint& v) {

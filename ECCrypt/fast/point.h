@@ -47,6 +47,8 @@ void XToInteger(TvlPoint& out, const Fe& x);
 // The compressed form of p: 2 * X + parity, parity bit 0 of the reference integer form of y/x;
 // 1 for x = 0 and y not zero; 0 for the zero point. Normal form.
 void CompressToInteger(TvlPoint& out, const AffinePoint& p);
+// The same for p in projective coordinates, with one inversion in all.
+void CompressLdToInteger(TvlPoint& out, const LdPoint& p);
 // x := the element whose integer form is v (v below 2^255; bits at 255 and above are ignored).
 // Constant time in v's digits; v's length word only bounds which digits are read.
 void FeFromInteger(Fe& x, const TvlPoint& v);

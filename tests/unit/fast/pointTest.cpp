@@ -71,9 +71,13 @@ TEST(FastPointTest, CompressionMatchesTheReference) {
   for (const TecPoint& p : {BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 240)),
                             curvetest::BasePoint(), zero, orderTwo}) {
     fast::AffinePoint a = ToFast(p);
-    TvlPoint got;
+    TvlPoint got, gotProjective;
     fast::CompressToInteger(got, a);
     EXPECT_EQ(curvetest::HexOf(got), curvetest::HexOf(curvetest::CompressedOf(p)));
+    const fast::LdPoint projective =
+        p.IsZero() ? fast::LdPoint{fast::FeOne, fast::FeZero, fast::FeZero} : Scaled(p, 5);
+    fast::CompressLdToInteger(gotProjective, projective);
+    EXPECT_EQ(curvetest::HexOf(gotProjective), curvetest::HexOf(got));
     fast::Fe x;
     fast::XFromCompressed(x, got);
     TvlPoint xGot, xExpected;
