@@ -10,7 +10,6 @@
 #include "ECCrypt/fast/scalar.h"
 #include "ECCrypt/operationFrame.h"
 #include "ECCrypt/pk/ecCrypt.h"
-#include "ECCrypt/secretText.h"
 #include "ECCrypt/text/base64Text.h"
 #include "ECCrypt/text/hexText.h"
 #include "ECPlatform/Properties.h"

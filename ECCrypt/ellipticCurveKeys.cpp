@@ -1,11 +1,11 @@
 // TEllipticCurve::MakeKey, Encrypt and Decrypt: a key pair from the pass phrase, and the two
 // sides of agreeing on a session key.
 #include "ECCrypt/ECCrypt.h"
+#include "ECCrypt/bigint/secureWipe.h"
 #include "ECCrypt/bigint/vlPoint.h"
 #include "ECCrypt/hash/prng.h"
 #include "ECCrypt/operationFrame.h"
 #include "ECCrypt/pk/ecCrypt.h"
-#include "ECCrypt/secretText.h"
 
 namespace eccrypt {
 

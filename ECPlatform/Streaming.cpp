@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "ECPlatform/Properties.h"
+#include "ECPlatform/SecureWipe.h"
 
 namespace ecplatform {
 namespace {
@@ -22,15 +23,10 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// Property texts may be secrets (pass phrases, keys): working copies are overwritten before
-// their memory is released.
-void Wipe(std::string& s) noexcept {
-  volatile char* p = s.data();
-  for (std::size_t i = 0; i < s.size(); ++i) p[i] = 0;
-}
-
+// Property texts may be secrets (pass phrases, keys): working copies are wiped, the whole
+// buffer, before their memory is released.
 void Wipe(TPropertyValue& v) noexcept {
-  if (auto* s = std::get_if<std::string>(&v)) Wipe(*s);
+  if (auto* s = std::get_if<std::string>(&v)) WipeText(*s);
 }
 
 struct TWipeOnExit {
@@ -63,7 +59,7 @@ std::string ValueText(const TPropertyInfo& p, const TComponent& component) {
 struct TWipeTexts {
   std::vector<std::string>& Texts;
   ~TWipeTexts() {
-    for (std::string& s : Texts) Wipe(s);
+    for (std::string& s : Texts) WipeText(s);
   }
 };
 

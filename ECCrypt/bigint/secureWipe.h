@@ -1,11 +1,14 @@
 #pragma once
-// SecureWipe: overwrites memory that held secrets with zeros before it is released.
-// The zeros are written so that the compiler cannot drop them as dead even when the object is
-// destroyed right afterwards (a memset behind a memory barrier, or volatile stores).
-#include <cstddef>
+// The library wipes through the platform's wiper (ECPlatform/SecureWipe.h), the one definition
+// shared with the platform, the tool and the tests: memory with SecureWipe, texts of secret
+// values (pass phrases, keys, session keys and the forms they pass through) with WipeText or a
+// TSecretText, the spare capacity included.
+#include "ECPlatform/SecureWipe.h"
 
 namespace eccrypt {
 
-void SecureWipe(void* data, std::size_t size) noexcept;
+using ecplatform::SecureWipe;
+using ecplatform::TSecretText;
+using ecplatform::WipeText;
 
 }  // namespace eccrypt

@@ -1,7 +1,6 @@
 #include "ECCrypt/text/base64.h"
 
 #include "ECCrypt/bigint/secureWipe.h"
-#include "ECCrypt/secretText.h"
 #include "ECCrypt/text/charMasks.h"
 
 namespace eccrypt {

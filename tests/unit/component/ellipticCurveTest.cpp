@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ECCrypt/secretText.h"
+#include "ECCrypt/bigint/secureWipe.h"
 #include "ECPlatform/Properties.h"
 #include "ECPlatform/Registry.h"
 #include "ECPlatform/Streaming.h"

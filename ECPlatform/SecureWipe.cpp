@@ -1,8 +1,8 @@
-#include "ECCrypt/bigint/secureWipe.h"
+#include "ECPlatform/SecureWipe.h"
 
 #include <cstring>
 
-namespace eccrypt {
+namespace ecplatform {
 
 void SecureWipe(void* data, std::size_t size) noexcept {
 #if defined(__GNUC__)
@@ -18,4 +18,12 @@ void SecureWipe(void* data, std::size_t size) noexcept {
 #endif
 }
 
-}  // namespace eccrypt
+void WipeText(std::string& text) noexcept {
+  // Growing to the capacity stays inside the buffer: no allocation, nothing thrown. It makes
+  // the whole buffer part of the text, so it can be wiped through data().
+  text.resize(text.capacity());
+  SecureWipe(text.data(), text.size());
+  text.clear();
+}
+
+}  // namespace ecplatform
