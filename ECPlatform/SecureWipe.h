@@ -26,6 +26,9 @@ class TSecretText {
   TSecretText& operator=(const TSecretText&) = delete;
   ~TSecretText() { WipeText(text); }
 
+  std::string& str() { return text; }
+  const std::string& str() const { return text; }
+
   std::string text;
 };
 

@@ -6,29 +6,20 @@
 #include <string>
 #include <vector>
 
+#include "ECPlatform/SecureWipe.h"
+
 namespace eccrypt::tool {
 
-// Overwrites memory with zeros in a way the compiler may not remove.
-void WipeMemory(void* bytes, std::size_t count);
-
-// Overwrites the characters of a string with zeros, then empties it.
-void Wipe(std::string& text);
-
-// A string holding a secret; its characters are wiped when it goes out of scope.
-class TSecretString {
- public:
-  TSecretString() = default;
-  explicit TSecretString(std::string text) : text_(std::move(text)) {}
-  TSecretString(const TSecretString&) = delete;
-  TSecretString& operator=(const TSecretString&) = delete;
-  ~TSecretString() { Wipe(text_); }
-
-  std::string& str() { return text_; }
-  const std::string& str() const { return text_; }
-
- private:
-  std::string text_;
-};
+// The tool wipes through the library's wiper (ECPlatform/SecureWipe.h): memory, texts (the
+// whole buffer, spare capacity included) and secret texts alike.
+inline void WipeMemory(void* bytes, std::size_t count) noexcept {
+  ecplatform::SecureWipe(bytes, count);
+}
+inline void Wipe(std::string& text) noexcept {
+  ecplatform::WipeText(text);
+}
+// A string holding a secret; wiped when it goes out of scope.
+using TSecretString = ecplatform::TSecretText;
 
 // A fixed-size array of secret bytes that is wiped when it goes out of scope.
 template <std::size_t N>
