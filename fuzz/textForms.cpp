@@ -19,9 +19,10 @@ namespace {
 
 using eccrypt::TvlPoint;
 
-constexpr std::string_view kAlphabet =
-    "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+// The characters are the library's; the code below that spells bytes with them is written here
+// independently of the codec.
+constexpr std::string_view kAlphabet = eccrypt::TBase64::Alphabet;
+constexpr std::string_view kHexDigits = eccrypt::HexDigitChars;
 
 unsigned ValueOf(char c) {
   const std::size_t at = kAlphabet.find(c);

@@ -9,14 +9,20 @@
 #include <string_view>
 
 #include "ECCrypt/ECCrypt.h"
+#include "ECCrypt/text/base64.h"
+#include "ECCrypt/text/hexText.h"
 
 namespace eccrypt::tool {
 
-// The radix-64 alphabet, value i being the character at position i, and the hexadecimal digits.
-inline constexpr std::string_view kRadix64Alphabet =
-    "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-inline constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+// The radix-64 alphabet, value i being the character at position i, and the hexadecimal digits:
+// the library's (TBase64::Alphabet, HexDigitChars), named here for the tool.
+inline constexpr std::string_view kRadix64Alphabet = TBase64::Alphabet;
+inline constexpr std::string_view kHexDigits = HexDigitChars;
 
+// The text of the same integer in the other form, through the library's codec: a hexadecimal
+// text loses 1 to 3 characters after its last whole group of four; a radix-64 text keeps the
+// whole 16-bit digits its bytes spell (a lone trailing byte is no digit). Intermediate texts are
+// wiped.
 std::string ConvertTextForm(std::string_view text, TMode from, TMode to);
 
 }  // namespace eccrypt::tool

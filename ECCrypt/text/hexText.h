@@ -14,6 +14,10 @@
 
 namespace eccrypt {
 
+// The hex digits, value i at position i: the characters IntegerToHex writes (it computes them
+// by arithmetic, in constant time). For code that spells public bytes: tool, tests, fuzzers.
+inline constexpr std::string_view HexDigitChars = "0123456789ABCDEF";
+
 // The text of x. Throws std::out_of_range if x is not a valid record (length word outside
 // 0..19 or a digit outside 0..65535), which no arithmetic produces.
 std::string IntegerToHex(const TvlPoint& x);

@@ -8,6 +8,7 @@
 
 #include "ECCrypt/ECCrypt.h"
 #include "ECCrypt/text/base64Text.h"
+#include "ECCrypt/text/hexText.h"
 #include "unit/component/componentSupport.h"
 
 namespace eccrypt::componenttest {
@@ -17,11 +18,10 @@ using Bytes = std::array<std::uint8_t, 32>;
 
 // The bytes as 64 upper-case hex digits.
 std::string HexOf(const Bytes& bytes) {
-  static const char* const digits = "0123456789ABCDEF";
   std::string text;
   for (std::uint8_t b : bytes) {
-    text += digits[b >> 4];
-    text += digits[b & 0xF];
+    text += HexDigitChars[b >> 4];
+    text += HexDigitChars[b & 0xF];
   }
   return text;
 }

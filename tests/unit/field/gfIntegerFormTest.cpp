@@ -8,6 +8,7 @@
 
 #include "ECCrypt/bigint/vlPoint.h"
 #include "ECCrypt/field/gfPoint.h"
+#include "ECCrypt/text/hexText.h"
 #include "unit/field/gfReference.h"
 
 namespace eccrypt {
@@ -24,11 +25,11 @@ std::int32_t& W(TvlPoint& v, int i) {
 
 // Upper-case hexadecimal, most significant first; the empty text for zero.
 std::string Hex(const TvlPoint& v) {
-  static const char* digits = "0123456789ABCDEF";
   std::string s;
   for (int i = v.Words[0]; i >= 1; --i) {
     const std::int32_t d = v.Words[static_cast<std::size_t>(i)];
-    for (int shift = 12; shift >= 0; shift -= 4) s += digits[(d >> shift) & 0xF];
+    for (int shift = 12; shift >= 0; shift -= 4)
+      s += HexDigitChars[static_cast<std::size_t>((d >> shift) & 0xF)];
   }
   return s;
 }
