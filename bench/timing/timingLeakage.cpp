@@ -11,12 +11,14 @@
 // Usage: eccrypt_timing [--measurements N] [--mode hex|base64] [--engine fast|reference]
 //                       [--path NAME] [--seed S] [TARGET...]
 //   N: measurements per class (default 100000; the first 1000 of each run are warm-up and
-//      dropped). TARGET: decrypt, sign, signature, publickey, makekey, x25519 (default: all).
+//      dropped). TARGET: decrypt, sign, signature, publickey, generator, makekey, x25519
+//      (default: decrypt, sign, signature, makekey, x25519).
 //   decrypt   TEllipticCurve::Decrypt, KeySecret fixed or random (one public ExchangedValue)
 //   sign      TEllipticCurve::Sign, KeySecret fixed or random (fresh nonces in both classes)
 //   signature TECCrypt::MakeSignature, the nonce fixed or random (one key, one digest)
 //   makekey   TEllipticCurve::MakeKey, PassPhrase fixed or random (same length)
 //   publickey TECCrypt::MakePublicKey, the secret key fixed or random (15 digits)
+//   generator TPRNG::Seed and MakeSecret, the pass phrase fixed or random (MakeKey's first half)
 //   x25519    libsodium's crypto_scalarmult, the scalar fixed or random (control)
 // --path NAME runs the fast engine's field on one multiplication path (vpclmulqdq, pclmulqdq,
 // portable; default: the best this CPU has). --engine reference runs the component on its
@@ -44,6 +46,7 @@
 #include "ECCrypt/ECCrypt.h"
 #include "ECCrypt/bigint/vlPoint.h"
 #include "ECCrypt/fast/fe.h"
+#include "ECCrypt/hash/prng.h"
 #include "ECCrypt/pk/ecCrypt.h"
 #include "ECCrypt/pk/engineChoice.h"
 #include "ECCrypt/text/base64Text.h"
@@ -187,26 +190,50 @@ class TPublicKeyTarget : public TTarget {
   std::vector<TvlPoint> inputs_;
 };
 
+std::string RandomPhrase(std::mt19937_64& rng) {
+  std::string p(20, 'a');
+  for (char& ch : p) ch = static_cast<char>('a' + rng() % 26);
+  return p;
+}
+
+// The pass-phrase generator alone (Seed, then MakeSecret): the phrase is fixed or random.
+class TGeneratorTarget : public TTarget {
+ public:
+  explicit TGeneratorTarget(std::mt19937_64& rng)
+      : rng_(rng), fixed_(RandomPhrase(rng)), inputs_(BatchSize) {}
+  void Generate(std::size_t slot, int secretClass) override {
+    inputs_[slot] = secretClass == 0 ? fixed_ : RandomPhrase(rng_);
+  }
+  void Load(std::size_t slot) override { phrase_ = inputs_[slot]; }
+  void Run() override {
+    eccrypt::TPRNG generator;
+    generator.Seed(phrase_);
+    const TECCrypt secret = generator.MakeSecret();
+    benchmark_sink_ = secret.Words[1];
+  }
+
+ private:
+  std::mt19937_64& rng_;
+  std::string fixed_, phrase_;
+  std::vector<std::string> inputs_;
+  volatile std::int32_t benchmark_sink_ = 0;
+};
+
 // MakeKey: the pass phrase is fixed or random, 20 letters either way.
 class TMakeKeyTarget : public TTarget {
  public:
   TMakeKeyTarget(std::mt19937_64& rng, TMode mode) : rng_(rng), inputs_(BatchSize) {
     c_.SetIOMode(mode);
-    fixed_ = RandomPhrase();
+    fixed_ = RandomPhrase(rng_);
   }
   void Generate(std::size_t slot, int secretClass) override {
-    inputs_[slot] = secretClass == 0 ? fixed_ : RandomPhrase();
+    inputs_[slot] = secretClass == 0 ? fixed_ : RandomPhrase(rng_);
   }
   void Load(std::size_t slot) override { c_.SetPassPhrase(inputs_[slot]); }
   void Run() override { c_.MakeKey(); }
   bool Check() const override { return c_.Valid(); }
 
  private:
-  std::string RandomPhrase() {
-    std::string p(20, 'a');
-    for (char& ch : p) ch = static_cast<char>('a' + rng_() % 26);
-    return p;
-  }
   std::mt19937_64& rng_;
   TEllipticCurve c_;
   std::string fixed_;
@@ -247,6 +274,7 @@ std::unique_ptr<TTarget> MakeTarget(std::string_view name, std::mt19937_64& rng,
   if (name == "sign") return std::make_unique<TSecretKeyTarget>(rng, mode, true);
   if (name == "signature") return std::make_unique<TSignatureTarget>(rng);
   if (name == "publickey") return std::make_unique<TPublicKeyTarget>(rng);
+  if (name == "generator") return std::make_unique<TGeneratorTarget>(rng);
   if (name == "makekey") return std::make_unique<TMakeKeyTarget>(rng, mode);
   if (name == "x25519") return std::make_unique<TX25519Target>(rng);
   return nullptr;
@@ -284,7 +312,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: eccrypt_timing [--measurements N] [--mode hex|base64] "
                "[--engine fast|reference] [--path NAME] [--seed S] "
-               "[decrypt|sign|signature|publickey|makekey|x25519]...\n");
+               "[decrypt|sign|signature|publickey|generator|makekey|x25519]...\n");
   return 2;
 }
 
