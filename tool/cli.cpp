@@ -4,8 +4,9 @@
 
 #include <cctype>
 #include <exception>
-#include <map>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "tool/consoleIo.h"
 #include "tool/fileIo.h"
@@ -25,6 +26,21 @@ void PrintError(std::ostream& err, const std::string& command, const TToolError&
   err << "  " << hint << "\n";
 }
 
+// A command line that does not parse, told as every other error is. An unknown option is named
+// first: it usually explains the missing option that would otherwise be reported instead.
+void PrintUsageError(const CLI::App& app, const CLI::ParseError& error, std::ostream& err) {
+  const std::vector<CLI::App*> chosen = app.get_subcommands();
+  const std::string command = chosen.empty() ? "" : chosen.front()->get_name();
+  const std::string help = "see eccrypt " + (command.empty() ? "" : command + " ") + "--help";
+  const std::vector<std::string> extra = app.remaining(true);
+  std::string message = error.what();
+  if (!extra.empty()) {
+    message = (extra.front().starts_with('-') ? "unknown option '" : "unexpected argument '") +
+              extra.front() + "'";
+  }
+  PrintError(err, command, TToolError(message, help, kExitUsage));
+}
+
 }  // namespace
 
 int RunTool(int argc, char** argv, TConsole& console) {
@@ -39,18 +55,27 @@ int RunTool(int argc, char** argv, TConsole& console) {
       "Make a random key pair; write the secret-key file, protected by a pass phrase, and "
       "print the public key");
   keygenCommand->add_option("-o,--output", keygen.output, "Secret-key file to write (mode 0600)")
-      ->required();
+      ->required()
+      ->type_name("KEYFILE");
+  std::string keygenFormat = "base64";
   keygenCommand
-      ->add_option("--format", keygen.mode, "Text form of keys and signatures (default base64)")
-      ->transform(CLI::CheckedTransformer(
-                      std::map<std::string, TMode>{{"base64", TMode::Base64}, {"hex", TMode::Hex}},
-                      CLI::ignore_case)
-                      .description(""))
+      ->add_option("--format", keygenFormat, "Text form of keys and signatures (default base64)")
+      ->transform(CLI::Validator(
+          [](std::string& value) -> std::string {
+            for (char& c : value)
+              c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (value == "hex" || value == "base64") return {};
+            return "must be hex or base64, not '" + value + "'";
+          },
+          ""))
       ->type_name("hex|base64");
-  auto* phraseFile = keygenCommand->add_option(
-      "--passphrase-file", keygen.passPhraseFile,
-      "Read the pass phrase from FILE (otherwise asked twice on a terminal, or read from "
-      "standard input)");
+  auto* phraseFile =
+      keygenCommand
+          ->add_option(
+              "--passphrase-file", keygen.passPhraseFile,
+              "Read the pass phrase from FILE (otherwise asked twice on a terminal, or read from "
+              "standard input)")
+          ->type_name("FILE");
   keygenCommand->add_flag("--unprotected", keygen.unprotected,
                           "Write the secret-key file in clear, without a pass phrase (for "
                           "automation: anyone who reads the file has the key)");
@@ -89,9 +114,11 @@ int RunTool(int argc, char** argv, TConsole& console) {
   encryptCommand->add_flag("-a,--armor,--armour", encrypt.armour,
                            "Write the encrypted file as PEM-style text, for mail and chat "
                            "(decrypt recognises it)");
-  encryptCommand->add_option("-o,--output", encrypt.output,
-                             "Encrypted file to write, named only once it is complete; a device "
-                             "or FIFO is written in place (default, or -: standard output)");
+  encryptCommand
+      ->add_option("-o,--output", encrypt.output,
+                   "Encrypted file to write, named only once it is complete; a device "
+                   "or FIFO is written in place (default, or -: standard output)")
+      ->type_name("OUT");
   encryptCommand->add_flag("--force", encrypt.force, "Replace OUT if it is an existing file");
   encryptCommand->add_option("FILE", encrypt.input, "File to encrypt (default: standard input)")
       ->type_name("");
@@ -99,37 +126,52 @@ int RunTool(int argc, char** argv, TConsole& console) {
   TDecryptOptions decrypt;
   CLI::App* decryptCommand =
       app.add_subcommand("decrypt", "Decrypt a file encrypted for your public key");
-  decryptCommand->add_option("--key", decrypt.keyFile, "Your secret-key file")->required();
-  decryptCommand->add_option("--passphrase-file", decrypt.passPhraseFile,
-                             "Read the pass phrase of a protected key file from FILE "
-                             "(otherwise asked on the terminal)");
-  decryptCommand->add_option(
-      "-o,--output", decrypt.output,
-      "File to write, named only once the whole input has been authenticated; a device or FIFO "
-      "is written in place (default, or -: standard output). Standard output, a device or a "
-      "FIFO receives each block as soon as it is authenticated: on a damaged file it gets the "
-      "blocks before the fault, then the run fails");
+  decryptCommand->add_option("--key", decrypt.keyFile, "Your secret-key file")
+      ->required()
+      ->type_name("KEYFILE");
+  decryptCommand
+      ->add_option("--passphrase-file", decrypt.passPhraseFile,
+                   "Read the pass phrase of a protected key file from FILE "
+                   "(otherwise asked on the terminal)")
+      ->type_name("FILE");
+  decryptCommand
+      ->add_option(
+          "-o,--output", decrypt.output,
+          "File to write, named only once the whole input has been authenticated; a device or FIFO "
+          "is written in place (default, or -: standard output). Standard output, a device or a "
+          "FIFO receives each block as soon as it is authenticated: on a damaged file it gets the "
+          "blocks before the fault, then the run fails")
+      ->type_name("OUT");
   decryptCommand->add_flag("--force", decrypt.force, "Replace OUT if it is an existing file");
-  decryptCommand->add_option("FILE", decrypt.input, "File to decrypt (default: standard input)");
+  decryptCommand->add_option("FILE", decrypt.input, "File to decrypt (default: standard input)")
+      ->type_name("");
 
   TSignOptions sign;
   bool signSha1 = false;
   CLI::App* signCommand = app.add_subcommand(
       "sign", "Sign a file: write a signature file naming the key, the digest and a comment");
-  signCommand->add_option("--key", sign.keyFile, "Your secret-key file")->required();
-  signCommand->add_option("--passphrase-file", sign.passPhraseFile,
-                          "Read the pass phrase of a protected key file from FILE (otherwise "
-                          "asked on the terminal)");
+  signCommand->add_option("--key", sign.keyFile, "Your secret-key file")
+      ->required()
+      ->type_name("KEYFILE");
+  signCommand
+      ->add_option("--passphrase-file", sign.passPhraseFile,
+                   "Read the pass phrase of a protected key file from FILE (otherwise "
+                   "asked on the terminal)")
+      ->type_name("FILE");
   signCommand->add_option("FILE", sign.input, "File to sign (default: standard input)")
       ->type_name("");
-  signCommand->add_option("-o,--output", sign.output,
-                          "Signature file to write (default, or -: standard output)");
+  signCommand
+      ->add_option("-o,--output", sign.output,
+                   "Signature file to write (default, or -: standard output)")
+      ->type_name("SIGFILE");
   signCommand->add_flag("--force", sign.force, "Replace an existing signature file");
   signCommand->add_option("-c,--comment", sign.trustedComment,
                           "Trusted comment, covered by the signature (default: the file name and "
                           "the time)");
-  signCommand->add_option("--untrusted-comment", sign.untrustedComment,
-                          "Untrusted comment, not covered by the signature");
+  signCommand
+      ->add_option("--untrusted-comment", sign.untrustedComment,
+                   "Untrusted comment, not covered by the signature")
+      ->type_name("TEXT");
   signCommand->add_flag("--bare", sign.bare,
                         "Print only the signature text r:s, for programs that take the "
                         "component's signatures");
@@ -188,8 +230,11 @@ int RunTool(int argc, char** argv, TConsole& console) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    const int status = app.exit(error, console.out, console.err);
-    if (status != 0) return kExitUsage;
+    if (error.get_exit_code() != 0) {
+      PrintUsageError(app, error, console.err);
+      return kExitUsage;
+    }
+    app.exit(error, console.out, console.err);
     try {
       FlushChecked(console.out, "standard output");  // --help and --version
     } catch (const TToolError& failure) {
@@ -198,6 +243,7 @@ int RunTool(int argc, char** argv, TConsole& console) {
     }
     return kExitOk;
   }
+  keygen.mode = keygenFormat == "hex" ? TMode::Hex : TMode::Base64;
   sign.digest = signSha1 ? TDigestKind::Sha1 : TDigestKind::Sha256Truncated;
   verify.digest = verifySha1 ? TDigestKind::Sha1 : TDigestKind::Sha256Truncated;
 

@@ -92,6 +92,11 @@ TPublicKey ResolvePublicKeyText(std::string text, const std::string& source) {
     throw TToolError("the public key" + source + " is too long to be a public key",
                      "give the text that 'eccrypt keygen' or 'eccrypt pubkey' printed");
   }
+  if (text.find_first_of(" \t\r\n") != std::string::npos) {
+    throw TToolError("the public key" + source + " has a space or a line break inside it",
+                     "give the key text on one line, as 'eccrypt keygen' or 'eccrypt pubkey' "
+                     "printed it");
+  }
   const TMode mode = DetectMode(text);
   if (!IsTextOfMode(text, mode)) {
     throw TToolError("the public key" + source + " contains characters that no key text has",

@@ -168,7 +168,14 @@ int RunVerify(const TVerifyOptions& options, TConsole& console) {
     return kExitOk;
   }
 
-  // A bare component signature text.
+  // A bare component signature text; a name of no file is not taken for a malformed one.
+  if (ArgumentSource(signatureArgument, "").empty() &&
+      signatureText.find_first_of("./") != std::string::npos &&
+      signatureText.find_first_of(": \t\r\n") == std::string::npos) {
+    throw IoError(
+        "cannot open " + signatureText + ": there is no such file, and it is no signature text",
+        "check the file name");
+  }
   const std::string signature =
       BareSignature(signatureText, key.mode, ArgumentSource(signatureArgument, ""));
   const TBothDigests digests = BothDigestsOf(input);

@@ -313,6 +313,11 @@ scenario_recipients() {
   run 0 "$bin" decrypt --key carol.key -o t.out t.ecc
   same t.out message.bin
   run 1 "$bin" decrypt --key alice.key -o t2.out t.ecc
+  # A key broken over two lines, as a mail program may leave it, is refused saying so.
+  key="$(cat bob.pub)"
+  run 1 "$bin" encrypt -r "${key:0:20}
+${key:20}" -o x.ecc message.bin
+  contains err.txt "has a space or a line break inside it"
   printf '%s\nnot a key!\n' "$(cat bob.pub)" >bad.txt
   run 1 "$bin" encrypt -R bad.txt -o x.ecc message.bin
   contains err.txt "bad.txt, line 2"
@@ -676,6 +681,18 @@ scenario_contract() {
   contains err.txt "unknown subcommand 'frobnicate'"
   run 2 "$bin" encrypt -r alice.pub --bogus doc.txt
   contains err.txt "--bogus"
+  # An unknown option is named, not hidden behind the required option it displaced.
+  for command in "--bogus" "keygen --bogus" "decrypt --bogus m.ecc"; do
+    # shellcheck disable=SC2086
+    run 2 "$bin" $command
+    contains err.txt "unknown option '--bogus'"
+  done
+  run 2 "$bin" sign --key alice.key doc.txt extra
+  contains err.txt "eccrypt sign: unexpected argument 'extra'"
+  run 2 "$bin" keygen -o k.key --format octal
+  contains err.txt "--format: must be hex or base64, not 'octal'"
+  run 0 "$bin" keygen --unprotected --format HEX -o hex.key
+  grep -qE '^[0-9A-F]{64}$' out.txt && pass || fail "--format HEX gave no hex key: $(cat out.txt)"
   run 2 "$bin" encrypt -o x.ecc doc.txt
   run 2 "$bin" decrypt m.ecc
   run 2 "$bin" verify --key alice.pub </dev/null
@@ -700,6 +717,8 @@ scenario_contract() {
   contains err.txt "cannot open missing.pub"
   run 3 "$bin" encrypt -r alice.pub -o no/such/dir/x.ecc doc.txt
   run 3 "$bin" decrypt --key missing.key -o x.out m.ecc
+  run 3 "$bin" verify -q --key alice.pub --signature missing.sig doc.txt
+  contains err.txt "cannot open missing.sig"
   run 3 sh -c "'$bin' encrypt -r alice.pub doc.txt > /dev/full"
   absent x.ecc
   absent x.out
