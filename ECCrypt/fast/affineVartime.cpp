@@ -1,6 +1,8 @@
 // The affine group law on public points. Each addition or doubling pays one inversion; the group
 // check uses four of them.
 #include "ECCrypt/fast/basisTables.h"
+#include "ECCrypt/fast/feInternal.h"
+#include "ECCrypt/fast/feLinearMap.h"
 #include "ECCrypt/fast/pointVartime.h"
 
 namespace eccrypt::fast {
@@ -18,6 +20,23 @@ bool FeEqualVartime(const Fe& a, const Fe& b) {
 
 bool FeIsZeroVartime(const Fe& a) {
   return FeIsZeroMask(a) != 0;
+}
+
+void FePsiPowerVartime(Fe& r, const Fe& a, int k) {
+  // One matrix for the whole power wherever FeSqrN would take a run of 15 or more as one; k = 1
+  // is FeSqrN's own run of 15.
+  const int n = 15 * k;
+  if (k == 1 || n < detail::FeActiveOps().minMapRun) {
+    FeSqrN(r, a, n);
+  } else if (k == 2) {
+    detail::FeSquaringMap<30>().Apply(r, a);
+  } else if (k == 4) {
+    detail::FeSquaringMap<60>().Apply(r, a);
+  } else if (k == 8) {
+    detail::FeSquaringMap<120>().Apply(r, a);
+  } else {
+    FeSqrN(r, a, n);
+  }
 }
 
 void AffineNegateVartime(AffinePoint& r, const AffinePoint& p) {
@@ -109,8 +128,8 @@ void AffineFrobeniusVartime(AffinePoint& r, const AffinePoint& p, int k) {
     r = AffineZero;
     return;
   }
-  FeSqrN(r.x, p.x, 15 * k);
-  FeSqrN(r.y, p.y, 15 * k);
+  FePsiPowerVartime(r.x, p.x, k);
+  FePsiPowerVartime(r.y, p.y, k);
   r.infinity = 0;
 }
 

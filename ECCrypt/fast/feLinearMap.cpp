@@ -30,8 +30,11 @@ const FeLinearMap& FeSquaringMap() {
 }
 
 template const FeLinearMap& FeSquaringMap<15>();
+template const FeLinearMap& FeSquaringMap<30>();
 template const FeLinearMap& FeSquaringMap<31>();
+template const FeLinearMap& FeSquaringMap<60>();
 template const FeLinearMap& FeSquaringMap<63>();
+template const FeLinearMap& FeSquaringMap<120>();
 template const FeLinearMap& FeSquaringMap<127>();
 
 void FeLinearMap::Apply(Fe& r, const Fe& a) const {

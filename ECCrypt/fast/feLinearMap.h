@@ -24,7 +24,9 @@ class FeLinearMap {
 };
 
 // x -> x^(2^K) for K = 15, 31, 63 and 127, built at first use by squarings on the active path.
-// FeSqrN takes runs of squarings this way where one pass over a matrix costs less.
+// FeSqrN takes runs of squarings this way where one pass over a matrix costs less. K = 30, 60
+// and 120 are the powers psi^2, psi^4 and psi^8 of the 2^15-power Frobenius map psi, which the
+// group check applies (FePsiPowerVartime).
 template <int K>
 const FeLinearMap& FeSquaringMap();
 

@@ -165,9 +165,9 @@ void LdAddVartime(LdPoint& r, const LdPoint& p, const LdPoint& q) {
 }
 
 void LdFrobeniusVartime(LdPoint& r, const LdPoint& p, int k) {
-  FeSqrN(r.X, p.X, 15 * k);
-  FeSqrN(r.Y, p.Y, 15 * k);
-  FeSqrN(r.Z, p.Z, 15 * k);
+  FePsiPowerVartime(r.X, p.X, k);
+  FePsiPowerVartime(r.Y, p.Y, k);
+  FePsiPowerVartime(r.Z, p.Z, k);
 }
 
 bool LdEqualsAffineVartime(const LdPoint& p, const AffinePoint& q) {

@@ -15,6 +15,9 @@ namespace eccrypt::fast {
 
 bool FeEqualVartime(const Fe& a, const Fe& b);
 bool FeIsZeroVartime(const Fe& a);
+// r := a^(2^(15 k)), k >= 0: for k = 2, 4 and 8 (the powers of psi the group check applies) one
+// pass over a precomputed matrix where the field path takes runs of squarings that way.
+void FePsiPowerVartime(Fe& r, const Fe& a, int k);
 
 inline bool AffineIsZeroVartime(const AffinePoint& p) {
   return p.infinity != 0;
