@@ -26,14 +26,14 @@ void FePsiPowerVartime(Fe& r, const Fe& a, int k) {
   // One matrix for the whole power wherever FeSqrN would take a run of 15 or more as one; k = 1
   // is FeSqrN's own run of 15.
   const int n = 15 * k;
-  if (k == 1 || n < detail::FeActiveOps().minMapRun) {
-    FeSqrN(r, a, n);
-  } else if (k == 2) {
-    detail::FeSquaringMap<30>().Apply(r, a);
-  } else if (k == 4) {
-    detail::FeSquaringMap<60>().Apply(r, a);
-  } else if (k == 8) {
-    detail::FeSquaringMap<120>().Apply(r, a);
+  const detail::FeLinearMap* map = nullptr;
+  if (n >= detail::FeActiveOps().minMapRun) {
+    if (k == 2) map = &detail::FeSquaringMap<30>();
+    if (k == 4) map = &detail::FeSquaringMap<60>();
+    if (k == 8) map = &detail::FeSquaringMap<120>();
+  }
+  if (map != nullptr) {
+    map->Apply(r, a);
   } else {
     FeSqrN(r, a, n);
   }
