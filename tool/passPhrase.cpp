@@ -38,7 +38,14 @@ void PromptWithoutEcho(int tty, const char* prompt, TSecretString& line) {
   for (;;) {
     const ssize_t got = ::read(tty, &c, 1);
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0 || c == '\n') break;
+    if (got <= 0) {
+      // End of input (Ctrl-D): end the prompt's line, as Enter would have; should that write
+      // fail, only the layout suffers.
+      const ssize_t ignored = ::write(tty, "\n", 1);
+      static_cast<void>(ignored);
+      break;
+    }
+    if (c == '\n') break;
     if (line.str().size() >= kMaxPassPhraseBytes) continue;
     line.str().push_back(c);
   }
@@ -56,7 +63,8 @@ void PromptTwice(TSecretString& phrase) {
   TSecretString again;
   try {
     PromptWithoutEcho(tty, "Pass phrase: ", phrase);
-    PromptWithoutEcho(tty, "Repeat pass phrase: ", again);
+    // An empty phrase is refused by the caller; asking for it again would only delay that.
+    if (!phrase.str().empty()) PromptWithoutEcho(tty, "Repeat pass phrase: ", again);
   } catch (...) {
     ::close(tty);
     throw;

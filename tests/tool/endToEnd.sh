@@ -174,11 +174,14 @@ scenario_keygen() {
       timeout 60 script -qec "'$bin' keygen -o u.key" /dev/null >tty.txt 2>&1
     contains tty.txt "differ"
     absent u.key
-    # Enter, or Ctrl-D, at both prompts: an empty phrase, refused.
+    # Enter, or Ctrl-D, at the first prompt: an empty phrase, refused at once, on a line of its
+    # own.
     for typed in "" $'\004'; do
       type_twice "$typed" "$typed" |
         timeout 60 script -qec "'$bin' keygen --from-passphrase -o e.key" /dev/null >tty.txt 2>&1
-      contains tty.txt "the pass phrase is empty"
+      tr -d '\r' <tty.txt | grep -q '^eccrypt keygen: the pass phrase is empty' && pass ||
+        fail "empty phrase on a terminal: $(cat tty.txt)"
+      lacks tty.txt "Repeat pass phrase"
       absent e.key
     done
   fi
