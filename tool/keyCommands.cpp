@@ -43,6 +43,7 @@ int RunKeygen(const TKeygenOptions& options, TConsole& console) {
   const bool toStdout = options.output == "-";
   TOutputRules rules;  // a new key file has mode 0600
   rules.force = options.force;
+  rules.alsoRead = {options.passPhraseFile.value_or("")};
   TOutputFile output(options.output, rules);
 
   // The pass phrase derives the key pair (--from-passphrase, --random) and protects the file,

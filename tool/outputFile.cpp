@@ -63,6 +63,20 @@ std::string TemporaryNameBeside(const std::string& path) {
   return name;
 }
 
+// Whether the file `info` describes is one the run reads.
+bool IsReadByTheRun(const struct stat& info, const TOutputRules& rules) {
+  if (!S_ISREG(info.st_mode)) return false;
+  if (rules.input && IdentityOf(info) == *rules.input) return true;
+  for (const std::string& argument : rules.alsoRead) {
+    const std::string path = argument.starts_with('@') ? argument.substr(1) : argument;
+    struct stat read {};
+    if (!path.empty() && ::stat(path.c_str(), &read) == 0 && IdentityOf(read) == IdentityOf(info)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 TOutputFile::TOutputFile(const std::string& path, const TOutputRules& rules)
@@ -72,10 +86,7 @@ TOutputFile::TOutputFile(const std::string& path, const TOutputRules& rules)
     name_ = "standard output";
     fd_ = kStandardOutput;
     struct stat info {};
-    if (rules.input && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) &&
-        IdentityOf(info) == *rules.input) {
-      throw IsTheInput(name_);
-    }
+    if (::fstat(fd_, &info) == 0 && IsReadByTheRun(info, rules)) throw IsTheInput(name_);
     return;
   }
 
@@ -96,7 +107,7 @@ TOutputFile::TOutputFile(const std::string& path, const TOutputRules& rules)
   }
   if (S_ISDIR(entry.st_mode)) throw IoError(path + " is a directory", "name a file");
   if (S_ISREG(entry.st_mode)) {
-    if (rules.input && IdentityOf(entry) == *rules.input) throw IsTheInput(path);
+    if (IsReadByTheRun(entry, rules)) throw IsTheInput(path);
     if (!rules.force) throw AlreadyExists(path);
     Stage(rules);
     return;

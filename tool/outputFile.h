@@ -16,6 +16,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "tool/byteStream.h"
 #include "tool/fileIo.h"
@@ -27,6 +28,9 @@ struct TOutputRules {
   bool applyUmask = false;             // whether the umask narrows `mode`
   bool force = false;                  // an existing regular file may be replaced
   std::optional<TFileIdentity> input;  // the file being read, which is never the output
+  // Other files the run reads (key, pass-phrase and recipient files, as named on the command
+  // line, "@" allowed): never the output either, so that --force cannot destroy a key.
+  std::vector<std::string> alsoRead;
   // Start writing a new file to disk while it is still being produced, so that Commit's flush
   // finds little left to do. Only for output that may reach the disk early: ciphertext.
   bool writeBackEarly = false;

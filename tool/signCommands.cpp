@@ -67,6 +67,7 @@ TOutputRules SignatureRules(const TSignOptions& options, const TFileSource& inpu
   rules.applyUmask = true;
   rules.force = options.force;
   rules.input = input.Identity();
+  rules.alsoRead = {options.keyFile, options.passPhraseFile.value_or("")};
   return rules;
 }
 

@@ -800,6 +800,22 @@ scenario_outputs() {
   cp m.ecc self.ecc
   run 1 "$bin" decrypt --key bob.key --force -o self.ecc self.ecc
   same self.ecc m.ecc
+  # Nor is any other file the run reads: a key, a pass-phrase or a recipients file.
+  cp bob.key keep.key
+  printf 'a pass phrase for this test\n' >phrase.txt
+  cp phrase.txt keep.txt
+  printf '%s\n' "$(cat bob.pub)" >team.txt
+  for command in "sign --key bob.key -o bob.key message.bin" \
+    "decrypt --key bob.key -o bob.key m.ecc" "encrypt -r bob.key -o bob.key message.bin" \
+    "encrypt -r @team.txt -o team.txt message.bin" "encrypt -R team.txt -o team.txt message.bin" \
+    "keygen --passphrase-file phrase.txt -o phrase.txt"; do
+    # shellcheck disable=SC2086
+    run 1 "$bin" $command --force
+    contains err.txt "is the file being read"
+  done
+  run 1 sh -c "'$bin' decrypt --key bob.key m.ecc >> bob.key"
+  same bob.key keep.key
+  same phrase.txt keep.txt
 
   # A symbolic link to a regular file, or to nothing, is refused, --force or not; the link and
   # its target stay as they were.
