@@ -29,10 +29,9 @@ void SetLen(TvlPoint& x, std::size_t len) {
   x.Words[0] = static_cast<std::int32_t>(len);
 }
 
-// Digit i of x as an unsigned 16-bit quantity (digits are kept in 0..65535 by every writer;
-// the mask only keeps the carry arithmetic within its bounds if one is not).
-std::uint32_t Digit(const TvlPoint& x, std::size_t i) {
-  return static_cast<std::uint32_t>(x.Words[i]) & DigitMask;
+// Digit i of x (TvlPoint::Digit), at an index the loops here count as a size.
+std::uint32_t DigitAt(const TvlPoint& x, std::size_t i) {
+  return x.Digit(static_cast<std::int32_t>(i));
 }
 
 void SetDigit(TvlPoint& x, std::size_t i, std::uint32_t v) {
@@ -42,13 +41,13 @@ void SetDigit(TvlPoint& x, std::size_t i, std::uint32_t v) {
 // Drops zero top digits, but keeps a one-digit zero as it is.
 void TrimKeepingOneDigit(TvlPoint& x) {
   std::size_t len = Len(x);
-  while (len > 1 && Digit(x, len) == 0) --len;
+  while (len > 1 && DigitAt(x, len) == 0) --len;
   SetLen(x, len);
 }
 
 void Trim(TvlPoint& x) {
   std::size_t len = Len(x);
-  while (len > 0 && Digit(x, len) == 0) --len;
+  while (len > 0 && DigitAt(x, len) == 0) --len;
   SetLen(x, len);
 }
 
@@ -85,7 +84,7 @@ void TvlPoint::Add(const TvlPoint& other) {
 
   std::uint32_t carry = 0;
   for (std::size_t i = 1; i <= otherLen; ++i) {
-    const std::uint32_t t = Digit(sum, i) + Digit(other, i) + carry;
+    const std::uint32_t t = DigitAt(sum, i) + DigitAt(other, i) + carry;
     SetDigit(sum, i, t);
     carry = t >> 16;
   }
@@ -95,7 +94,7 @@ void TvlPoint::Add(const TvlPoint& other) {
       sum.Words[i] = 0;
       len = i;
     }
-    const std::uint32_t t = Digit(sum, i) + carry;
+    const std::uint32_t t = DigitAt(sum, i) + carry;
     SetDigit(sum, i, t);
     carry = t >> 16;
   }
@@ -107,7 +106,7 @@ void TvlPoint::Subtract(const TvlPoint& other) {
   const std::size_t len = Len(*this);
   // Zero top digits of other beyond Self's length carry no value (a one-digit zero is zero).
   std::size_t otherLen = Len(other);
-  while (otherLen > len && Digit(other, otherLen) == 0) --otherLen;
+  while (otherLen > len && DigitAt(other, otherLen) == 0) --otherLen;
   if (otherLen > len) throw std::domain_error("TvlPoint::Subtract: result would be negative");
 
   // Built aside so that a negative result leaves Self as it was; other may be Self.
@@ -115,17 +114,17 @@ void TvlPoint::Subtract(const TvlPoint& other) {
   diff.Words = Words;
   std::uint32_t borrow = 0;
   for (std::size_t i = 1; i <= otherLen; ++i) {
-    const std::uint32_t t = Digit(diff, i) + 0x10000 - Digit(other, i) - borrow;
+    const std::uint32_t t = DigitAt(diff, i) + 0x10000 - DigitAt(other, i) - borrow;
     SetDigit(diff, i, t);
     borrow = t >= 0x10000 ? 0 : 1;
   }
   // Take a pending borrow from the digits above; running past the length means Self < other.
   for (std::size_t i = otherLen + 1; borrow != 0; ++i) {
     if (i > len) throw std::domain_error("TvlPoint::Subtract: result would be negative");
-    if (Digit(diff, i) == 0) {
+    if (DigitAt(diff, i) == 0) {
       SetDigit(diff, i, DigitMask);
     } else {
-      SetDigit(diff, i, Digit(diff, i) - 1);
+      SetDigit(diff, i, DigitAt(diff, i) - 1);
       borrow = 0;
     }
   }
@@ -138,7 +137,7 @@ bool TvlPoint::Greater(const TvlPoint& other) const {
   const std::size_t otherLen = Len(other);
   if (len != otherLen) return len > otherLen;
   for (std::size_t i = len; i >= 1; --i) {
-    if (Digit(*this, i) != Digit(other, i)) return Digit(*this, i) > Digit(other, i);
+    if (DigitAt(*this, i) != DigitAt(other, i)) return DigitAt(*this, i) > DigitAt(other, i);
   }
   return false;
 }
@@ -147,7 +146,7 @@ bool TvlPoint::Equal(const TvlPoint& other) const {
   const std::size_t len = Len(*this);
   if (len != Len(other)) return false;
   for (std::size_t i = 1; i <= len; ++i) {
-    if (Digit(*this, i) != Digit(other, i)) return false;
+    if (DigitAt(*this, i) != DigitAt(other, i)) return false;
   }
   return true;
 }
@@ -206,7 +205,7 @@ void TvlPoint::MulSmall(const TvlPoint& src, std::int32_t k) {
   const auto factor = static_cast<std::uint32_t>(k);
   std::uint32_t carry = 0;
   for (std::size_t i = 1; i <= len; ++i) {
-    const std::uint32_t t = Digit(src, i) * factor + carry;
+    const std::uint32_t t = DigitAt(src, i) * factor + carry;
     SetDigit(*this, i, t);
     carry = t >> 16;
   }
@@ -228,7 +227,7 @@ void TvlPoint::MulMod(const TvlPoint& a, const TvlPoint& b, const TvlPoint& m) {
   // The product is built aside and copied in at the end, so Self may also be a, b or m.
   TvlPoint product;
   for (std::size_t i = 1; i <= aLen; ++i) {
-    const std::uint32_t digit = Digit(a, i);
+    const std::uint32_t digit = DigitAt(a, i);
     for (unsigned j = 0; j < 16; ++j) {
       if (((digit >> j) & 1U) != 0) {
         product.Add(t);
@@ -251,15 +250,15 @@ void TvlPoint::ShiftLeft(std::int32_t s) {
   const auto up = static_cast<unsigned>(s);
   const unsigned down = 16 - up;
   // Grow by one digit when bits leave the top one; a 19-digit value drops them instead.
-  if ((Digit(*this, len) >> down) != 0 && len < Cap) {
+  if ((DigitAt(*this, len) >> down) != 0 && len < Cap) {
     ++len;
     Words[len] = 0;
     SetLen(*this, len);
   }
   for (std::size_t i = len; i >= 2; --i) {
-    SetDigit(*this, i, (Digit(*this, i) << up) | (Digit(*this, i - 1) >> down));
+    SetDigit(*this, i, (DigitAt(*this, i) << up) | (DigitAt(*this, i - 1) >> down));
   }
-  SetDigit(*this, 1, Digit(*this, 1) << up);
+  SetDigit(*this, 1, DigitAt(*this, 1) << up);
 }
 
 void TvlPoint::ShiftRight(std::int32_t s) {
@@ -269,16 +268,16 @@ void TvlPoint::ShiftRight(std::int32_t s) {
   const auto down = static_cast<unsigned>(s);
   const unsigned up = 16 - down;
   for (std::size_t i = 1; i < len; ++i) {
-    SetDigit(*this, i, (Digit(*this, i) >> down) | (Digit(*this, i + 1) << up));
+    SetDigit(*this, i, (DigitAt(*this, i) >> down) | (DigitAt(*this, i + 1) << up));
   }
-  SetDigit(*this, len, Digit(*this, len) >> down);
+  SetDigit(*this, len, DigitAt(*this, len) >> down);
   Trim(*this);
 }
 
 std::int32_t TvlPoint::TestBit(std::int32_t i) const {
   const auto len = static_cast<std::int32_t>(Len(*this));
   if (i < 0 || i >= 16 * len) return 0;
-  const auto digit = Digit(*this, static_cast<std::size_t>(i / 16) + 1);
+  const auto digit = DigitAt(*this, static_cast<std::size_t>(i / 16) + 1);
   return static_cast<std::int32_t>((digit >> (i % 16)) & 1U);
 }
 
@@ -288,7 +287,7 @@ std::int32_t TvlPoint::BitLength() const {
   // 16 * (L - 1) plus the position of the top digit's highest set bit (0 for a zero top
   // digit, so a one-digit zero has bit length 0).
   return static_cast<std::int32_t>(16 * (len - 1)) +
-         static_cast<std::int32_t>(std::bit_width(Digit(*this, len)));
+         static_cast<std::int32_t>(std::bit_width(DigitAt(*this, len)));
 }
 
 void TvlPoint::LoadOrder(bool flag) {

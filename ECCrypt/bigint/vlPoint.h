@@ -13,6 +13,7 @@
 // A length word outside 0..19, which only a direct writer can produce, makes any operation
 // throw std::out_of_range rather than follow it.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace eccrypt {
@@ -32,6 +33,11 @@ class TvlPoint {
   std::array<std::int32_t, Capacity + 1> Words{};
 
   std::int32_t Length() const { return Words[0]; }
+  // Digit i (1..19) as an unsigned 16-bit quantity. Every writer keeps digits in 0..65535; the
+  // mask keeps the arithmetic on a digit within bounds if a direct writer did not.
+  std::uint32_t Digit(std::int32_t i) const {
+    return static_cast<std::uint32_t>(Words[static_cast<std::size_t>(i)]) & 0xFFFFU;
+  }
   bool IsZero() const { return Words[0] == 0; }
 
   void Zero();

@@ -12,10 +12,6 @@ namespace {
 constexpr std::int32_t kUnitBits = 15;
 constexpr std::int32_t kDigitBits = 16;
 
-std::uint32_t Digit(const TvlPoint& s, std::int32_t i) {
-  return static_cast<std::uint32_t>(s.Words[static_cast<std::size_t>(i)]) & 0xFFFFU;
-}
-
 // The index of the highest nonzero digit (0 when the value is zero). Leading zero digits under
 // the length, which a one-digit zero has, are skipped. Throws std::out_of_range for a value of
 // 2^255 or more (or a length word outside 0..19): such an integer has no reduced element and
@@ -26,8 +22,8 @@ std::int32_t TopDigitBelow2To255(const TvlPoint& s) {
     throw std::out_of_range("TgfPoint::FromInteger: malformed integer");
   }
   std::int32_t top = len;
-  while (top > 0 && Digit(s, top) == 0) --top;
-  if (top > 16 || (top == 16 && (Digit(s, 16) & 0x8000U) != 0)) {
+  while (top > 0 && s.Digit(top) == 0) --top;
+  if (top > 16 || (top == 16 && (s.Digit(16) & 0x8000U) != 0)) {
     throw std::out_of_range("TgfPoint::FromInteger: integer of 2^255 or more");
   }
   return top;
@@ -57,14 +53,14 @@ void TgfPoint::FromInteger(const TvlPoint& source) {
     return;
   }
   const std::int32_t bits =
-      kDigitBits * (top - 1) + static_cast<std::int32_t>(std::bit_width(Digit(source, top)));
+      kDigitBits * (top - 1) + static_cast<std::int32_t>(std::bit_width(source.Digit(top)));
   const std::int32_t n = (bits + kUnitBits - 1) / kUnitBits;
   for (std::int32_t i = 1; i <= n; ++i) {
     const std::int32_t pos = kUnitBits * (i - 1);
     const std::int32_t d = pos / kDigitBits + 1;  // digit holding the unit's lowest bit
     const auto shift = static_cast<std::uint32_t>(pos % kDigitBits);
-    std::uint32_t v = Digit(source, d) >> shift;
-    if (d < top) v |= Digit(source, d + 1) << (kDigitBits - shift);
+    std::uint32_t v = source.Digit(d) >> shift;
+    if (d < top) v |= source.Digit(d + 1) << (kDigitBits - shift);
     Units[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(v & 0x7FFFU);
   }
   Units[0] = n;
