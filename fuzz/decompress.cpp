@@ -66,18 +66,6 @@ bool SameValue(const TvlPoint& a, const TvlPoint& b) {
   return x.Equal(y);
 }
 
-bool OnCurve(const TecPoint& p) {
-  TgfPoint y2, xy, x2, x3, b, left, right;
-  y2.Square(p.y);
-  xy.Multiply(p.x, p.y);
-  left.Add(y2, xy);
-  x2.Square(p.x);
-  x3.Multiply(x2, p.x);
-  b.AssignSmall(eccrypt::CurveB);
-  right.Add(x3, b);
-  return left.Equal(right);
-}
-
 bool SamePoint(const TecPoint& a, const TecPoint& b) {
   return a.x.Equal(b.x) && a.y.Equal(b.y);
 }
@@ -125,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const std::int32_t x = (in.Byte() * 256 + in.Byte()) & 32767;
       if (x != 0) t.x.AssignSmall(x);
       if (t.RecoverY(in.Byte() & 1) && !(t.x.UnitCount() == 0 && t.y.UnitCount() == 0)) {
-        FUZZ_CHECK(OnCurve(t));
+        FUZZ_CHECK(t.OnCurve());
         known_point.Add(t);
         known_member = false;
         known_outsider = true;
@@ -165,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   p.XToInteger(x);
   FUZZ_CHECK(SameValue(x, expected_x));
 
-  const bool on_curve = p.IsZero() || OnCurve(p);  // the zero point is a point of the curve
+  const bool on_curve = p.IsZero() || p.OnCurve();  // the zero point is a point of the curve
   const std::int32_t parity = (!v.IsZero() && (v.Words[1] & 1) != 0) ? 1 : 0;
   if (!on_curve) {
     FUZZ_CHECK(p.y.Equal(y_before));

@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "ECCrypt/params/curveParameters.h"
+
 namespace eccrypt {
 
 void TecPoint::LoadBase(bool flag) {
@@ -103,6 +105,18 @@ void TecPoint::Multiply(const TvlPoint& k) {
     if (i >= top) break;
     q.Double();  // q = 2^i * the original point, ready for position i + 1
   }
+}
+
+bool TecPoint::OnCurve() const {
+  TgfPoint y2, xy, x2, x3, b, left, right;
+  y2.Square(y);
+  xy.Multiply(x, y);
+  left.Add(y2, xy);
+  x2.Square(x);
+  x3.Multiply(x2, x);
+  b.AssignSmall(CurveB);
+  right.Add(x3, b);
+  return left.Equal(right);
 }
 
 }  // namespace eccrypt

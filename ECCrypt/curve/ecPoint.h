@@ -22,6 +22,8 @@ class TecPoint {
   TecPoint() = default;  // the zero point
 
   bool IsZero() const { return x.UnitCount() == 0 && y.UnitCount() == 0; }
+  // Whether (x, y) satisfies y^2 + xy = x^3 + b (the zero point, held as (0, 0), does not).
+  bool OnCurve() const;
 
   // --- Group law (ecPoint.cpp) ---
 

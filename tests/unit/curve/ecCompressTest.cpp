@@ -18,7 +18,6 @@ using curvetest::BaseMultiple;
 using curvetest::CompressedOf;
 using curvetest::HexOf;
 using curvetest::IntFromHex;
-using curvetest::OnCurve;
 using curvetest::PointsEqual;
 using curvetest::Small;
 using curvetest::UnitPoint;
@@ -76,7 +75,7 @@ TEST_F(EcCompressTest, PointsWithCoordinatesInTheSubfield) {
   for (const Case& c : cases) {
     SCOPED_TRACE("point (" + std::to_string(c.x) + ", " + std::to_string(c.y) + ")");
     const TecPoint p = UnitPoint(c.x, c.y);
-    EXPECT_TRUE(p.IsZero() || OnCurve(p));
+    EXPECT_TRUE(p.IsZero() || p.OnCurve());
     EXPECT_TRUE(CompressedOf(p).Equal(Small(c.compressed)));
 
     TecPoint decoded = Base();  // holds coordinates that must all be replaced
@@ -172,7 +171,7 @@ TEST_F(EcCompressTest, GroupPointCheckAcceptsOnlyNonzeroMultiplesOfBase) {
   // A multiple of G plus a point of the small subgroup lies on the curve but outside <G>.
   TecPoint shifted = multiple;
   shifted.Add(SmallSubgroupPoint());
-  ASSERT_TRUE(OnCurve(shifted));
+  ASSERT_TRUE(shifted.OnCurve());
   TecPoint shiftedByOrderTwo = multiple;
   shiftedByOrderTwo.Add(UnitPoint(0, CurveSqrtB));
 

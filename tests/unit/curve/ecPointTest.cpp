@@ -18,7 +18,6 @@ namespace eccrypt {
 namespace {
 
 using curvetest::BaseMultiple;
-using curvetest::OnCurve;
 using curvetest::PointsEqual;
 using curvetest::Small;
 using curvetest::UnitPoint;
@@ -31,7 +30,7 @@ class EcPointTest : public ::testing::Test {
 };
 
 TEST_F(EcPointTest, BaseLiesOnCurveAndNewPointIsZero) {
-  EXPECT_TRUE(OnCurve(Base()));
+  EXPECT_TRUE(Base().OnCurve());
   EXPECT_TRUE(TecPoint().IsZero());
   TecPoint p = Base();
   p.LoadBase(false);
@@ -64,7 +63,7 @@ TEST_F(EcPointTest, NegativesCancel) {
   TecPoint negative;
   negative.x.CopyFrom(g.x);
   negative.y.Add(g.x, g.y);
-  ASSERT_TRUE(OnCurve(negative));
+  ASSERT_TRUE(negative.OnCurve());
 
   TecPoint p = g;
   p.Add(negative);
@@ -90,7 +89,7 @@ TEST_F(EcPointTest, AddingAPointToItselfDoubles) {
   const TecPoint g = Base();
   TecPoint doubled = g;
   doubled.Double();
-  EXPECT_TRUE(OnCurve(doubled));
+  EXPECT_TRUE(doubled.OnCurve());
   EXPECT_FALSE(doubled.x.Equal(g.x));
 
   TecPoint sum = g;
@@ -105,7 +104,7 @@ TEST_F(EcPointTest, AddingAPointToItselfDoubles) {
   const TecPoint doubledBefore = doubled;
   TecPoint three = g;
   three.Add(doubled);
-  EXPECT_TRUE(OnCurve(three));
+  EXPECT_TRUE(three.OnCurve());
   EXPECT_TRUE(PointsEqual(doubled, doubledBefore));
   three.Subtract(doubled);
   EXPECT_TRUE(PointsEqual(three, g));
@@ -115,7 +114,7 @@ TEST_F(EcPointTest, AddingAPointToItselfDoubles) {
 TEST_F(EcPointTest, PointsWithXZeroDoubleToZero) {
   // x = 0: the inversion in Double leaves its target zero, and so is every intermediate.
   TecPoint orderTwo = UnitPoint(0, CurveSqrtB);
-  ASSERT_TRUE(OnCurve(orderTwo));
+  ASSERT_TRUE(orderTwo.OnCurve());
   orderTwo.Double();
   EXPECT_TRUE(orderTwo.IsZero());
 
@@ -170,7 +169,7 @@ TEST_F(EcPointTest, MultiplicationFollowsIntegerArithmeticModuloOrder) {
   const TvlPoint b = curvetest::RandomBelowPowerOfTwo(rng, 240);
   const TecPoint aG = BaseMultiple(a);
   const TecPoint bG = BaseMultiple(b);
-  EXPECT_TRUE(OnCurve(aG));
+  EXPECT_TRUE(aG.OnCurve());
 
   // (a + b) G = aG + bG.
   auto sum = oracle::NewBignum();

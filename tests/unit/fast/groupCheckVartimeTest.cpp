@@ -32,7 +32,7 @@ bool ReferenceDecode(const TvlPoint& v, TecPoint& p) {
   } catch (const std::out_of_range&) {
     return false;  // 2^256 or more
   }
-  return p.IsZero() || curvetest::OnCurve(p);
+  return p.IsZero() || p.OnCurve();
 }
 
 TvlPoint ZeroLed(const TvlPoint& v, std::int32_t length) {

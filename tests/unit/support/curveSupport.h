@@ -1,6 +1,6 @@
 #pragma once
 // Test support for the curve and the primitives: integers from hexadecimal text, points with
-// given coordinates, the curve equation, and multiples of the base point.
+// given coordinates and multiples of the base point.
 #include <gtest/gtest.h>
 #include <openssl/bn.h>
 
@@ -61,19 +61,6 @@ inline TecPoint UnitPoint(std::int32_t x, std::int32_t y) {
   if (x != 0) p.x.AssignSmall(x);
   if (y != 0) p.y.AssignSmall(y);
   return p;
-}
-
-// y^2 + xy = x^3 + b.
-inline bool OnCurve(const TecPoint& p) {
-  TgfPoint y2, xy, x2, x3, b, left, right;
-  y2.Square(p.y);
-  xy.Multiply(p.x, p.y);
-  left.Add(y2, xy);
-  x2.Square(p.x);
-  x3.Multiply(x2, p.x);
-  b.AssignSmall(CurveB);
-  right.Add(x3, b);
-  return left.Equal(right);
 }
 
 inline bool SamePoint(const TecPoint& a, const TecPoint& b) {
