@@ -59,8 +59,10 @@ int RunKeygen(const TKeygenOptions& options, TConsole& console) {
     FlushChecked(console.err, "the pass phrase to standard error");
   } else if (derived || !options.unprotected) {
     ReadPassPhrase(options.passPhraseFile, phrase);
-    if (phrase.str().empty()) {
-      throw TToolError("the pass phrase is empty",
+    // Only spaces and tabs (a stray key before Enter) is as good as empty.
+    if (phrase.str().find_first_not_of(" \t") == std::string::npos) {
+      throw TToolError(phrase.str().empty() ? "the pass phrase is empty"
+                                            : "the pass phrase is blank (only spaces)",
                        derived ? "an empty phrase gives the one key pair that everybody can "
                                  "recompute: choose a long random phrase, or use --random"
                                : "choose a pass phrase to protect the key file, or add "

@@ -137,6 +137,10 @@ scenario_keygen() {
       contains err.txt "the pass phrase is empty"
     done
   done
+  for kind in "" "--from-passphrase --unprotected"; do
+    run 1 sh -c "printf '  \t \n' | '$bin' keygen $kind -o empty.key"
+    contains err.txt "the pass phrase is blank"
+  done
   run 1 sh -c "'$bin' keygen --from-passphrase -o empty.key < /dev/null"
   run 1 "$bin" keygen --passphrase-file empty.txt -o empty.key
   contains err.txt "the pass phrase is empty"
