@@ -332,8 +332,7 @@ ${key:20}" -o x.ecc message.bin
 
   # The header is authenticated as a whole: a byte of another recipient's stanza changed, or
   # a stanza's text form flipped, is found by every recipient before any output.
-  cp m.ecc h.ecc
-  printf '\x7e' | dd of=h.ecc bs=1 seek=200 conv=notrunc 2>/dev/null
+  flip_bit m.ecc 200 h.ecc  # flipped, not overwritten: a random byte may already hold any value
   run 1 "$bin" decrypt --key dave.key -o h.out h.ecc
   grep -qE "header|another key" err.txt && pass || fail "header damage not reported: $(cat err.txt)"
   absent h.out
@@ -435,8 +434,7 @@ scenario_damage() {
   size=$(stat -c %s good.ecc)
 
   # One byte changed in the middle.
-  cp good.ecc bad.ecc
-  printf '\x55' | dd of=bad.ecc bs=1 seek=100000 conv=notrunc 2>/dev/null
+  flip_bit good.ecc 100000 bad.ecc
   run 1 "$bin" decrypt --key bob.key -o bad.out bad.ecc
   contains err.txt "damaged or was altered"
   absent bad.out
@@ -555,8 +553,7 @@ scenario_sign_verify() {
   run 0 "$bin" sign --key alice.key -o doc.bin.sig --force doc.bin
 
   # The three failures each say what they are: another signer, another digest, a changed file.
-  cp doc.bin changed.bin
-  printf 'X' | dd of=changed.bin bs=1 seek=5 conv=notrunc 2>/dev/null
+  flip_bit doc.bin 5 changed.bin
   run 1 "$bin" verify --key @alice.pub --signature @doc.sig changed.bin
   contains out.txt "BAD signature: changed.bin was changed since it was signed"
   run 1 "$bin" verify --key @bob.pub --signature @doc.sig doc.bin
