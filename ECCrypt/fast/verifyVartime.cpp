@@ -14,7 +14,7 @@
 #include "ECCrypt/fast/publicVartime.h"
 #include "ECCrypt/fast/verifyTables.h"
 #include "ECCrypt/fast/wnafVartime.h"
-#include "ECCrypt/pk/signatureEquation.h"
+#include "ECCrypt/bigint/signatureEquation.h"
 
 namespace eccrypt::fast {
 namespace {

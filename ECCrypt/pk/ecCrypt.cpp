@@ -8,7 +8,7 @@
 #include "ECCrypt/fast/engine.h"
 #include "ECCrypt/field/gfTables.h"
 #include "ECCrypt/pk/engineChoice.h"
-#include "ECCrypt/pk/signatureEquation.h"
+#include "ECCrypt/bigint/signatureEquation.h"
 
 namespace eccrypt {
 namespace {

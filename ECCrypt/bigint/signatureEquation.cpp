@@ -1,4 +1,4 @@
-#include "ECCrypt/pk/signatureEquation.h"
+#include "ECCrypt/bigint/signatureEquation.h"
 
 #include <cstddef>
 
