@@ -257,6 +257,116 @@ bool IsBlank(std::string_view line) {
   return true;
 }
 
+// The lines of a stream and the index of the next one to read.
+struct TLineCursor {
+  std::vector<std::string_view> Lines;
+  std::size_t Next = 0;
+
+  void SkipBlank() {
+    while (Next < Lines.size() && IsBlank(Lines[Next])) ++Next;
+  }
+  bool AtEnd() const { return Next == Lines.size(); }
+  std::size_t LineNumber() const { return Next + 1; }
+};
+
+// The header "object [Name:] Class": checks the class against the component's and the name
+// against its siblings'; returns the name (empty when the stream gives none).
+std::string ReadHeader(TLineCursor& at, const TComponent& component) {
+  at.SkipBlank();
+  if (at.AtEnd())
+    throw StreamError(at.LineNumber(), "expected 'object', found the end of the text");
+  TLineReader r(at.Lines[at.Next], at.LineNumber());
+  r.SkipSpace();
+  if (r.Identifier() != "object" || !IsSpace(r.Peek())) r.Fail("expected 'object Name: Class'");
+  r.SkipSpace();
+  std::string name;
+  std::string_view className = r.Identifier();
+  if (className.empty()) r.Fail("expected a component name or class after 'object'");
+  r.SkipSpace();
+  if (r.Accept(':')) {
+    name = className;
+    r.SkipSpace();
+    className = r.Identifier();
+    if (className.empty()) r.Fail("expected a class name after ':'");
+  }
+  r.ExpectEnd("the class name");
+  if (className != component.ClassName()) {
+    r.Fail("the stream holds a " + std::string(className) + ", not a " +
+           std::string(component.ClassName()));
+  }
+  if (name != component.Name() && component.Owner() != nullptr &&
+      component.Owner()->FindComponent(name) != nullptr) {
+    r.Fail("another component is already named '" + name + "'");
+  }
+  ++at.Next;
+  return name;
+}
+
+// The body: "Property = value" lines up to "end", each property at most once, staged in
+// order; nothing is assigned. Then only blank lines may follow.
+void ReadBody(TLineCursor& at, const TComponent& component, std::vector<TStaged>& staged) {
+  const TPropertyList& list = component.PublishedProperties();
+  staged.reserve(list.size());  // each property at most once: no reallocation copies
+  for (;; ++at.Next) {
+    at.SkipBlank();
+    if (at.AtEnd()) throw StreamError(at.LineNumber(), "missing 'end'");
+    TLineReader r(at.Lines[at.Next], at.LineNumber());
+    r.SkipSpace();
+    std::string_view word = r.Identifier();
+    if (word.empty()) r.Fail("expected a property name or 'end'");
+    r.SkipSpace();
+    if (word == "end") {
+      r.ExpectEnd("'end'");
+      break;
+    }
+    const TPropertyInfo* p = list.Find(word);
+    if (p == nullptr) {
+      r.Fail("unknown property '" + std::string(word) + "' of " +
+             std::string(component.ClassName()));
+    }
+    for (const TStaged& s : staged) {
+      if (s.Property == p) {
+        r.Fail("property '" + p->Name + "' appears twice (first on line " + std::to_string(s.Line) +
+               ")");
+      }
+    }
+    if (!r.Accept('=')) r.Fail("expected '=' after '" + p->Name + "'");
+    r.SkipSpace();
+    staged.push_back({p, r.Value(*p), at.LineNumber()});
+    r.ExpectEnd("the value of '" + p->Name + "'");
+  }
+  ++at.Next;
+  at.SkipBlank();
+  if (!at.AtEnd()) throw StreamError(at.LineNumber(), "unexpected text after 'end'");
+}
+
+// Assigns the name and the staged values. Should a setter throw, the old values (saved in old)
+// are put back before the error goes on.
+void AssignStaged(TComponent& component, const std::string& name,
+                  const std::vector<TStaged>& staged, std::vector<TPropertyValue>& old) {
+  old.reserve(staged.size());
+  for (const TStaged& s : staged) old.push_back(s.Property->Get(component));
+  std::string oldName = component.Name();
+  std::size_t done = 0;
+  try {
+    component.SetName(name);
+    for (; done < staged.size(); ++done) {
+      staged[done].Property->Set(component, staged[done].Value);
+    }
+  } catch (...) {
+    try {
+      while (done > 0) {
+        --done;
+        staged[done].Property->Set(component, old[done]);
+      }
+      component.SetName(oldName);
+    } catch (...) {
+      // Restoring is best effort; the first error is the one to report.
+    }
+    throw;
+  }
+}
+
 }  // namespace
 
 StreamError::StreamError(std::size_t line, const std::string& message)
@@ -315,102 +425,13 @@ std::string WriteComponent(const TComponent& component, const std::vector<std::s
 }
 
 void ReadComponent(std::string_view text, TComponent& component) {
-  const std::vector<std::string_view> lines = Lines(text);
-  const TPropertyList& list = component.PublishedProperties();
-  std::size_t i = 0;
-  auto skipBlank = [&] {
-    while (i < lines.size() && IsBlank(lines[i])) ++i;
-  };
-
-  // Header: object [Name:] Class
-  skipBlank();
-  if (i == lines.size()) throw StreamError(i + 1, "expected 'object', found the end of the text");
-  std::string name;
-  {
-    TLineReader r(lines[i], i + 1);
-    r.SkipSpace();
-    if (r.Identifier() != "object" || !IsSpace(r.Peek())) r.Fail("expected 'object Name: Class'");
-    r.SkipSpace();
-    std::string_view className = r.Identifier();
-    if (className.empty()) r.Fail("expected a component name or class after 'object'");
-    r.SkipSpace();
-    if (r.Accept(':')) {
-      name = className;
-      r.SkipSpace();
-      className = r.Identifier();
-      if (className.empty()) r.Fail("expected a class name after ':'");
-    }
-    r.ExpectEnd("the class name");
-    if (className != component.ClassName()) {
-      r.Fail("the stream holds a " + std::string(className) + ", not a " +
-             std::string(component.ClassName()));
-    }
-    if (name != component.Name() && component.Owner() != nullptr &&
-        component.Owner()->FindComponent(name) != nullptr) {
-      r.Fail("another component is already named '" + name + "'");
-    }
-    ++i;
-  }
-
-  // Body: Property = value lines up to `end`; everything is staged, nothing assigned yet.
+  TLineCursor at{Lines(text)};
+  const std::string name = ReadHeader(at, component);
   std::vector<TStaged> staged;
   std::vector<TPropertyValue> old;
-  TWipeAll wipe{staged, old};
-  staged.reserve(list.size());  // each property at most once: no reallocation copies
-  for (;; ++i) {
-    skipBlank();
-    if (i == lines.size()) throw StreamError(i + 1, "missing 'end'");
-    TLineReader r(lines[i], i + 1);
-    r.SkipSpace();
-    std::string_view word = r.Identifier();
-    if (word.empty()) r.Fail("expected a property name or 'end'");
-    r.SkipSpace();
-    if (word == "end") {
-      r.ExpectEnd("'end'");
-      break;
-    }
-    const TPropertyInfo* p = list.Find(word);
-    if (p == nullptr) {
-      r.Fail("unknown property '" + std::string(word) + "' of " +
-             std::string(component.ClassName()));
-    }
-    for (const TStaged& s : staged) {
-      if (s.Property == p) {
-        r.Fail("property '" + p->Name + "' appears twice (first on line " + std::to_string(s.Line) +
-               ")");
-      }
-    }
-    if (!r.Accept('=')) r.Fail("expected '=' after '" + p->Name + "'");
-    r.SkipSpace();
-    staged.push_back({p, r.Value(*p), i + 1});
-    r.ExpectEnd("the value of '" + p->Name + "'");
-  }
-  ++i;
-  skipBlank();
-  if (i < lines.size()) throw StreamError(i + 1, "unexpected text after 'end'");
-
-  // Assign. Should a setter throw, the old values are put back before the error goes on.
-  old.reserve(staged.size());
-  for (const TStaged& s : staged) old.push_back(s.Property->Get(component));
-  std::string oldName = component.Name();
-  std::size_t done = 0;
-  try {
-    component.SetName(name);
-    for (; done < staged.size(); ++done) {
-      staged[done].Property->Set(component, staged[done].Value);
-    }
-  } catch (...) {
-    try {
-      while (done > 0) {
-        --done;
-        staged[done].Property->Set(component, old[done]);
-      }
-      component.SetName(oldName);
-    } catch (...) {
-      // Restoring is best effort; the first error is the one to report.
-    }
-    throw;
-  }
+  TWipeAll wipe{staged, old};  // staged and saved values may be secrets
+  ReadBody(at, component, staged);
+  AssignStaged(component, name, staged, old);
 }
 
 }  // namespace ecplatform
