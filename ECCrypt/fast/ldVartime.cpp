@@ -184,11 +184,16 @@ bool LdEqualsAffineVartime(const LdPoint& p, const AffinePoint& q) {
 }
 
 void OddMultiplesVartime(AffinePoint* table, const AffinePoint& p, std::size_t count) {
+  // 2 p stays projective: the odd multiples after 3 p take full additions, which cost less than
+  // the inversion an affine 2 p would need. One shared inversion converts them all.
   std::array<LdPoint, 256> multiples;
-  AffinePoint twice;
-  AffineDoubleVartime(twice, p);
   LdFromAffineVartime(multiples[0], p);
-  for (std::size_t i = 1; i < count; ++i) LdAddAffineVartime(multiples[i], multiples[i - 1], twice);
+  if (count > 1) {
+    LdPoint twice;
+    LdDoubleVartime(twice, multiples[0]);
+    LdAddAffineVartime(multiples[1], twice, p);
+    for (std::size_t i = 2; i < count; ++i) LdAddVartime(multiples[i], multiples[i - 1], twice);
+  }
   LdToAffineBatchVartime(table, multiples.data(), count);
 }
 

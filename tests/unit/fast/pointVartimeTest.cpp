@@ -95,6 +95,22 @@ TEST(PointVartimeTest, EveryPairAddsAndDoublesAsTheReference) {
   }
 }
 
+// Points of small order make the odd multiples meet the exceptional cases: 2P or a multiple the
+// zero point, a multiple equal to 2P.
+TEST(PointVartimeTest, OddMultiplesOfEverySamplePoint) {
+  const std::vector<TecPoint> points = Sample();
+  for (std::size_t p = 0; p < points.size(); ++p) {
+    AffinePoint table[8];
+    OddMultiplesVartime(table, ToFast(points[p]), 8);
+    TecPoint twice = points[p], expected = points[p];
+    twice.Double();
+    for (std::size_t i = 0; i < 8; ++i) {
+      EXPECT_TRUE(SamePoint(table[i], expected)) << "P #" << p << ", " << 2 * i + 1 << " P";
+      expected.Add(twice);
+    }
+  }
+}
+
 TEST(PointVartimeTest, BatchConversionAndOddMultiples) {
   const TecPoint g = curvetest::BasePoint();
   AffinePoint table[9];
