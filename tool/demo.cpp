@@ -131,10 +131,8 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-int RunSteps(TDemo& demo, const fs::path& dir) {
-  const std::string message = DemoMessage();
-  WriteFile(dir / "message.txt", message);
-
+// Alice: a random key pair, its key file sealed under her pass phrase.
+void MakeAliceKeys(TDemo& demo, const fs::path& dir) {
   demo.Step(
       "Alice makes a random key pair; her pass phrase (in alice.phrase) protects the "
       "key file.");
@@ -154,7 +152,10 @@ int RunSteps(TDemo& demo, const fs::path& dir) {
   demo.Check(StartsWith(aliceKeyFile, "eccrypt secret key") &&
                  aliceKeyFile.find(alicePhrase.str()) == std::string::npos,
              "alice.key is sealed under the pass phrase, which it does not contain");
+}
 
+// Bob: the same, in the hexadecimal text form.
+void MakeBobKeys(TDemo& demo, const fs::path& dir) {
   demo.Step("Bob does the same, in the hexadecimal text form.");
   TSecretString bobPhrase;
   RandomPassPhrase(bobPhrase);
@@ -168,7 +169,10 @@ int RunSteps(TDemo& demo, const fs::path& dir) {
              "key pair made");
   WriteFile(dir / "bob.pub", bobPublic);
   demo.Say("bob.pub: " + bobPublic);
+}
 
+// Carol: a key pair derived from a remembered phrase, twice alike, kept in clear.
+void DeriveCarolKeys(TDemo& demo, const fs::path& dir) {
   demo.Step(
       "Carol derives hers from a remembered phrase and keeps the key file in clear; the "
       "same phrase always gives the same keys.");
@@ -191,7 +195,10 @@ int RunSteps(TDemo& demo, const fs::path& dir) {
   demo.Check(!carolPublic.empty() && againPublic == carolPublic &&
                  ReadFile(dir / "carol-again.key") == ReadFile(dir / "carol.key"),
              "same public key and same key file twice");
+}
 
+// The message encrypted for Bob and Alice, and decrypted by each.
+void EncryptAndDecrypt(TDemo& demo, const fs::path& dir, const std::string& message) {
   demo.Step("Alice encrypts a message of " + std::to_string(message.size()) +
             " bytes for Bob, and for herself.");
   TEncryptOptions encrypt;
@@ -219,7 +226,10 @@ int RunSteps(TDemo& demo, const fs::path& dir) {
            [&](TConsole& c) { return RunDecrypt(aliceDecrypt, c); });
   demo.Check(fs::exists(dir / "copy.txt") && ReadFile(dir / "copy.txt") == message,
              "copy.txt is identical to message.txt");
+}
 
+// Decryption refused: another pass phrase, a key that is no recipient's, a tampered file.
+void RefuseWrongKeys(TDemo& demo, const fs::path& dir) {
   demo.Step("Bob's key file does not open with another pass phrase.");
   const TDecryptOptions wrongPhrase =
       Decrypt("bob.key", "alice.phrase", "stolen.txt", "message.ecc");
@@ -247,7 +257,11 @@ int RunSteps(TDemo& demo, const fs::path& dir) {
                       [&](TConsole& c) { return RunDecrypt(decryptTampered, c); }) == kExitFailed &&
                  !fs::exists(dir / "tampered.txt"),
              "refused; no tampered.txt written");
+}
 
+// Alice signs; her signature verifies, a changed message, a changed comment and Carol's signature
+// do not.
+void SignAndVerify(TDemo& demo, const fs::path& dir, const std::string& message) {
   demo.Step("Alice signs the message; Bob checks the signature file with her public key.");
   TSignOptions sign;
   sign.keyFile = "alice.key";
@@ -295,6 +309,18 @@ int RunSteps(TDemo& demo, const fs::path& dir) {
   demo.Check(demo.Run("eccrypt verify --key alice.pub --signature carol.sig message.txt",
                       [&](TConsole& c) { return RunVerify(verifyCarol, c); }) == kExitFailed,
              "refused: signed by another key");
+}
+
+int RunSteps(TDemo& demo, const fs::path& dir) {
+  const std::string message = DemoMessage();
+  WriteFile(dir / "message.txt", message);
+
+  MakeAliceKeys(demo, dir);
+  MakeBobKeys(demo, dir);
+  DeriveCarolKeys(demo, dir);
+  EncryptAndDecrypt(demo, dir, message);
+  RefuseWrongKeys(demo, dir);
+  SignAndVerify(demo, dir, message);
   return demo.Finish();
 }
 
