@@ -36,6 +36,8 @@ class TvlPoint {
   // Digit i (1..19) as an unsigned 16-bit quantity. Every writer keeps digits in 0..65535; the
   // mask keeps the arithmetic on a digit within bounds if a direct writer did not.
   std::uint32_t Digit(std::int32_t i) const {
+    // Words holds Capacity + 1 entries, so a length word of 19 names a digit in bounds.
+    // cppcheck-suppress containerOutOfBounds
     return static_cast<std::uint32_t>(Words[static_cast<std::size_t>(i)]) & 0xFFFFU;
   }
   bool IsZero() const { return Words[0] == 0; }

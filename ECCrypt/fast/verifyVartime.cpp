@@ -8,13 +8,13 @@
 #include <algorithm>
 #include <array>
 
+#include "ECCrypt/bigint/signatureEquation.h"
 #include "ECCrypt/fast/basis.h"
 #include "ECCrypt/fast/integerWords.h"
 #include "ECCrypt/fast/pointVartime.h"
 #include "ECCrypt/fast/publicVartime.h"
 #include "ECCrypt/fast/verifyTables.h"
 #include "ECCrypt/fast/wnafVartime.h"
-#include "ECCrypt/bigint/signatureEquation.h"
 
 namespace eccrypt::fast {
 namespace {

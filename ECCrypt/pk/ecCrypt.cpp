@@ -4,11 +4,11 @@
 // call and wiped when released.
 #include "ECCrypt/pk/ecCrypt.h"
 
+#include "ECCrypt/bigint/signatureEquation.h"
 #include "ECCrypt/curve/ecPoint.h"
 #include "ECCrypt/fast/engine.h"
 #include "ECCrypt/field/gfTables.h"
 #include "ECCrypt/pk/engineChoice.h"
-#include "ECCrypt/bigint/signatureEquation.h"
 
 namespace eccrypt {
 namespace {
