@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <exception>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,6 +16,32 @@
 namespace eccrypt::tool {
 
 namespace {
+
+// Every subcommand's options as the command line sets them, and the subcommands themselves, so
+// that the chosen one can be told apart after parsing. The parser holds pointers into it: it
+// stays where it was made.
+struct TCommandLine {
+  TKeygenOptions keygen;
+  std::string keygenFormat = "base64";
+  TPubkeyOptions pubkey;
+  TEncryptOptions encrypt;
+  TDecryptOptions decrypt;
+  TSignOptions sign;
+  bool signSha1 = false;
+  TVerifyOptions verify;
+  bool verifySha1 = false;
+  TInspectOptions inspect;
+  TDemoOptions demo;
+
+  CLI::App* keygenCommand = nullptr;
+  CLI::App* pubkeyCommand = nullptr;
+  CLI::App* encryptCommand = nullptr;
+  CLI::App* decryptCommand = nullptr;
+  CLI::App* signCommand = nullptr;
+  CLI::App* verifyCommand = nullptr;
+  CLI::App* inspectCommand = nullptr;
+  CLI::App* demoCommand = nullptr;
+};
 
 // "eccrypt verify: what is wrong", then the hint as a sentence of its own.
 void PrintError(std::ostream& err, const std::string& command, const TToolError& error) {
@@ -41,25 +68,18 @@ void PrintUsageError(const CLI::App& app, const CLI::ParseError& error, std::ost
   PrintError(err, command, TToolError(message, help, kExitUsage));
 }
 
-}  // namespace
-
-int RunTool(int argc, char** argv, TConsole& console) {
-  CLI::App app{"eccrypt: public-key encryption and signatures over one binary elliptic curve."};
-  app.name("eccrypt");
-  app.require_subcommand(1);
-  app.set_version_flag("--version", "eccrypt " + TEllipticCurve().GetVersion());
-
-  TKeygenOptions keygen;
-  CLI::App* keygenCommand = app.add_subcommand(
+// Make a key pair: where the secret key goes, its text form, how it is protected or derived.
+void AddKeygenCommand(CLI::App& app, TCommandLine& line) {
+  CLI::App* command = app.add_subcommand(
       "keygen",
       "Make a random key pair; write the secret-key file, protected by a pass phrase, and "
       "print the public key");
-  keygenCommand->add_option("-o,--output", keygen.output, "Secret-key file to write (mode 0600)")
+  command->add_option("-o,--output", line.keygen.output, "Secret-key file to write (mode 0600)")
       ->required()
       ->type_name("KEYFILE");
-  std::string keygenFormat = "base64";
-  keygenCommand
-      ->add_option("--format", keygenFormat, "Text form of keys and signatures (default base64)")
+  command
+      ->add_option("--format", line.keygenFormat,
+                   "Text form of keys and signatures (default base64)")
       ->transform(CLI::Validator(
           [](std::string& value) -> std::string {
             for (char& c : value)
@@ -70,150 +90,172 @@ int RunTool(int argc, char** argv, TConsole& console) {
           ""))
       ->type_name("hex|base64");
   auto* phraseFile =
-      keygenCommand
+      command
           ->add_option(
-              "--passphrase-file", keygen.passPhraseFile,
+              "--passphrase-file", line.keygen.passPhraseFile,
               "Read the pass phrase from FILE (otherwise asked twice on a terminal, or read from "
               "standard input)")
           ->type_name("FILE");
-  keygenCommand->add_flag("--unprotected", keygen.unprotected,
-                          "Write the secret-key file in clear, without a pass phrase (for "
-                          "automation: anyone who reads the file has the key)");
-  keygenCommand->add_flag(
-      "--from-passphrase", keygen.fromPassPhrase,
+  command->add_flag("--unprotected", line.keygen.unprotected,
+                    "Write the secret-key file in clear, without a pass phrase (for "
+                    "automation: anyone who reads the file has the key)");
+  command->add_flag(
+      "--from-passphrase", line.keygen.fromPassPhrase,
       "Derive the key pair from the pass phrase instead (the same phrase gives the same keys "
       "anywhere, as other programs that derive keys this way do). The phrase alone is the key, "
       "without salt or stretching: a phrase that can be guessed gives the key away");
-  keygenCommand
-      ->add_flag("--random", keygen.random,
+  command
+      ->add_flag("--random", line.keygen.random,
                  "With --from-passphrase: draw a strong pass phrase from the system's random "
                  "source, print it once on standard error, and use it")
       ->excludes(phraseFile);
-  keygenCommand->add_flag("--force", keygen.force, "Replace KEYFILE if it is an existing file");
+  command->add_flag("--force", line.keygen.force, "Replace KEYFILE if it is an existing file");
+  line.keygenCommand = command;
+}
 
-  TPubkeyOptions pubkey;
-  CLI::App* pubkeyCommand =
-      app.add_subcommand("pubkey", "Print the public key of a secret-key file");
-  pubkeyCommand->add_option("KEYFILE", pubkey.keyFile, "Secret-key file")->required();
+// Print a secret-key file's public key.
+void AddPubkeyCommand(CLI::App& app, TCommandLine& line) {
+  CLI::App* command = app.add_subcommand("pubkey", "Print the public key of a secret-key file");
+  command->add_option("KEYFILE", line.pubkey.keyFile, "Secret-key file")->required();
+  line.pubkeyCommand = command;
+}
 
-  TEncryptOptions encrypt;
-  CLI::App* encryptCommand =
+// Encrypt for recipients named one by one or in files.
+void AddEncryptCommand(CLI::App& app, TCommandLine& line) {
+  CLI::App* command =
       app.add_subcommand("encrypt", "Encrypt a file for one or more recipients' public keys");
-  encryptCommand
-      ->add_option("-r,--to,--recipient", encrypt.recipients,
+  command
+      ->add_option("-r,--to,--recipient", line.encrypt.recipients,
                    "A recipient's public key: its text, a file holding it (or @FILE), "
                    "or a key file; repeat for several recipients")
       ->allow_extra_args(false)
       ->type_name("KEY");
-  encryptCommand
-      ->add_option("-R,--recipients-file", encrypt.recipientFiles,
+  command
+      ->add_option("-R,--recipients-file", line.encrypt.recipientFiles,
                    "A file of recipients' public keys, one a line ('#' starts a "
                    "comment line); may be repeated")
       ->allow_extra_args(false)
       ->type_name("FILE");
-  encryptCommand->add_flag("-a,--armor,--armour", encrypt.armour,
-                           "Write the encrypted file as PEM-style text, for mail and chat "
-                           "(decrypt recognises it)");
-  encryptCommand
-      ->add_option("-o,--output", encrypt.output,
+  command->add_flag("-a,--armor,--armour", line.encrypt.armour,
+                    "Write the encrypted file as PEM-style text, for mail and chat "
+                    "(decrypt recognises it)");
+  command
+      ->add_option("-o,--output", line.encrypt.output,
                    "Encrypted file to write, named only once it is complete; a device "
                    "or FIFO is written in place (default, or -: standard output)")
       ->type_name("OUT");
-  encryptCommand->add_flag("--force", encrypt.force, "Replace OUT if it is an existing file");
-  encryptCommand->add_option("FILE", encrypt.input, "File to encrypt (default: standard input)")
+  command->add_flag("--force", line.encrypt.force, "Replace OUT if it is an existing file");
+  command->add_option("FILE", line.encrypt.input, "File to encrypt (default: standard input)")
       ->type_name("");
+  line.encryptCommand = command;
+}
 
-  TDecryptOptions decrypt;
-  CLI::App* decryptCommand =
-      app.add_subcommand("decrypt", "Decrypt a file encrypted for your public key");
-  decryptCommand->add_option("--key", decrypt.keyFile, "Your secret-key file")
+// Decrypt with a secret-key file.
+void AddDecryptCommand(CLI::App& app, TCommandLine& line) {
+  CLI::App* command = app.add_subcommand("decrypt", "Decrypt a file encrypted for your public key");
+  command->add_option("--key", line.decrypt.keyFile, "Your secret-key file")
       ->required()
       ->type_name("KEYFILE");
-  decryptCommand
-      ->add_option("--passphrase-file", decrypt.passPhraseFile,
+  command
+      ->add_option("--passphrase-file", line.decrypt.passPhraseFile,
                    "Read the pass phrase of a protected key file from FILE "
                    "(otherwise asked on the terminal)")
       ->type_name("FILE");
-  decryptCommand
+  command
       ->add_option(
-          "-o,--output", decrypt.output,
+          "-o,--output", line.decrypt.output,
           "File to write, named only once the whole input has been authenticated; a device or FIFO "
           "is written in place (default, or -: standard output). Standard output, a device or a "
           "FIFO receives each block as soon as it is authenticated: on a damaged file it gets the "
           "blocks before the fault, then the run fails")
       ->type_name("OUT");
-  decryptCommand->add_flag("--force", decrypt.force, "Replace OUT if it is an existing file");
-  decryptCommand->add_option("FILE", decrypt.input, "File to decrypt (default: standard input)")
+  command->add_flag("--force", line.decrypt.force, "Replace OUT if it is an existing file");
+  command->add_option("FILE", line.decrypt.input, "File to decrypt (default: standard input)")
       ->type_name("");
+  line.decryptCommand = command;
+}
 
-  TSignOptions sign;
-  bool signSha1 = false;
-  CLI::App* signCommand = app.add_subcommand(
+// Sign a file, with trusted and untrusted comments.
+void AddSignCommand(CLI::App& app, TCommandLine& line) {
+  CLI::App* command = app.add_subcommand(
       "sign", "Sign a file: write a signature file naming the key, the digest and a comment");
-  signCommand->add_option("--key", sign.keyFile, "Your secret-key file")
+  command->add_option("--key", line.sign.keyFile, "Your secret-key file")
       ->required()
       ->type_name("KEYFILE");
-  signCommand
-      ->add_option("--passphrase-file", sign.passPhraseFile,
+  command
+      ->add_option("--passphrase-file", line.sign.passPhraseFile,
                    "Read the pass phrase of a protected key file from FILE (otherwise "
                    "asked on the terminal)")
       ->type_name("FILE");
-  signCommand->add_option("FILE", sign.input, "File to sign (default: standard input)")
+  command->add_option("FILE", line.sign.input, "File to sign (default: standard input)")
       ->type_name("");
-  signCommand
-      ->add_option("-o,--output", sign.output,
+  command
+      ->add_option("-o,--output", line.sign.output,
                    "Signature file to write (default, or -: standard output)")
       ->type_name("SIGFILE");
-  signCommand->add_flag("--force", sign.force, "Replace an existing signature file");
-  signCommand->add_option("-c,--comment", sign.trustedComment,
-                          "Trusted comment, covered by the signature (default: the file name and "
-                          "the time)");
-  signCommand
-      ->add_option("--untrusted-comment", sign.untrustedComment,
+  command->add_flag("--force", line.sign.force, "Replace an existing signature file");
+  command->add_option("-c,--comment", line.sign.trustedComment,
+                      "Trusted comment, covered by the signature (default: the file name and "
+                      "the time)");
+  command
+      ->add_option("--untrusted-comment", line.sign.untrustedComment,
                    "Untrusted comment, not covered by the signature")
       ->type_name("TEXT");
-  signCommand->add_flag("--bare", sign.bare,
-                        "Print only the signature text r:s, for programs that take the "
-                        "component's signatures");
-  signCommand->add_flag("--sha1", signSha1,
-                        "Sign the SHA-1 digest instead of truncated SHA-256 (only to match "
-                        "other software; SHA-1 is not collision-resistant)");
+  command->add_flag("--bare", line.sign.bare,
+                    "Print only the signature text r:s, for programs that take the "
+                    "component's signatures");
+  command->add_flag("--sha1", line.signSha1,
+                    "Sign the SHA-1 digest instead of truncated SHA-256 (only to match "
+                    "other software; SHA-1 is not collision-resistant)");
+  line.signCommand = command;
+}
 
-  TVerifyOptions verify;
-  bool verifySha1 = false;
-  CLI::App* verifyCommand = app.add_subcommand(
+// Check a signature.
+void AddVerifyCommand(CLI::App& app, TCommandLine& line) {
+  CLI::App* command = app.add_subcommand(
       "verify", "Check a signature on a file; exit 0 when it is good, 1 when it is not");
-  verifyCommand
-      ->add_option("--key", verify.publicKey,
+  command
+      ->add_option("--key", line.verify.publicKey,
                    "The signer's public key: its text, a file holding it, or a key file")
       ->required()
       ->type_name("KEY");
-  verifyCommand
-      ->add_option("--signature", verify.signature,
+  command
+      ->add_option("--signature", line.verify.signature,
                    "Signature file, or a bare signature text (default: FILE.sig)")
       ->type_name("SIGFILE");
-  verifyCommand->add_option("FILE", verify.input, "Signed file (default: standard input)")
+  command->add_option("FILE", line.verify.input, "Signed file (default: standard input)")
       ->type_name("");
-  verifyCommand->add_flag("-q,--quiet", verify.quiet, "Print nothing; only the exit status tells");
-  verifyCommand->add_flag("--sha1", verifySha1,
-                          "Accept a signature over the file's SHA-1 digest (files signed "
-                          "elsewhere with SHA-1)");
+  command->add_flag("-q,--quiet", line.verify.quiet, "Print nothing; only the exit status tells");
+  command->add_flag("--sha1", line.verifySha1,
+                    "Accept a signature over the file's SHA-1 digest (files signed "
+                    "elsewhere with SHA-1)");
+  line.verifyCommand = command;
+}
 
-  TInspectOptions inspect;
-  CLI::App* inspectCommand = app.add_subcommand(
+// Tell what a file is.
+void AddInspectCommand(CLI::App& app, TCommandLine& line) {
+  CLI::App* command = app.add_subcommand(
       "inspect",
       "Tell what a file is (encrypted file, key file, signature, public key) without any key");
-  inspectCommand->add_option("FILE", inspect.input, "File to inspect (default: standard input)")
+  command->add_option("FILE", line.inspect.input, "File to inspect (default: standard input)")
       ->type_name("");
+  line.inspectCommand = command;
+}
 
-  TDemoOptions demo;
-  CLI::App* demoCommand = app.add_subcommand(
+// Show the whole system at work.
+void AddDemoCommand(CLI::App& app, TCommandLine& line) {
+  CLI::App* command = app.add_subcommand(
       "demo",
       "Show the whole system at work in a temporary directory: three parties make keys, "
       "encrypt for several recipients, decrypt, sign and verify");
-  demoCommand->add_flag("--keep", demo.keep, "Keep the temporary directory afterwards");
+  command->add_flag("--keep", line.demo.keep, "Keep the temporary directory afterwards");
+  line.demoCommand = command;
+}
 
-  // A first word that names no subcommand is a misspelt one; no word at all asks for help.
+// A first word that names no subcommand is a misspelt one; no word at all asks for help. Returns
+// the exit status when the run ends here.
+std::optional<int> RejectMissingSubcommand(CLI::App& app, int argc, char** argv,
+                                           TConsole& console) {
   if (argc < 2) {
     console.err << app.help();
     return kExitUsage;
@@ -226,7 +268,12 @@ int RunTool(int argc, char** argv, TConsole& console) {
                    "see eccrypt --help.\n";
     return kExitUsage;
   }
+  return std::nullopt;
+}
 
+// Parses the command line. A usage error is reported; --help and --version are printed. Returns
+// the exit status when the run ends here.
+std::optional<int> Parse(CLI::App& app, int argc, char** argv, TConsole& console) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -243,36 +290,52 @@ int RunTool(int argc, char** argv, TConsole& console) {
     }
     return kExitOk;
   }
-  keygen.mode = keygenFormat == "hex" ? TMode::Hex : TMode::Base64;
-  sign.digest = signSha1 ? TDigestKind::Sha1 : TDigestKind::Sha256Truncated;
-  verify.digest = verifySha1 ? TDigestKind::Sha1 : TDigestKind::Sha256Truncated;
+  return std::nullopt;
+}
 
-  const CLI::App* chosen = app.get_subcommands().front();
+// The choices given as words or flags, turned into the options' own kinds.
+void ApplyChoices(TCommandLine& line) {
+  line.keygen.mode = line.keygenFormat == "hex" ? TMode::Hex : TMode::Base64;
+  line.sign.digest = line.signSha1 ? TDigestKind::Sha1 : TDigestKind::Sha256Truncated;
+  line.verify.digest = line.verifySha1 ? TDigestKind::Sha1 : TDigestKind::Sha256Truncated;
+}
+
+// Data is never read from a terminal unless asked for with "-": a forgotten file name would
+// otherwise wait silently for typed input.
+void RequireInputFile(const TCommandLine& line, const CLI::App* chosen) {
+  const auto needsFile = [&](const std::string& input, const std::string& what) {
+    if (input.empty() && IsStdinTerminal()) {
+      throw TToolError("no file named, and standard input is a terminal",
+                       "name the file to " + what + ", pipe it in, or give - to type it",
+                       kExitUsage);
+    }
+  };
+  if (chosen == line.encryptCommand) needsFile(line.encrypt.input, "encrypt");
+  if (chosen == line.decryptCommand) needsFile(line.decrypt.input, "decrypt");
+  if (chosen == line.signCommand) needsFile(line.sign.input, "sign");
+  if (chosen == line.verifyCommand) needsFile(line.verify.input, "verify");
+  if (chosen == line.inspectCommand) needsFile(line.inspect.input, "inspect");
+}
+
+// The chosen subcommand, run with its options; its exit status.
+int RunChosenCommand(const TCommandLine& line, const CLI::App* chosen, TConsole& console) {
+  if (chosen == line.keygenCommand) return RunKeygen(line.keygen, console);
+  if (chosen == line.pubkeyCommand) return RunPubkey(line.pubkey, console);
+  if (chosen == line.encryptCommand) return RunEncrypt(line.encrypt, console);
+  if (chosen == line.decryptCommand) return RunDecrypt(line.decrypt, console);
+  if (chosen == line.signCommand) return RunSign(line.sign, console);
+  if (chosen == line.verifyCommand) return RunVerify(line.verify, console);
+  if (chosen == line.inspectCommand) return RunInspect(line.inspect, console);
+  if (chosen == line.demoCommand) return RunDemo(line.demo, console);
+  return kExitUsage;
+}
+
+// Runs the chosen subcommand; every failure becomes a message and an exit status.
+int Execute(const TCommandLine& line, const CLI::App* chosen, TConsole& console) {
   const std::string command = chosen->get_name();
   try {
-    // Data is never read from a terminal unless asked for with "-": a forgotten file name
-    // would otherwise wait silently for typed input.
-    const auto needsFile = [&](const std::string& input, const std::string& what) {
-      if (input.empty() && IsStdinTerminal()) {
-        throw TToolError("no file named, and standard input is a terminal",
-                         "name the file to " + what + ", pipe it in, or give - to type it",
-                         kExitUsage);
-      }
-    };
-    if (chosen == encryptCommand) needsFile(encrypt.input, "encrypt");
-    if (chosen == decryptCommand) needsFile(decrypt.input, "decrypt");
-    if (chosen == signCommand) needsFile(sign.input, "sign");
-    if (chosen == verifyCommand) needsFile(verify.input, "verify");
-    if (chosen == inspectCommand) needsFile(inspect.input, "inspect");
-    int status = kExitUsage;
-    if (chosen == keygenCommand) status = RunKeygen(keygen, console);
-    if (chosen == pubkeyCommand) status = RunPubkey(pubkey, console);
-    if (chosen == encryptCommand) status = RunEncrypt(encrypt, console);
-    if (chosen == decryptCommand) status = RunDecrypt(decrypt, console);
-    if (chosen == signCommand) status = RunSign(sign, console);
-    if (chosen == verifyCommand) status = RunVerify(verify, console);
-    if (chosen == inspectCommand) status = RunInspect(inspect, console);
-    if (chosen == demoCommand) status = RunDemo(demo, console);
+    RequireInputFile(line, chosen);
+    const int status = RunChosenCommand(line, chosen, console);
     // Whatever was printed must have arrived: a verdict or a notice that was lost is a failure.
     FlushChecked(console.out, "standard output");
     FlushChecked(console.err, "standard error");
@@ -284,6 +347,32 @@ int RunTool(int argc, char** argv, TConsole& console) {
     PrintError(console.err, command, TToolError(std::string("internal error: ") + error.what()));
     return kExitFailed;
   }
+}
+
+}  // namespace
+
+int RunTool(int argc, char** argv, TConsole& console) {
+  CLI::App app{"eccrypt: public-key encryption and signatures over one binary elliptic curve."};
+  app.name("eccrypt");
+  app.require_subcommand(1);
+  app.set_version_flag("--version", "eccrypt " + TEllipticCurve().GetVersion());
+
+  TCommandLine line;
+  AddKeygenCommand(app, line);
+  AddPubkeyCommand(app, line);
+  AddEncryptCommand(app, line);
+  AddDecryptCommand(app, line);
+  AddSignCommand(app, line);
+  AddVerifyCommand(app, line);
+  AddInspectCommand(app, line);
+  AddDemoCommand(app, line);
+
+  if (const std::optional<int> status = RejectMissingSubcommand(app, argc, argv, console)) {
+    return *status;
+  }
+  if (const std::optional<int> status = Parse(app, argc, argv, console)) return *status;
+  ApplyChoices(line);
+  return Execute(line, app.get_subcommands().front(), console);
 }
 
 }  // namespace eccrypt::tool
