@@ -7,6 +7,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tool/consoleIo.h"
@@ -89,13 +90,11 @@ void AddKeygenCommand(CLI::App& app, TCommandLine& line) {
           },
           ""))
       ->type_name("hex|base64");
-  auto* phraseFile =
-      command
-          ->add_option(
-              "--passphrase-file", line.keygen.passPhraseFile,
-              "Read the pass phrase from FILE (otherwise asked twice on a terminal, or read from "
-              "standard input)")
-          ->type_name("FILE");
+  command
+      ->add_option("--passphrase-file", line.keygen.passPhraseFile,
+                   "Read the pass phrase from FILE (otherwise asked twice on a terminal, or read "
+                   "from standard input); not with --random")
+      ->type_name("FILE");
   command->add_flag("--unprotected", line.keygen.unprotected,
                     "Write the secret-key file in clear, without a pass phrase (for "
                     "automation: anyone who reads the file has the key)");
@@ -104,11 +103,17 @@ void AddKeygenCommand(CLI::App& app, TCommandLine& line) {
       "Derive the key pair from the pass phrase instead (the same phrase gives the same keys "
       "anywhere, as other programs that derive keys this way do). The phrase alone is the key, "
       "without salt or stretching: a phrase that can be guessed gives the key away");
-  command
-      ->add_flag("--random", line.keygen.random,
-                 "With --from-passphrase: draw a strong pass phrase from the system's random "
-                 "source, print it once on standard error, and use it")
-      ->excludes(phraseFile);
+  command->add_flag("--random", line.keygen.random,
+                    "With --from-passphrase: draw a strong pass phrase from the system's random "
+                    "source, print it once on standard error, and use it; not with "
+                    "--passphrase-file");
+  // Checked here rather than declared to the parser, whose help would add its own wording.
+  TKeygenOptions& keygen = line.keygen;
+  command->parse_complete_callback([&keygen] {
+    if (keygen.random && keygen.passPhraseFile.has_value()) {
+      throw CLI::ValidationError("--random", "cannot be combined with --passphrase-file");
+    }
+  });
   command->add_flag("--force", line.keygen.force, "Replace KEYFILE if it is an existing file");
   line.keygenCommand = command;
 }
@@ -366,6 +371,17 @@ int RunTool(int argc, char** argv, TConsole& console) {
   AddVerifyCommand(app, line);
   AddInspectCommand(app, line);
   AddDemoCommand(app, line);
+
+  // "eccrypt help [SUBCOMMAND]" is "eccrypt [SUBCOMMAND] --help".
+  std::vector<char*> helpArgs;
+  std::string helpFlag = "--help";
+  if (argc >= 2 && std::string_view(argv[1]) == "help") {
+    helpArgs.assign(argv, argv + argc);
+    helpArgs.erase(helpArgs.begin() + 1);
+    helpArgs.push_back(helpFlag.data());
+    argc = static_cast<int>(helpArgs.size());
+    argv = helpArgs.data();
+  }
 
   if (const std::optional<int> status = RejectMissingSubcommand(app, argc, argv, console)) {
     return *status;

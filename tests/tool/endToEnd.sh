@@ -644,10 +644,18 @@ scenario_usage() {
   run 2 "$bin" keygen --random --passphrase-file x
   run 2 "$bin" keygen -o k --format octal
   run 0 "$bin" --help
+  cp out.txt help.txt
+  run 0 "$bin" help
+  same out.txt help.txt
   for command in keygen pubkey encrypt decrypt sign verify inspect demo; do
     run 0 "$bin" "$command" --help
     contains out.txt "Usage"
+    cp out.txt help.txt
+    run 0 "$bin" help "$command"
+    same out.txt help.txt
   done
+  run 2 "$bin" help frobnicate
+  contains err.txt "unknown subcommand 'frobnicate'"
   run 0 "$bin" --version
   contains out.txt "1.10"
   make_key bob
@@ -702,8 +710,11 @@ scenario_contract() {
   run 2 "$bin" verify --key alice.pub </dev/null
   contains err.txt "no signature given"
   run 2 "$bin" keygen --random --passphrase-file x -o k.key
+  contains err.txt "--random: cannot be combined with --passphrase-file"
   run 0 "$bin" keygen --help
   lacks out.txt "OR {"
+  lacks out.txt "Excludes"
+  contains out.txt "not with --random"
   contains out.txt "--format hex|base64"
   if command -v script >/dev/null; then
     for command in "sign --key alice.key" "encrypt -r alice.pub" "decrypt --key alice.key" \
