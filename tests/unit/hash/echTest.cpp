@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <vector>
+
+#include "unit/support/vectorFile.h"
 
 namespace eccrypt {
 namespace {
@@ -51,19 +54,15 @@ Digest OpenSslSha1(const std::string& message) {
 }
 
 TEST(ECH, StandardExampleDigests) {
-  struct Case {
+  const std::vector<vectors::TVectorRecord> cases = vectors::ReadVectorFile("sha1.vec");
+  ASSERT_EQ(cases.size(), 4u) << "sha1.vec lost or gained a record";
+  for (const vectors::TVectorRecord& c : cases) {
+    const std::size_t repeat =
+        c.contains("repeat") ? std::stoul(vectors::Field(c, "repeat")) : std::size_t{1};
     std::string message;
-    const char* digest;
-  };
-  const Case cases[] = {
-      {"", "da39a3ee5e6b4b0d3255bfef95601890afd80709"},
-      {"abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
-      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
-       "84983e441c3bd26ebaae4aa1f95129e5e54670f1"},
-      {std::string(1000000, 'a'), "34aa973cd4c4daa4f61eeb2bdbad27316534016f"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ToHex(HashString(c.message)), c.digest) << c.message.size() << " bytes";
+    for (std::size_t k = 0; k < repeat; ++k) message += vectors::Field(c, "message");
+    EXPECT_EQ(ToHex(HashString(message)), vectors::Field(c, "digest"))
+        << message.size() << " bytes";
   }
 
   TECH noUpdate;  // no update at all, and an empty string, give the empty message's digest
