@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "ECCrypt/text/base64Text.h"
 #include "ECCrypt/text/hexText.h"
 #include "unit/component/componentSupport.h"
+#include "unit/support/vectorFile.h"
 
 namespace eccrypt {
 namespace {
@@ -27,19 +29,37 @@ using componenttest::Take;
 
 constexpr const char* Phrase = "correct horse battery staple";
 
-// Key pairs of Phrase, generated once by this implementation. These texts are a stored format:
-// a change here breaks every key users hold.
+// The key pairs of Phrase, hexadecimal first, then radix-64: stored texts, pinned in
+// tests/vectors/passPhraseKeys.vec.
 struct PinnedPair {
   TMode Mode;
-  const char* KeyPublic;
-  const char* KeySecret;
+  std::string KeyPublic;
+  std::string KeySecret;
 };
-constexpr PinnedPair Pinned[] = {
-    {TMode::Hex, "AC11ED22C5CCF55C127BF8E8754316ECD65A9D73F090972A658399B700025A60",
-     "E0F005A35E95C1A17901B26FCDFC21E99608FFCC5742C2EA30F6CF21E805"},
-    {TMode::Base64, "f-5h6gLAxJkGSzXcRIAKvBNObLDkY7QeNMCNhk+0Ka++",
-     "sD+3cpuJkO3t+P7jnTkVuNM6zwlLEg9eADPD6SU3"},
-};
+
+std::vector<PinnedPair> ReadPinnedPairs() {
+  std::vector<PinnedPair> pairs;
+  for (const vectors::TVectorRecord& record : vectors::ReadVectorFile("passPhraseKeys.vec")) {
+    if (vectors::Field(record, "phrase") != Phrase) {
+      throw std::runtime_error("passPhraseKeys.vec is for another pass phrase");
+    }
+    const std::string& modeName = vectors::Field(record, "mode");
+    if (modeName != "hex" && modeName != "base64") {
+      throw std::runtime_error("passPhraseKeys.vec: unknown mode '" + modeName + "'");
+    }
+    const TMode mode = modeName == "hex" ? TMode::Hex : TMode::Base64;
+    pairs.push_back({mode, vectors::Field(record, "public"), vectors::Field(record, "secret")});
+  }
+  if (pairs.size() != 2 || pairs[0].Mode != TMode::Hex || pairs[1].Mode != TMode::Base64) {
+    throw std::runtime_error("passPhraseKeys.vec must hold the hex pair, then the base64 pair");
+  }
+  return pairs;
+}
+
+const std::vector<PinnedPair>& Pinned() {
+  static const std::vector<PinnedPair> pairs = ReadPinnedPairs();
+  return pairs;
+}
 
 using Sha1Digest = std::array<unsigned char, SHA_DIGEST_LENGTH>;
 
@@ -80,7 +100,7 @@ std::string IndependentSecretHex(const std::string& phrase) {
 class EllipticCurveKeysTest : public ComponentTest {};
 
 TEST_F(EllipticCurveKeysTest, MakeKeyGivesThePinnedPairInEachMode) {
-  for (const PinnedPair& pair : Pinned) {
+  for (const PinnedPair& pair : Pinned()) {
     SCOPED_TRACE(pair.Mode == TMode::Hex ? "Hex" : "Base64");
     TEllipticCurve c;
     c.SetIOMode(pair.Mode);
@@ -105,15 +125,15 @@ TEST_F(EllipticCurveKeysTest, IOModeBytesOtherThanHexWriteRadix64) {
   c.SetIOMode(static_cast<TMode>(2));
   c.SetPassPhrase(Phrase);
   c.MakeKey();
-  EXPECT_EQ(c.KeyPublic(), Pinned[1].KeyPublic);
-  EXPECT_EQ(c.KeySecret(), Pinned[1].KeySecret);
+  EXPECT_EQ(c.KeyPublic(), Pinned()[1].KeyPublic);
+  EXPECT_EQ(c.KeySecret(), Pinned()[1].KeySecret);
 }
 
 TEST_F(EllipticCurveKeysTest, SecretKeyMatchesAnIndependentDerivation) {
-  EXPECT_EQ(IndependentSecretHex(Phrase), Pinned[0].KeySecret);
+  EXPECT_EQ(IndependentSecretHex(Phrase), Pinned()[0].KeySecret);
   // The radix-64 pair spells the bytes of the hexadecimal one.
-  EXPECT_EQ(HexToBase64(Pinned[0].KeyPublic), Pinned[1].KeyPublic);
-  EXPECT_EQ(HexToBase64(Pinned[0].KeySecret), Pinned[1].KeySecret);
+  EXPECT_EQ(HexToBase64(Pinned()[0].KeyPublic), Pinned()[1].KeyPublic);
+  EXPECT_EQ(HexToBase64(Pinned()[0].KeySecret), Pinned()[1].KeySecret);
   for (const std::string phrase : {"", "\xFF\x00 bytes"}) {
     TEllipticCurve c;
     c.SetIOMode(TMode::Hex);
@@ -141,7 +161,7 @@ TEST_F(EllipticCurveKeysTest, MakeKeyIsDeterministicAndDependsOnEveryByte) {
 }
 
 TEST_F(EllipticCurveKeysTest, BothSidesAgreeOnTheSessionKeyInEitherMode) {
-  for (const PinnedPair& pair : Pinned) {
+  for (const PinnedPair& pair : Pinned()) {
     SCOPED_TRACE(pair.Mode == TMode::Hex ? "Hex" : "Base64");
     // Both sides hold unrelated texts that neither operation may touch.
     TEllipticCurve owner, sender;
@@ -176,7 +196,7 @@ TEST_F(EllipticCurveKeysTest, BothSidesAgreeOnTheSessionKeyInEitherMode) {
 TEST_F(EllipticCurveKeysTest, DecryptWithAnotherSecretKeyGivesAnotherSessionKey) {
   TEllipticCurve sender, stranger;
   sender.SetIOMode(TMode::Hex);
-  sender.SetKeyPublic(Pinned[0].KeyPublic);
+  sender.SetKeyPublic(Pinned()[0].KeyPublic);
   sender.Encrypt();
 
   stranger.SetIOMode(TMode::Hex);
@@ -193,7 +213,7 @@ TEST_F(EllipticCurveKeysTest, SecretKeysAreUsedModuloTheOrder) {
   // x + n, and x + n * 2^48 of 19 digits (every digit the integer record holds), decrypt and
   // sign as x does.
   TvlPoint x, n;
-  HexToInteger(Pinned[0].KeySecret, x);
+  HexToInteger(Pinned()[0].KeySecret, x);
   n.LoadOrder(true);
   TvlPoint plusN = x, plusLongN = n;
   plusN.Add(n);
@@ -202,7 +222,7 @@ TEST_F(EllipticCurveKeysTest, SecretKeysAreUsedModuloTheOrder) {
   ASSERT_EQ(plusLongN.Length(), TvlPoint::Capacity);
 
   const componenttest::Digest digest = componenttest::DigestFrom(5);
-  for (const PinnedPair& pair : Pinned) {
+  for (const PinnedPair& pair : Pinned()) {
     SCOPED_TRACE(pair.Mode == TMode::Hex ? "Hex" : "Base64");
     TEllipticCurve sender;
     sender.SetIOMode(pair.Mode);
@@ -232,8 +252,8 @@ TEST_F(EllipticCurveKeysTest, SecretKeysAreUsedModuloTheOrder) {
 TEST_F(EllipticCurveKeysTest, ValuesReadInTheOtherModeAreRefused) {
   // A text written in one mode and read in the other is no point of the group (or not even a
   // text the integer record holds): the operation clears instead of computing with it.
-  for (const PinnedPair& written : Pinned) {
-    const PinnedPair& reader = &written == &Pinned[0] ? Pinned[1] : Pinned[0];
+  for (const PinnedPair& written : Pinned()) {
+    const PinnedPair& reader = &written == &Pinned()[0] ? Pinned()[1] : Pinned()[0];
     const TMode other = reader.Mode;
     SCOPED_TRACE(other == TMode::Hex ? "read as Hex" : "read as Base64");
     TEllipticCurve sender;
