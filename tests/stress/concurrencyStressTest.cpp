@@ -17,9 +17,9 @@
 #include "ECCrypt/ECCrypt.h"
 #include "ECPlatform/Registry.h"
 #include "ECPlatform/Streaming.h"
-#include "stress/stressSupport.h"
+#include "support/stressSupport.h"
 
-namespace eccrypt::stresstest {
+namespace eccrypt::testsupport {
 namespace {
 
 struct KeyPair {
@@ -156,4 +156,4 @@ TEST(ConcurrencyStress, ComponentsOnSeveralThreadsAgreeWithTheirReferences) {
 }
 
 }  // namespace
-}  // namespace eccrypt::stresstest
+}  // namespace eccrypt::testsupport

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "ECCrypt/ECCrypt.h"
-#include "stress/stressSupport.h"
+#include "support/stressSupport.h"
 
-namespace eccrypt::stresstest {
+namespace eccrypt::testsupport {
 namespace {
 
 std::string RHalf(const std::string& signature) {
@@ -67,4 +67,4 @@ TEST(Properties, RandomPassPhrasesAndDigestsSignVerifyAndExchange) {
 }
 
 }  // namespace
-}  // namespace eccrypt::stresstest
+}  // namespace eccrypt::testsupport

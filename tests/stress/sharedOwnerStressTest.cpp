@@ -17,9 +17,9 @@
 
 #include "ECCrypt/ECCrypt.h"
 #include "ECPlatform/Component.h"
-#include "stress/stressSupport.h"
+#include "support/stressSupport.h"
 
-namespace eccrypt::stresstest {
+namespace eccrypt::testsupport {
 namespace {
 
 // Counts its own destructions, so the test can tell that each component went exactly once.
@@ -87,4 +87,4 @@ TEST(SharedOwnerStress, ComponentsOfOneOwnerComeAndGoOnSeveralThreads) {
 }
 
 }  // namespace
-}  // namespace eccrypt::stresstest
+}  // namespace eccrypt::testsupport

@@ -7,23 +7,23 @@
 #include <stdexcept>
 
 #include "ECCrypt/bigint/vlPoint.h"
-#include "unit/support/bignumOracle.h"
+#include "support/bignumOracle.h"
 
 namespace eccrypt {
 namespace {
 
-using oracle::BnPtr;
-using oracle::Describe;
-using oracle::NewBignum;
-using oracle::SameValue;
-using oracle::ToBignum;
+using testsupport::BnPtr;
+using testsupport::Describe;
+using testsupport::NewBignum;
+using testsupport::SameValue;
+using testsupport::ToBignum;
 
 constexpr int Rounds = 3000;
 
 class VlPointOracle : public ::testing::Test {
  protected:
-  oracle::BnCtxPtr ctx_{BN_CTX_new()};
-  oracle::RandomVl random_{0x5EED0001};
+  testsupport::BnCtxPtr ctx_{BN_CTX_new()};
+  testsupport::RandomVl random_{0x5EED0001};
 
   // 2^bits
   static BnPtr PowerOfTwo(int bits) {
@@ -110,8 +110,8 @@ TEST_F(VlPointOracle, MulModModuloNMatches) {
   const BnPtr nBn = ToBignum(n);
   BnPtr nMinusOne = NewBignum();
   BN_sub(nMinusOne.get(), nBn.get(), BN_value_one());
-  const TvlPoint special[] = {TvlPoint{}, oracle::MakeVl({1}), oracle::FromBignum(nMinusOne.get()),
-                              n};
+  const TvlPoint special[] = {TvlPoint{}, testsupport::MakeVl({1}),
+                              testsupport::FromBignum(nMinusOne.get()), n};
   for (int round = 0; round < Rounds; ++round) {
     TvlPoint a = random_.UpTo(17);
     TvlPoint b = random_.UpTo(17);

@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "ECPlatform/ShowMessage.h"
-#include "unit/support/bignumOracle.h"
+#include "support/bignumOracle.h"
 
 namespace eccrypt {
 namespace {
 
-using oracle::Describe;
-using oracle::MakeVl;
+using testsupport::Describe;
+using testsupport::MakeVl;
 
 // Same length word and the same digits 1..L (words above L are not compared).
 ::testing::AssertionResult Is(const TvlPoint& x, std::initializer_list<std::int32_t> digits) {
@@ -41,12 +41,12 @@ TEST(VlPointOrder, HasTheDigitsBitLengthAndDecimalValueOfN) {
                      0x691C, 0x2314, 0x81B8, 0xD850, 0x026D, 0x0001}));
   EXPECT_EQ(n.Words[17], 0x7777) << "words above the 16 digits are left as they were";
 
-  oracle::BnPtr bn = oracle::ToBignum(n);
+  testsupport::BnPtr bn = testsupport::ToBignum(n);
   char* decimal = BN_bn2dec(bn.get());
   EXPECT_STREQ(decimal,
                "1783611972232227286253403958852247502375646797202100661111162374777982257");
   OPENSSL_free(decimal);
-  oracle::BnCtxPtr ctx(BN_CTX_new());
+  testsupport::BnCtxPtr ctx(BN_CTX_new());
   EXPECT_EQ(BN_check_prime(bn.get(), ctx.get(), nullptr), 1);
 
   n.LoadOrder(false);
@@ -176,7 +176,7 @@ TEST(VlPointRemainder, NineteenDigitValuesAgainstLargeModuli) {
   TvlPoint max;
   max.Words[0] = TvlPoint::Capacity;
   for (std::size_t i = 1; i <= TvlPoint::Capacity; ++i) max.Words[i] = 0xFFFF;
-  const oracle::BnPtr maxBn = oracle::ToBignum(max);
+  const testsupport::BnPtr maxBn = testsupport::ToBignum(max);
   const std::vector<TvlPoint> moduli = {MakeVl({1}),
                                         MakeVl({3}),
                                         Order(),
@@ -193,13 +193,13 @@ TEST(VlPointRemainder, NineteenDigitValuesAgainstLargeModuli) {
                                           m.Words[1] = 0xFFFE;
                                           return m;
                                         }()};
-  oracle::BnCtxPtr ctx(BN_CTX_new());
+  testsupport::BnCtxPtr ctx(BN_CTX_new());
   for (const TvlPoint& m : moduli) {
     TvlPoint x = max;
     x.Remainder(m);
-    oracle::BnPtr expected = oracle::NewBignum();
-    BN_mod(expected.get(), maxBn.get(), oracle::ToBignum(m).get(), ctx.get());
-    EXPECT_TRUE(oracle::SameValue(x, expected.get())) << Describe(m);
+    testsupport::BnPtr expected = testsupport::NewBignum();
+    BN_mod(expected.get(), maxBn.get(), testsupport::ToBignum(m).get(), ctx.get());
+    EXPECT_TRUE(testsupport::SameValue(x, expected.get())) << Describe(m);
   }
 }
 

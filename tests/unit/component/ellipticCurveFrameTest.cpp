@@ -13,18 +13,18 @@
 #include "ECCrypt/pk/ecCrypt.h"
 #include "ECCrypt/text/base64Text.h"
 #include "ECCrypt/text/hexText.h"
-#include "unit/component/componentSupport.h"
+#include "support/componentSupport.h"
 
 namespace eccrypt {
 namespace {
 
-using componenttest::Cleared;
-using componenttest::ComponentTest;
-using componenttest::Digest;
-using componenttest::DigestFrom;
-using componenttest::FillAll;
-using componenttest::Snapshot;
-using componenttest::Take;
+using testsupport::Cleared;
+using testsupport::ComponentTest;
+using testsupport::Digest;
+using testsupport::DigestFrom;
+using testsupport::FillAll;
+using testsupport::Snapshot;
+using testsupport::Take;
 
 using Operation = std::function<void(TEllipticCurve&)>;
 

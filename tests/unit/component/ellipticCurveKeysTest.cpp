@@ -15,17 +15,17 @@
 #include "ECCrypt/bigint/vlPoint.h"
 #include "ECCrypt/text/base64Text.h"
 #include "ECCrypt/text/hexText.h"
-#include "unit/component/componentSupport.h"
-#include "unit/support/vectorFile.h"
+#include "support/componentSupport.h"
+#include "support/vectorFile.h"
 
 namespace eccrypt {
 namespace {
 
-using componenttest::ComponentTest;
-using componenttest::EmptyIn;
-using componenttest::FillAll;
-using componenttest::Snapshot;
-using componenttest::Take;
+using testsupport::ComponentTest;
+using testsupport::EmptyIn;
+using testsupport::FillAll;
+using testsupport::Snapshot;
+using testsupport::Take;
 
 constexpr const char* Phrase = "correct horse battery staple";
 
@@ -39,16 +39,18 @@ struct PinnedPair {
 
 std::vector<PinnedPair> ReadPinnedPairs() {
   std::vector<PinnedPair> pairs;
-  for (const vectors::TVectorRecord& record : vectors::ReadVectorFile("passPhraseKeys.vec")) {
-    if (vectors::Field(record, "phrase") != Phrase) {
+  for (const testsupport::TVectorRecord& record :
+       testsupport::ReadVectorFile("passPhraseKeys.vec")) {
+    if (testsupport::Field(record, "phrase") != Phrase) {
       throw std::runtime_error("passPhraseKeys.vec is for another pass phrase");
     }
-    const std::string& modeName = vectors::Field(record, "mode");
+    const std::string& modeName = testsupport::Field(record, "mode");
     if (modeName != "hex" && modeName != "base64") {
       throw std::runtime_error("passPhraseKeys.vec: unknown mode '" + modeName + "'");
     }
     const TMode mode = modeName == "hex" ? TMode::Hex : TMode::Base64;
-    pairs.push_back({mode, vectors::Field(record, "public"), vectors::Field(record, "secret")});
+    pairs.push_back(
+        {mode, testsupport::Field(record, "public"), testsupport::Field(record, "secret")});
   }
   if (pairs.size() != 2 || pairs[0].Mode != TMode::Hex || pairs[1].Mode != TMode::Base64) {
     throw std::runtime_error("passPhraseKeys.vec must hold the hex pair, then the base64 pair");
@@ -221,7 +223,7 @@ TEST_F(EllipticCurveKeysTest, SecretKeysAreUsedModuloTheOrder) {
   plusLongN.Add(x);
   ASSERT_EQ(plusLongN.Length(), TvlPoint::Capacity);
 
-  const componenttest::Digest digest = componenttest::DigestFrom(5);
+  const testsupport::Digest digest = testsupport::DigestFrom(5);
   for (const PinnedPair& pair : Pinned()) {
     SCOPED_TRACE(pair.Mode == TMode::Hex ? "Hex" : "Base64");
     TEllipticCurve sender;

@@ -8,17 +8,17 @@
 #include "ECCrypt/ECCrypt.h"
 #include "ECCrypt/digestToInteger.h"
 #include "ECCrypt/text/hexText.h"
-#include "unit/component/componentSupport.h"
+#include "support/componentSupport.h"
 
 namespace eccrypt {
 namespace {
 
-using componenttest::ComponentTest;
-using componenttest::Digest;
-using componenttest::DigestFrom;
-using componenttest::EmptyIn;
-using componenttest::Snapshot;
-using componenttest::Take;
+using testsupport::ComponentTest;
+using testsupport::Digest;
+using testsupport::DigestFrom;
+using testsupport::EmptyIn;
+using testsupport::Snapshot;
+using testsupport::Take;
 
 TEST(DigestToIntegerTest, FoldsTheCheckValues) {
   struct Case {
@@ -72,7 +72,7 @@ TEST_F(EllipticCurveSignatureTest, SignedDigestsVerifyInEitherMode) {
   for (TMode mode : {TMode::Hex, TMode::Base64}) {
     SCOPED_TRACE(mode == TMode::Hex ? "Hex" : "Base64");
     TEllipticCurve signer;
-    componenttest::FillAll(signer, mode);
+    testsupport::FillAll(signer, mode);
     Snapshot expected = Take(signer);
     Signed(signer, mode, digest);
     expected.KeyPublic = signer.KeyPublic();
@@ -90,7 +90,7 @@ TEST_F(EllipticCurveSignatureTest, SignedDigestsVerifyInEitherMode) {
     }
 
     TEllipticCurve verifier;
-    componenttest::FillAll(verifier, mode);
+    testsupport::FillAll(verifier, mode);
     verifier.SetValid(false);
     verifier.SetKeyPublic(Keys(mode).KeyPublic());
     verifier.SetSignature(signature);

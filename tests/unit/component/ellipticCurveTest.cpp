@@ -12,15 +12,15 @@
 #include "ECPlatform/Properties.h"
 #include "ECPlatform/Registry.h"
 #include "ECPlatform/Streaming.h"
-#include "unit/component/componentSupport.h"
+#include "support/componentSupport.h"
 
 namespace eccrypt {
 namespace {
 
-using componenttest::Cleared;
-using componenttest::FillAll;
-using componenttest::Snapshot;
-using componenttest::Take;
+using testsupport::Cleared;
+using testsupport::FillAll;
+using testsupport::Snapshot;
+using testsupport::Take;
 
 TEST(EllipticCurveTest, NewInstanceIsEmptyBase64AndNotValid) {
   const TEllipticCurve c;

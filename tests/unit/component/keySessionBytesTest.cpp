@@ -9,9 +9,9 @@
 #include "ECCrypt/ECCrypt.h"
 #include "ECCrypt/text/base64Text.h"
 #include "ECCrypt/text/hexText.h"
-#include "unit/component/componentSupport.h"
+#include "support/componentSupport.h"
 
-namespace eccrypt::componenttest {
+namespace eccrypt::testsupport {
 namespace {
 
 using Bytes = std::array<std::uint8_t, 32>;
@@ -85,4 +85,4 @@ TEST_F(KeySessionBytesTest, ByteOrderAndRefusals) {
 }
 
 }  // namespace
-}  // namespace eccrypt::componenttest
+}  // namespace eccrypt::testsupport

@@ -7,9 +7,9 @@
 #include "ECCrypt/ECCrypt.h"
 #include "ECCrypt/bigint/vlPoint.h"
 #include "ECCrypt/text/hexText.h"
-#include "unit/component/componentSupport.h"
+#include "support/componentSupport.h"
 
-namespace eccrypt::componenttest {
+namespace eccrypt::testsupport {
 namespace {
 
 using SignatureContractTest = ComponentTest;
@@ -58,4 +58,4 @@ TEST_F(SignatureContractTest, DigestsFoldingAlikeShareSignatures) {
 }
 
 }  // namespace
-}  // namespace eccrypt::componenttest
+}  // namespace eccrypt::testsupport

@@ -10,17 +10,17 @@
 
 #include "ECCrypt/ECCrypt.h"
 #include "ECCrypt/text/base64Text.h"
-#include "unit/component/componentSupport.h"
+#include "support/componentSupport.h"
 
 namespace eccrypt {
 namespace {
 
-using componenttest::ComponentTest;
-using componenttest::Digest;
-using componenttest::DigestFrom;
-using componenttest::FillAll;
-using componenttest::Snapshot;
-using componenttest::Take;
+using testsupport::ComponentTest;
+using testsupport::Digest;
+using testsupport::DigestFrom;
+using testsupport::FillAll;
+using testsupport::Snapshot;
+using testsupport::Take;
 
 const char* Name(TMode mode) {
   return mode == TMode::Hex ? "Hex" : "Base64";

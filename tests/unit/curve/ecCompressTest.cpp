@@ -8,19 +8,19 @@
 
 #include "ECCrypt/curve/ecPoint.h"
 #include "ECCrypt/field/gfTables.h"
-#include "unit/support/bignumOracle.h"
-#include "unit/support/curveSupport.h"
+#include "support/bignumOracle.h"
+#include "support/curveSupport.h"
 
 namespace eccrypt {
 namespace {
 
-using curvetest::BaseMultiple;
-using curvetest::CompressedOf;
-using curvetest::HexOf;
-using curvetest::IntFromHex;
-using curvetest::PointsEqual;
-using curvetest::Small;
-using curvetest::UnitPoint;
+using testsupport::BaseMultiple;
+using testsupport::CompressedOf;
+using testsupport::HexOf;
+using testsupport::IntFromHex;
+using testsupport::PointsEqual;
+using testsupport::Small;
+using testsupport::UnitPoint;
 
 constexpr const char* CompressedBase =
     "ADFB978D44F59DC198532DC012D5CE9FD6359E4414468371316A9288052F7199";
@@ -30,7 +30,7 @@ class EcCompressTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { InitTables(); }
 
-  static TecPoint Base() { return curvetest::BasePoint(); }
+  static TecPoint Base() { return testsupport::BasePoint(); }
 
   // A compressed value (parity 0) whose x has no point: trace(x + b/x^2) = 1.
   static TvlPoint ValueWithoutPoint() {
@@ -91,7 +91,7 @@ TEST_F(EcCompressTest, PointsWithCoordinatesInTheSubfield) {
 
 TEST_F(EcCompressTest, MultiplesRoundTripAndTheOtherParityIsTheNegative) {
   std::mt19937_64 rng(42);
-  const TecPoint points[] = {Base(), BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 240))};
+  const TecPoint points[] = {Base(), BaseMultiple(testsupport::RandomBelowPowerOfTwo(rng, 240))};
   for (const TecPoint& p : points) {
     const TvlPoint v = CompressedOf(p);
     const TvlPoint vBefore = v;
@@ -164,7 +164,7 @@ TEST_F(EcCompressTest, ValuesOfTwoToThe256OrMoreAreRefusedByValueNotLength) {
 
 TEST_F(EcCompressTest, GroupPointCheckAcceptsOnlyNonzeroMultiplesOfBase) {
   std::mt19937_64 rng(7);
-  const TecPoint multiple = BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 240));
+  const TecPoint multiple = BaseMultiple(testsupport::RandomBelowPowerOfTwo(rng, 240));
   EXPECT_TRUE(TecPoint::IsCompressedGroupPoint(IntFromHex(CompressedBase)));
   EXPECT_TRUE(TecPoint::IsCompressedGroupPoint(CompressedOf(multiple)));
 

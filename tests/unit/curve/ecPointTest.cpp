@@ -11,22 +11,22 @@
 #include "ECCrypt/curve/ecPoint.h"
 #include "ECCrypt/field/gfTables.h"
 #include "ECPlatform/ShowMessage.h"
-#include "unit/support/bignumOracle.h"
-#include "unit/support/curveSupport.h"
+#include "support/bignumOracle.h"
+#include "support/curveSupport.h"
 
 namespace eccrypt {
 namespace {
 
-using curvetest::BaseMultiple;
-using curvetest::PointsEqual;
-using curvetest::Small;
-using curvetest::UnitPoint;
+using testsupport::BaseMultiple;
+using testsupport::PointsEqual;
+using testsupport::Small;
+using testsupport::UnitPoint;
 
 class EcPointTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { InitTables(); }
 
-  static TecPoint Base() { return curvetest::BasePoint(); }
+  static TecPoint Base() { return testsupport::BasePoint(); }
 };
 
 TEST_F(EcPointTest, BaseLiesOnCurveAndNewPointIsZero) {
@@ -162,27 +162,27 @@ TEST_F(EcPointTest, SmallMultiplesEqualRepeatedAddition) {
 
 TEST_F(EcPointTest, MultiplicationFollowsIntegerArithmeticModuloOrder) {
   std::mt19937_64 rng(0x5eed'c0de);
-  const auto n = curvetest::Order();
-  oracle::BnCtxPtr ctx(BN_CTX_new());
+  const auto n = testsupport::Order();
+  testsupport::BnCtxPtr ctx(BN_CTX_new());
 
-  const TvlPoint a = curvetest::RandomBelowPowerOfTwo(rng, 240);
-  const TvlPoint b = curvetest::RandomBelowPowerOfTwo(rng, 240);
+  const TvlPoint a = testsupport::RandomBelowPowerOfTwo(rng, 240);
+  const TvlPoint b = testsupport::RandomBelowPowerOfTwo(rng, 240);
   const TecPoint aG = BaseMultiple(a);
   const TecPoint bG = BaseMultiple(b);
   EXPECT_TRUE(aG.OnCurve());
 
   // (a + b) G = aG + bG.
-  auto sum = oracle::NewBignum();
-  BN_add(sum.get(), oracle::ToBignum(a).get(), oracle::ToBignum(b).get());
+  auto sum = testsupport::NewBignum();
+  BN_add(sum.get(), testsupport::ToBignum(a).get(), testsupport::ToBignum(b).get());
   TecPoint added = aG;
   added.Add(bG);
-  EXPECT_TRUE(PointsEqual(BaseMultiple(oracle::FromBignum(sum.get())), added));
+  EXPECT_TRUE(PointsEqual(BaseMultiple(testsupport::FromBignum(sum.get())), added));
 
   // a (bG) = b (aG) = (ab mod n) G.
-  auto product = oracle::NewBignum();
-  BN_mod_mul(product.get(), oracle::ToBignum(a).get(), oracle::ToBignum(b).get(), n.get(),
+  auto product = testsupport::NewBignum();
+  BN_mod_mul(product.get(), testsupport::ToBignum(a).get(), testsupport::ToBignum(b).get(), n.get(),
              ctx.get());
-  const TecPoint abG = BaseMultiple(oracle::FromBignum(product.get()));
+  const TecPoint abG = BaseMultiple(testsupport::FromBignum(product.get()));
   TecPoint aThenB = bG;
   aThenB.Multiply(a);
   EXPECT_TRUE(PointsEqual(aThenB, abG));
@@ -194,12 +194,12 @@ TEST_F(EcPointTest, MultiplicationFollowsIntegerArithmeticModuloOrder) {
 TEST_F(EcPointTest, LongestScalarsReduceModuloOrder) {
   // An 18-digit scalar is the longest whose triple fits an integer: k G = (k mod n) G.
   std::mt19937_64 rng(18);
-  const TvlPoint k = curvetest::RandomBelowPowerOfTwo(rng, 18 * 16);
+  const TvlPoint k = testsupport::RandomBelowPowerOfTwo(rng, 18 * 16);
   ASSERT_EQ(k.Length(), 18);
-  oracle::BnCtxPtr ctx(BN_CTX_new());
-  auto reduced = oracle::NewBignum();
-  BN_nnmod(reduced.get(), oracle::ToBignum(k).get(), curvetest::Order().get(), ctx.get());
-  EXPECT_TRUE(PointsEqual(BaseMultiple(k), BaseMultiple(oracle::FromBignum(reduced.get()))));
+  testsupport::BnCtxPtr ctx(BN_CTX_new());
+  auto reduced = testsupport::NewBignum();
+  BN_nnmod(reduced.get(), testsupport::ToBignum(k).get(), testsupport::Order().get(), ctx.get());
+  EXPECT_TRUE(PointsEqual(BaseMultiple(k), BaseMultiple(testsupport::FromBignum(reduced.get()))));
 }
 
 TEST_F(EcPointTest, NineteenDigitScalarIsRefusedWithoutAMessage) {

@@ -13,7 +13,7 @@
 #include "ECCrypt/fast/fe.h"
 #include "ECCrypt/fast/limbs.h"
 #include "ECCrypt/field/gfPoint.h"
-#include "unit/field/gfReference.h"
+#include "support/gfReference.h"
 
 namespace eccrypt::fast {
 namespace {
@@ -125,8 +125,8 @@ TEST(FastBasis, NonCanonicalInputIsTheSameElement) {
 TEST(FastBasis, RespectsAdditionAndMultiplicationOfTheReference) {
   std::mt19937 rng(3);
   for (int i = 0; i < 100; ++i) {
-    const TgfPoint a = gftest::RandomElement(rng);
-    const TgfPoint b = gftest::RandomElement(rng);
+    const TgfPoint a = testsupport::RandomElement(rng);
+    const TgfPoint b = testsupport::RandomElement(rng);
     TgfPoint sum, product;
     sum.Add(a, b);
     product.Multiply(a, b);
@@ -149,8 +149,8 @@ TEST(FastBasis, SmallElementsAndRoots) {
   EXPECT_TRUE(Same(ToFe(one), FeOne));
   EXPECT_TRUE(Same(ToFe(zero), FeZero));
   // y and x of the reference go to the roots the tables were built from.
-  EXPECT_TRUE(Same(ToFe(gftest::Element({2})), kEta));
-  EXPECT_TRUE(Same(ToFe(gftest::Element({0, 1})), kXi));
+  EXPECT_TRUE(Same(ToFe(testsupport::Element({2})), kEta));
+  EXPECT_TRUE(Same(ToFe(testsupport::Element({0, 1})), kXi));
   // eta^15 + eta + 1 = 0 and xi^17 + xi^3 + 1 = 0.
   Fe p = FeOne;
   for (int i = 0; i < 15; ++i) p = SlowMul(p, kEta);
@@ -168,7 +168,7 @@ TEST(FastBasis, SmallElementsAndRoots) {
 TEST(FastBasis, ReferenceLowBitIsTheIntegerFormsLowBit) {
   std::mt19937 rng(4);
   for (int i = 0; i < 100; ++i) {
-    const TgfPoint a = gftest::RandomElement(rng);
+    const TgfPoint a = testsupport::RandomElement(rng);
     EXPECT_EQ(ReferenceLowBit(ToFe(a)), static_cast<std::uint64_t>(a.LowBit()));
   }
   std::mt19937_64 rng64(5);

@@ -9,16 +9,16 @@
 #include "ECCrypt/curve/ecPoint.h"
 #include "ECCrypt/pk/ecCrypt.h"
 #include "ECCrypt/pk/engineChoice.h"
-#include "unit/fast/fastSupport.h"
-#include "unit/support/curveSupport.h"
+#include "support/curveSupport.h"
+#include "support/fastSupport.h"
 
 namespace eccrypt {
 namespace {
 
-using curvetest::CompressedOf;
-using curvetest::HexOf;
-using fasttest::EdgeScalars;
-using fasttest::ModN;
+using testsupport::CompressedOf;
+using testsupport::EdgeScalars;
+using testsupport::HexOf;
+using testsupport::ModN;
 
 TECCrypt Key(const TvlPoint& value) {
   TECCrypt key;
@@ -40,10 +40,10 @@ std::pair<std::string, std::string> UnderBoth(F f) {
 std::vector<TvlPoint> PublicPoints() {
   std::mt19937_64 rng(11);
   TecPoint minusG;
-  minusG.Subtract(curvetest::BasePoint());
-  return {CompressedOf(curvetest::BasePoint()), CompressedOf(minusG),
-          CompressedOf(curvetest::BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 240))),
-          CompressedOf(curvetest::BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 64)))};
+  minusG.Subtract(testsupport::BasePoint());
+  return {CompressedOf(testsupport::BasePoint()), CompressedOf(minusG),
+          CompressedOf(testsupport::BaseMultiple(testsupport::RandomBelowPowerOfTwo(rng, 240))),
+          CompressedOf(testsupport::BaseMultiple(testsupport::RandomBelowPowerOfTwo(rng, 64)))};
 }
 
 class FastEngineTest : public ::testing::Test {
@@ -84,7 +84,7 @@ TEST_F(FastEngineTest, EncryptAndDecryptSessionMatchAndAgree) {
   std::mt19937_64 rng(3);
   for (const auto& [name, x] : EdgeScalars(19)) {
     SCOPED_TRACE(name);
-    const TvlPoint k = curvetest::RandomBelowPowerOfTwo(rng, 250);
+    const TvlPoint k = testsupport::RandomBelowPowerOfTwo(rng, 250);
     TvlPoint q, exchanged, session, decrypted, referenceDecrypted;
     Key(x).MakePublicKey(q);
     if (q.IsZero()) continue;  // x a multiple of n: no key pair
@@ -114,22 +114,23 @@ TEST_F(FastEngineTest, DecryptSessionMatchesAndMayWriteOverItsInput) {
 
 TEST_F(FastEngineTest, MakeSignatureMatchesIncludingZeroR) {
   std::mt19937_64 rng(9);
-  const TvlPoint x = curvetest::RandomBelowPowerOfTwo(rng, 250);
-  std::vector<TvlPoint> digests = {curvetest::Small(20), curvetest::RandomBelowPowerOfTwo(rng, 192),
-                                   fasttest::OrderPlus(-1)};
+  const TvlPoint x = testsupport::RandomBelowPowerOfTwo(rng, 250);
+  std::vector<TvlPoint> digests = {testsupport::Small(20),
+                                   testsupport::RandomBelowPowerOfTwo(rng, 192),
+                                   testsupport::OrderPlus(-1)};
   for (const auto& [name, k] : EdgeScalars(18)) {
     // h := n - (X(k G) mod n) makes r zero: s must stay as it was passed.
     TvlPoint kg;
     SelectEngine(TEngine::Reference);
-    curvetest::BaseMultiple(k).XToInteger(kg);
-    auto h = curvetest::Order();
-    BN_sub(h.get(), h.get(), oracle::ToBignum(ModN(kg)).get());
+    testsupport::BaseMultiple(k).XToInteger(kg);
+    auto h = testsupport::Order();
+    BN_sub(h.get(), h.get(), testsupport::ToBignum(ModN(kg)).get());
     std::vector<TvlPoint> hs = digests;
-    hs.push_back(fasttest::ModN(fasttest::FromBn(h)));
+    hs.push_back(testsupport::ModN(testsupport::FromBn(h)));
     for (const TvlPoint& hv : hs) {
       SCOPED_TRACE(name + " h=" + HexOf(hv));
       const auto [reference, fast] = UnderBoth([&] {
-        TvlPoint r, s = curvetest::Small(777);
+        TvlPoint r, s = testsupport::Small(777);
         Key(x).MakeSignature(k, hv, r, s);
         return HexOf(r) + ":" + HexOf(s);
       });
@@ -140,9 +141,9 @@ TEST_F(FastEngineTest, MakeSignatureMatchesIncludingZeroR) {
 
 TEST_F(FastEngineTest, SignaturesFromEitherEngineCheckUnderBoth) {
   std::mt19937_64 rng(21);
-  const TvlPoint x = curvetest::RandomBelowPowerOfTwo(rng, 240);
-  const TvlPoint k = curvetest::RandomBelowPowerOfTwo(rng, 270);
-  const TvlPoint h = curvetest::RandomBelowPowerOfTwo(rng, 192);
+  const TvlPoint x = testsupport::RandomBelowPowerOfTwo(rng, 240);
+  const TvlPoint k = testsupport::RandomBelowPowerOfTwo(rng, 270);
+  const TvlPoint h = testsupport::RandomBelowPowerOfTwo(rng, 192);
   TvlPoint q, r, s;
   Key(x).MakePublicKey(q);
   Key(x).MakeSignature(k, h, r, s);
@@ -153,7 +154,7 @@ TEST_F(FastEngineTest, SignaturesFromEitherEngineCheckUnderBoth) {
     EXPECT_TRUE(Key(q).CheckSignature(h, r, s));
     EXPECT_FALSE(Key(q).CheckSignature(otherH, r, s));
     EXPECT_TRUE(TECCrypt::IsCompressedGroupPoint(q));
-    EXPECT_FALSE(TECCrypt::IsCompressedGroupPoint(curvetest::Small(1)));
+    EXPECT_FALSE(TECCrypt::IsCompressedGroupPoint(testsupport::Small(1)));
   }
 }
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "ECCrypt/fast/fe.h"
-#include "unit/fast/feReference.h"
+#include "support/feReference.h"
 
-namespace eccrypt::fasttest {
+namespace eccrypt::testsupport {
 namespace {
 
 using fast::FeUseImplementation;
@@ -146,7 +146,7 @@ Poly Gcd(Poly a, Poly b) {
 }
 
 TEST(FeField, TrinomialIsIrreducible) {
-  const Fe t = Monomial(1);
+  const Fe t = FeMonomial(1);
   EXPECT_TRUE(Same(RefSqrN(t, 255), t));
   Poly f{};
   FlipBit(f.data(), 255);
@@ -162,9 +162,9 @@ TEST(FeField, TrinomialIsIrreducible) {
 // The trace is linear; its value on each basis element comes from the definition here.
 TEST(FeField, TraceMatchesTheDefinition) {
   for (int i = 0; i < 256; ++i) {
-    const Fe tr = RefTrace(Monomial(i));
+    const Fe tr = RefTrace(FeMonomial(i));
     ASSERT_EQ(tr.w[1] | tr.w[2] | tr.w[3] | (tr.w[0] >> 1), 0U) << i;  // 0 or 1
-    EXPECT_EQ(fast::FeTrace(Monomial(i)), tr.w[0]) << i;
+    EXPECT_EQ(fast::FeTrace(FeMonomial(i)), tr.w[0]) << i;
   }
   std::mt19937_64 rng(6);
   for (int i = 0; i < 5; ++i) {
@@ -222,4 +222,4 @@ INSTANTIATE_TEST_SUITE_P(Paths, FePath, ::testing::Values("portable", "pclmulqdq
                          [](const auto& param) { return std::string(param.param); });
 
 }  // namespace
-}  // namespace eccrypt::fasttest
+}  // namespace eccrypt::testsupport

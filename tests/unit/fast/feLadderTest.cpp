@@ -6,9 +6,9 @@
 #include <string>
 
 #include "ECCrypt/fast/feLadder.h"
-#include "unit/fast/feReference.h"
+#include "support/feReference.h"
 
-namespace eccrypt::fasttest {
+namespace eccrypt::testsupport {
 namespace {
 
 using fast::FeLadderPair;
@@ -87,4 +87,4 @@ INSTANTIATE_TEST_SUITE_P(Paths, FeLadderPath,
                          [](const auto& param) { return std::string(param.param); });
 
 }  // namespace
-}  // namespace eccrypt::fasttest
+}  // namespace eccrypt::testsupport

@@ -10,14 +10,14 @@
 
 #include "ECCrypt/fast/pointVartime.h"
 #include "ECCrypt/params/curveParameters.h"
-#include "unit/fast/publicPointSupport.h"
-#include "unit/support/bignumOracle.h"
+#include "support/bignumOracle.h"
+#include "support/fastSupport.h"
 
 namespace eccrypt::fast {
 namespace {
 
-using oracle::BnPtr;
-using oracle::NewBignum;
+using testsupport::BnPtr;
+using testsupport::NewBignum;
 
 // GF(2^15) = GF(2)[y]/(y^15 + y + 1), bit j the coefficient of y^j, as the reference's units.
 std::uint32_t SmallMul(std::uint32_t a, std::uint32_t b) {
@@ -69,7 +69,7 @@ TEST(FrobeniusEigenvalueTest, PointCountsAndEigenvalueComeFromTheCurve) {
   EXPECT_EQ(trace, 309);
 
   // #E(GF(2^255)) = 2^255 + 1 - t_17 with t_0 = 2, t_1 = t, t_(k+1) = t t_k - 2^15 t_(k-1).
-  oracle::BnCtxPtr ctx(BN_CTX_new());
+  testsupport::BnCtxPtr ctx(BN_CTX_new());
   const BnPtr t = Word(static_cast<std::uint64_t>(trace));
   const BnPtr q = Word(32768);
   BnPtr previous = Word(2), current = Word(static_cast<std::uint64_t>(trace));
@@ -85,10 +85,10 @@ TEST(FrobeniusEigenvalueTest, PointCountsAndEigenvalueComeFromTheCurve) {
   BN_set_bit(groupOrder.get(), 255);
   BN_add_word(groupOrder.get(), 1);
   BN_sub(groupOrder.get(), groupOrder.get(), current.get());
-  const BnPtr n = curvetest::Order();
+  const BnPtr n = testsupport::Order();
   const BnPtr expected(BN_dup(n.get()));
   BN_mul_word(expected.get(), static_cast<BN_ULONG>(CurveCofactor));
-  EXPECT_EQ(BN_cmp(groupOrder.get(), expected.get()), 0) << oracle::Hex(groupOrder.get());
+  EXPECT_EQ(BN_cmp(groupOrder.get(), expected.get()), 0) << testsupport::Hex(groupOrder.get());
   EXPECT_NE(CurveCofactor % 17, 0);
 
   // The primitive 17th roots of unity mod n are w^j, j = 1..16, for any w = g^((n - 1) / 17)
@@ -116,17 +116,17 @@ TEST(FrobeniusEigenvalueTest, PointCountsAndEigenvalueComeFromTheCurve) {
 
   // psi(G) = lambda * G, with psi computed by 15 squarings of each reference coordinate and by
   // the fast engine's Frobenius map.
-  const TecPoint g = curvetest::BasePoint();
+  const TecPoint g = testsupport::BasePoint();
   TecPoint psiG = g;
   for (int i = 0; i < 15; ++i) {
     psiG.x.Square(psiG.x);
     psiG.y.Square(psiG.y);
   }
-  const TecPoint lambdaG = curvetest::BaseMultiple(oracle::FromBignum(eigenvalues[0].get()));
-  EXPECT_TRUE(curvetest::PointsEqual(psiG, lambdaG));
+  const TecPoint lambdaG = testsupport::BaseMultiple(testsupport::FromBignum(eigenvalues[0].get()));
+  EXPECT_TRUE(testsupport::PointsEqual(psiG, lambdaG));
   AffinePoint fastPsiG;
-  AffineFrobeniusVartime(fastPsiG, fasttest::ToFast(g), 1);
-  EXPECT_TRUE(fasttest::SamePoint(fastPsiG, lambdaG));
+  AffineFrobeniusVartime(fastPsiG, testsupport::ToFast(g), 1);
+  EXPECT_TRUE(testsupport::SamePoint(fastPsiG, lambdaG));
 }
 
 }  // namespace

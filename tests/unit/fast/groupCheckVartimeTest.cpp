@@ -11,12 +11,12 @@
 
 #include "ECCrypt/fast/publicVartime.h"
 #include "ECCrypt/params/curveParameters.h"
-#include "unit/fast/publicPointSupport.h"
+#include "support/fastSupport.h"
 
 namespace eccrypt::fast {
 namespace {
 
-using curvetest::CompressedOf;
+using testsupport::CompressedOf;
 
 struct Case {
   std::string name;
@@ -46,34 +46,34 @@ TvlPoint ZeroLed(const TvlPoint& v, std::int32_t length) {
 std::vector<Case> Cases() {
   std::mt19937_64 rng(14);
   std::vector<Case> cases = {{"zero", TvlPoint{}},
-                             {"one (order 2)", curvetest::Small(1)},
-                             {"two (x = 1)", curvetest::Small(2)},
-                             {"x^3 = b, parity 0", curvetest::Small(2 * CurveCbrtB)},
-                             {"x^3 = b, parity 1", curvetest::Small(2 * CurveCbrtB + 1)}};
-  const TecPoint g = curvetest::BasePoint();
+                             {"one (order 2)", testsupport::Small(1)},
+                             {"two (x = 1)", testsupport::Small(2)},
+                             {"x^3 = b, parity 0", testsupport::Small(2 * CurveCbrtB)},
+                             {"x^3 = b, parity 1", testsupport::Small(2 * CurveCbrtB + 1)}};
+  const TecPoint g = testsupport::BasePoint();
   cases.push_back({"G", CompressedOf(g)});
-  cases.push_back({"-G", CompressedOf(fasttest::Negated(g))});
+  cases.push_back({"-G", CompressedOf(testsupport::Negated(g))});
   cases.push_back({"G zero-led to 17 digits", ZeroLed(CompressedOf(g), 17)});
   cases.push_back({"G zero-led to 19 digits", ZeroLed(CompressedOf(g), 19)});
   for (int i = 0; i < 4; ++i) {
-    const TecPoint p = curvetest::BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 241));
+    const TecPoint p = testsupport::BaseMultiple(testsupport::RandomBelowPowerOfTwo(rng, 241));
     cases.push_back({"k G #" + std::to_string(i), CompressedOf(p)});
-    cases.push_back({"-k G #" + std::to_string(i), CompressedOf(fasttest::Negated(p))});
+    cases.push_back({"-k G #" + std::to_string(i), CompressedOf(testsupport::Negated(p))});
   }
-  const std::vector<TecPoint> small = fasttest::SmallFieldPoints(40);
+  const std::vector<TecPoint> small = testsupport::SmallFieldPoints(40);
   for (std::size_t i = 0; i < small.size(); i += 7) {
     cases.push_back({"E(GF(2^15)) #" + std::to_string(i), CompressedOf(small[i])});
-    TecPoint sum = curvetest::BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 200));
+    TecPoint sum = testsupport::BaseMultiple(testsupport::RandomBelowPowerOfTwo(rng, 200));
     sum.Add(small[i]);
     cases.push_back({"k G + T #" + std::to_string(i), CompressedOf(sum)});
   }
   // Values of 2^256 and more are refused, whatever their length word.
-  TvlPoint big = curvetest::IntFromHex("1" + std::string(64, '0'));
+  TvlPoint big = testsupport::IntFromHex("1" + std::string(64, '0'));
   cases.push_back({"2^256", big});
   cases.push_back({"2^256 zero-led", ZeroLed(big, 19)});
-  cases.push_back({"2^300", curvetest::IntFromHex("1" + std::string(75, '0'))});
+  cases.push_back({"2^300", testsupport::IntFromHex("1" + std::string(75, '0'))});
   for (int i = 0; i < 24; ++i) {  // about half have no point
-    cases.push_back({"random #" + std::to_string(i), curvetest::RandomBelowPowerOfTwo(rng, 256)});
+    cases.push_back({"random #" + std::to_string(i), testsupport::RandomBelowPowerOfTwo(rng, 256)});
   }
   return cases;
 }
@@ -90,7 +90,7 @@ TEST(GroupCheckVartimeTest, DecompressionMatchesTheReference) {
       ++pointless;
       continue;
     }
-    EXPECT_TRUE(fasttest::SamePoint(p, expected)) << c.name;
+    EXPECT_TRUE(testsupport::SamePoint(p, expected)) << c.name;
     EXPECT_TRUE(AffineOnCurveVartime(p)) << c.name;
   }
   EXPECT_GT(pointless, 3);  // the random values reached the no-point branch
@@ -109,11 +109,11 @@ TEST(GroupCheckVartimeTest, GroupCheckMatchesTheMultiplicationByN) {
 TEST(GroupCheckVartimeTest, EveryPointOfTheSmallFieldIsRefused) {
   // E(GF(2^15)) is where the group check's additions meet their exceptional cases: psi fixes
   // these points, so P + psi(P) is a doubling, and sums of orders 2 and 4 reach the zero point.
-  for (const TecPoint& t : fasttest::SmallFieldPoints(400)) {
-    EXPECT_FALSE(InGroupVartime(fasttest::ToFast(t))) << curvetest::HexOf(CompressedOf(t));
+  for (const TecPoint& t : testsupport::SmallFieldPoints(400)) {
+    EXPECT_FALSE(InGroupVartime(testsupport::ToFast(t))) << testsupport::HexOf(CompressedOf(t));
   }
-  TecPoint other = curvetest::UnitPoint(CurveCbrtB, CurveCbrtB);  // -(cbrt(b), 0)
-  EXPECT_FALSE(InGroupVartime(fasttest::ToFast(other)));
+  TecPoint other = testsupport::UnitPoint(CurveCbrtB, CurveCbrtB);  // -(cbrt(b), 0)
+  EXPECT_FALSE(InGroupVartime(testsupport::ToFast(other)));
   EXPECT_TRUE(InGroupVartime(AffineZero));
 }
 

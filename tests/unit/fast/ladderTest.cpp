@@ -10,28 +10,28 @@
 
 #include "ECCrypt/curve/ecPoint.h"
 #include "ECCrypt/fast/fixedBase.h"
-#include "unit/fast/fastSupport.h"
-#include "unit/support/curveSupport.h"
+#include "support/curveSupport.h"
+#include "support/fastSupport.h"
 
 namespace eccrypt {
 namespace {
 
-using curvetest::BaseMultiple;
-using curvetest::BasePoint;
-using curvetest::PointsEqual;
-using fasttest::EdgeScalars;
-using fasttest::FromFast;
-using fasttest::ModN;
-using fasttest::ReducedScalar;
-using fasttest::ToFast;
+using testsupport::BaseMultiple;
+using testsupport::BasePoint;
+using testsupport::EdgeScalars;
+using testsupport::ModN;
+using testsupport::PointsEqual;
+using testsupport::ReducedScalar;
+using testsupport::ToFast;
+using testsupport::ToReference;
 
 // Points of <G> the ladder starts from: G, -G and random multiples.
 std::vector<TecPoint> StartPoints() {
   std::mt19937_64 rng(5);
   TecPoint minusG;
   minusG.Subtract(BasePoint());
-  return {BasePoint(), minusG, BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 240)),
-          BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 128))};
+  return {BasePoint(), minusG, BaseMultiple(testsupport::RandomBelowPowerOfTwo(rng, 240)),
+          BaseMultiple(testsupport::RandomBelowPowerOfTwo(rng, 128))};
 }
 
 // k * p by the reference, with k reduced first (the reference refuses 19-digit scalars).
@@ -48,7 +48,7 @@ TEST(FastLadderTest, FullPointMatchesReferenceOnEdgeScalars) {
       fast::AffinePoint r;
       fast::LadderPoint(r, ToFast(p), ReducedScalar(k));
       const TecPoint expected = Reference(p, k);
-      EXPECT_TRUE(PointsEqual(FromFast(r), expected));
+      EXPECT_TRUE(PointsEqual(ToReference(r), expected));
       EXPECT_EQ(r.infinity, expected.IsZero() ? ~std::uint64_t{0} : 0);
     }
   }
@@ -63,7 +63,7 @@ TEST(FastLadderTest, XOnlyMatchesReferenceAndGivesZeroForMultiplesOfN) {
       TvlPoint got, expected;
       fast::XToInteger(got, x);
       Reference(p, k).XToInteger(expected);
-      EXPECT_EQ(curvetest::HexOf(got), curvetest::HexOf(expected));
+      EXPECT_EQ(testsupport::HexOf(got), testsupport::HexOf(expected));
     }
   }
 }
@@ -73,10 +73,10 @@ TEST(FastLadderTest, XOnlyMatchesReferenceAndGivesZeroForMultiplesOfN) {
 TEST(FastLadderTest, RecoversYWhenTheSecondOutputIsZero) {
   const TecPoint g = BasePoint();
   fast::AffinePoint r;
-  fast::LadderPoint(r, ToFast(g), ReducedScalar(fasttest::OrderPlus(-1)));
+  fast::LadderPoint(r, ToFast(g), ReducedScalar(testsupport::OrderPlus(-1)));
   TecPoint minusG;
   minusG.Subtract(g);
-  EXPECT_TRUE(PointsEqual(FromFast(r), minusG));
+  EXPECT_TRUE(PointsEqual(ToReference(r), minusG));
   EXPECT_EQ(r.infinity, 0U);
 }
 
@@ -86,7 +86,7 @@ TEST(FastFixedBaseTest, MatchesReferenceOnEdgeScalars) {
     fast::AffinePoint r;
     fast::BaseMultiply(r, ReducedScalar(k));
     const TecPoint expected = Reference(BasePoint(), k);
-    EXPECT_TRUE(PointsEqual(FromFast(r), expected));
+    EXPECT_TRUE(PointsEqual(ToReference(r), expected));
     EXPECT_EQ(r.infinity, expected.IsZero() ? ~std::uint64_t{0} : 0);
   }
 }
@@ -97,11 +97,11 @@ TEST(FastFixedBaseTest, MatchesReferenceOnEdgeScalars) {
 TEST(FastFixedBaseTest, EveryTableEntryIsRightEitherSign) {
   for (int e = -15; e <= 16; ++e) {
     if (e == 0) continue;
-    auto k = oracle::NewBignum();
-    auto power = oracle::NewBignum();
+    auto k = testsupport::NewBignum();
+    auto power = testsupport::NewBignum();
     BN_one(power.get());
     for (int w = 0; w < 48; ++w) {
-      auto term = oracle::NewBignum();
+      auto term = testsupport::NewBignum();
       BN_copy(term.get(), power.get());
       BN_mul_word(term.get(), static_cast<BN_ULONG>(e < 0 ? -e : e));
       if (e < 0) {
@@ -113,10 +113,10 @@ TEST(FastFixedBaseTest, EveryTableEntryIsRightEitherSign) {
     }
     if (e < 0) BN_add(k.get(), k.get(), power.get());  // + 32^48
     SCOPED_TRACE(e);
-    const TvlPoint kv = fasttest::FromBn(k);
+    const TvlPoint kv = testsupport::FromBn(k);
     fast::AffinePoint r;
     fast::BaseMultiply(r, ReducedScalar(kv));
-    EXPECT_TRUE(PointsEqual(FromFast(r), Reference(BasePoint(), kv)));
+    EXPECT_TRUE(PointsEqual(ToReference(r), Reference(BasePoint(), kv)));
   }
 }
 

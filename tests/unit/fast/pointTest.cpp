@@ -8,16 +8,16 @@
 #include <random>
 
 #include "ECCrypt/curve/ecPoint.h"
-#include "unit/fast/fastSupport.h"
-#include "unit/support/curveSupport.h"
+#include "support/curveSupport.h"
+#include "support/fastSupport.h"
 
 namespace eccrypt {
 namespace {
 
-using curvetest::BaseMultiple;
-using curvetest::PointsEqual;
-using fasttest::FromFast;
-using fasttest::ToFast;
+using testsupport::BaseMultiple;
+using testsupport::PointsEqual;
+using testsupport::ToFast;
+using testsupport::ToReference;
 
 // p in López–Dahab form scaled by a nonzero z: (x z, y z^2, z).
 fast::LdPoint Scaled(const TecPoint& p, std::uint64_t seed) {
@@ -37,13 +37,13 @@ TecPoint Sum(const fast::LdPoint& p, const TecPoint& q) {
   fast::LdAddAffine(r, p, ToFast(q));
   fast::AffinePoint a;
   fast::LdToAffine(a, r);
-  return FromFast(a);
+  return ToReference(a);
 }
 
 TEST(FastPointTest, CompleteAdditionMatchesTheReferenceInEveryCase) {
   std::mt19937_64 rng(17);
-  const TecPoint p = BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 240));
-  const TecPoint q = BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 240));
+  const TecPoint p = BaseMultiple(testsupport::RandomBelowPowerOfTwo(rng, 240));
+  const TecPoint q = BaseMultiple(testsupport::RandomBelowPowerOfTwo(rng, 240));
   TecPoint minusP;
   minusP.Subtract(p);
   const TecPoint zero;
@@ -67,23 +67,23 @@ TEST(FastPointTest, CompleteAdditionMatchesTheReferenceInEveryCase) {
 TEST(FastPointTest, CompressionMatchesTheReference) {
   std::mt19937_64 rng(23);
   const TecPoint zero;
-  const TecPoint orderTwo = curvetest::UnitPoint(0, 3097);  // (0, sqrt(b))
-  for (const TecPoint& p : {BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 240)),
-                            curvetest::BasePoint(), zero, orderTwo}) {
+  const TecPoint orderTwo = testsupport::UnitPoint(0, 3097);  // (0, sqrt(b))
+  for (const TecPoint& p : {BaseMultiple(testsupport::RandomBelowPowerOfTwo(rng, 240)),
+                            testsupport::BasePoint(), zero, orderTwo}) {
     fast::AffinePoint a = ToFast(p);
     TvlPoint got, gotProjective;
     fast::CompressToInteger(got, a);
-    EXPECT_EQ(curvetest::HexOf(got), curvetest::HexOf(curvetest::CompressedOf(p)));
+    EXPECT_EQ(testsupport::HexOf(got), testsupport::HexOf(testsupport::CompressedOf(p)));
     const fast::LdPoint projective =
         p.IsZero() ? fast::LdPoint{fast::FeOne, fast::FeZero, fast::FeZero} : Scaled(p, 5);
     fast::CompressLdToInteger(gotProjective, projective);
-    EXPECT_EQ(curvetest::HexOf(gotProjective), curvetest::HexOf(got));
+    EXPECT_EQ(testsupport::HexOf(gotProjective), testsupport::HexOf(got));
     fast::Fe x;
     fast::XFromCompressed(x, got);
     TvlPoint xGot, xExpected;
     fast::XToInteger(xGot, x);
     p.XToInteger(xExpected);
-    EXPECT_EQ(curvetest::HexOf(xGot), curvetest::HexOf(xExpected));
+    EXPECT_EQ(testsupport::HexOf(xGot), testsupport::HexOf(xExpected));
   }
 }
 

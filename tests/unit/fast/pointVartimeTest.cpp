@@ -11,31 +11,31 @@
 #include "ECCrypt/fast/pointVartime.h"
 #include "ECCrypt/fast/verifyTables.h"
 #include "ECCrypt/params/curveParameters.h"
-#include "unit/fast/publicPointSupport.h"
+#include "support/fastSupport.h"
 
 namespace eccrypt::fast {
 namespace {
 
-using fasttest::Negated;
-using fasttest::SamePoint;
-using fasttest::ToFast;
+using testsupport::Negated;
+using testsupport::SamePoint;
+using testsupport::ToFast;
 
 std::vector<TecPoint> Sample() {
   std::mt19937_64 rng(9);
-  std::vector<TecPoint> points = {TecPoint{}, curvetest::BasePoint(),
-                                  Negated(curvetest::BasePoint())};
+  std::vector<TecPoint> points = {TecPoint{}, testsupport::BasePoint(),
+                                  Negated(testsupport::BasePoint())};
   for (int i = 0; i < 3; ++i) {
-    points.push_back(curvetest::BaseMultiple(curvetest::RandomBelowPowerOfTwo(rng, 240)));
+    points.push_back(testsupport::BaseMultiple(testsupport::RandomBelowPowerOfTwo(rng, 240)));
   }
-  const TecPoint twoG = curvetest::BaseMultiple(curvetest::Small(2));
+  const TecPoint twoG = testsupport::BaseMultiple(testsupport::Small(2));
   points.push_back(twoG);
   points.push_back(Negated(twoG));
-  const TecPoint cubeRoot = curvetest::UnitPoint(CurveCbrtB, 0);  // x^3 = b, y = 0
+  const TecPoint cubeRoot = testsupport::UnitPoint(CurveCbrtB, 0);  // x^3 = b, y = 0
   points.push_back(cubeRoot);
   points.push_back(Negated(cubeRoot));
-  for (const TecPoint& t : fasttest::SmallFieldPoints(6)) points.push_back(t);
-  TecPoint mixed = curvetest::BasePoint();
-  mixed.Add(fasttest::SmallFieldPoints(3).back());
+  for (const TecPoint& t : testsupport::SmallFieldPoints(6)) points.push_back(t);
+  TecPoint mixed = testsupport::BasePoint();
+  mixed.Add(testsupport::SmallFieldPoints(3).back());
   points.push_back(mixed);
   return points;
 }
@@ -61,8 +61,8 @@ AffinePoint ToAffine(const LdPoint& p) {
 TEST(PointVartimeTest, EveryPairAddsAndDoublesAsTheReference) {
   const std::vector<TecPoint> points = Sample();
   // Two nonzero elements to scale the projective coordinates by.
-  const Fe z = ToFast(curvetest::BaseMultiple(curvetest::Small(5)).x);
-  const Fe z2 = ToFast(curvetest::BaseMultiple(curvetest::Small(6)).y);
+  const Fe z = ToFast(testsupport::BaseMultiple(testsupport::Small(5)).x);
+  const Fe z2 = ToFast(testsupport::BaseMultiple(testsupport::Small(6)).y);
   for (std::size_t i = 0; i < points.size(); ++i) {
     const AffinePoint p = ToFast(points[i]);
     ASSERT_TRUE(AffineOnCurveVartime(p)) << i;
@@ -89,8 +89,8 @@ TEST(PointVartimeTest, EveryPairAddsAndDoublesAsTheReference) {
       LdAddVartime(other, Scrambled(p, z), other);
       EXPECT_TRUE(SamePoint(ToAffine(other), sum)) << "projective P + Q, #" << i << " + #" << j;
       EXPECT_EQ(LdEqualsAffineVartime(Scrambled(p, z2), q),
-                curvetest::SamePoint(points[i], points[j]));
-      EXPECT_EQ(AffineEqualVartime(p, q), curvetest::SamePoint(points[i], points[j]));
+                testsupport::SamePoint(points[i], points[j]));
+      EXPECT_EQ(AffineEqualVartime(p, q), testsupport::SamePoint(points[i], points[j]));
     }
   }
 }
@@ -112,14 +112,14 @@ TEST(PointVartimeTest, OddMultiplesOfEverySamplePoint) {
 }
 
 TEST(PointVartimeTest, BatchConversionAndOddMultiples) {
-  const TecPoint g = curvetest::BasePoint();
+  const TecPoint g = testsupport::BasePoint();
   AffinePoint table[9];
   OddMultiplesVartime(table, ToFast(g), 9);
   for (std::uint32_t i = 0; i < 9; ++i) {
-    EXPECT_TRUE(SamePoint(table[i], curvetest::BaseMultiple(curvetest::Small(2 * i + 1)))) << i;
+    EXPECT_TRUE(SamePoint(table[i], testsupport::BaseMultiple(testsupport::Small(2 * i + 1)))) << i;
   }
   // Zero points among the inputs keep their place and do not spoil the shared inversion.
-  const Fe z = ToFast(curvetest::BaseMultiple(curvetest::Small(7)).y);
+  const Fe z = ToFast(testsupport::BaseMultiple(testsupport::Small(7)).y);
   const LdPoint in[4] = {Scrambled(table[0], z), LdZero, Scrambled(table[1], z), LdZero};
   AffinePoint out[4];
   LdToAffineBatchVartime(out, in, 4);

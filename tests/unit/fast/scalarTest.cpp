@@ -13,20 +13,20 @@
 #include "ECCrypt/bigint/vlPoint.h"
 #include "ECCrypt/fast/limbs.h"
 #include "ECCrypt/pk/ecCrypt.h"
-#include "unit/support/bignumOracle.h"
-#include "unit/support/curveSupport.h"
+#include "support/bignumOracle.h"
+#include "support/curveSupport.h"
 
 namespace eccrypt::fast {
 namespace {
 
-using curvetest::IntFromHex;
-using curvetest::Order;
-using oracle::BnCtxPtr;
-using oracle::BnPtr;
-using oracle::FromBignum;
-using oracle::NewBignum;
-using oracle::SameValue;
-using oracle::ToBignum;
+using testsupport::BnCtxPtr;
+using testsupport::BnPtr;
+using testsupport::FromBignum;
+using testsupport::IntFromHex;
+using testsupport::NewBignum;
+using testsupport::Order;
+using testsupport::SameValue;
+using testsupport::ToBignum;
 
 BnPtr Bn(const TvlPoint& v) {
   return ToBignum(v);
@@ -35,7 +35,7 @@ BnPtr Bn(const TvlPoint& v) {
 // m * n + delta, as an integer.
 TvlPoint MultipleOfOrder(const char* mHex, int delta) {
   BnCtxPtr ctx(BN_CTX_new());
-  BnPtr m = curvetest::BignumFromHex(mHex);
+  BnPtr m = testsupport::BignumFromHex(mHex);
   BnPtr r = NewBignum();
   BN_mul(r.get(), m.get(), Order().get(), ctx.get());
   BnPtr d = NewBignum();
@@ -77,8 +77,8 @@ std::vector<TvlPoint> EdgeValues() {
           AllOnes(16 * 17),
           AllOnes(16 * 18),
           AllOnes(16 * 19),
-          oracle::MakeVl({5, 0, 0}),  // not in normal form: zero top digits
-          oracle::MakeVl({0})};
+          testsupport::MakeVl({5, 0, 0}),  // not in normal form: zero top digits
+          testsupport::MakeVl({0})};
 }
 
 TvlPoint Reduced(const TvlPoint& v) {
@@ -93,7 +93,7 @@ TvlPoint Reduced(const TvlPoint& v) {
   BnCtxPtr ctx(BN_CTX_new());
   BnPtr expected = NewBignum();
   BN_mod(expected.get(), Bn(v).get(), Order().get(), ctx.get());
-  return SameValue(Reduced(v), expected.get()) << " for " << oracle::Describe(v);
+  return SameValue(Reduced(v), expected.get()) << " for " << testsupport::Describe(v);
 }
 
 TEST(FastScalar, ReduceEdgeValues) {
@@ -101,7 +101,7 @@ TEST(FastScalar, ReduceEdgeValues) {
 }
 
 TEST(FastScalar, ReduceRandomValuesIgnoringWordsAboveTheLength) {
-  oracle::RandomVl random(11);
+  testsupport::RandomVl random(11);
   for (int i = 0; i < 2000; ++i) EXPECT_TRUE(ReducesCorrectly(random.UpTo(TvlPoint::Capacity)));
 }
 
@@ -131,8 +131,8 @@ BnPtr ExpectedS(const TvlPoint& x, const TvlPoint& k, const TvlPoint& r) {
   for (auto& w : s.Words) w = 0x5A5A;
   SignatureS(s, x, k, r);
   return SameValue(s, ExpectedS(x, k, r).get())
-         << " for x " << oracle::Describe(x) << ", k " << oracle::Describe(k) << ", r "
-         << oracle::Describe(r);
+         << " for x " << testsupport::Describe(x) << ", k " << testsupport::Describe(k) << ", r "
+         << testsupport::Describe(r);
 }
 
 TEST(FastScalar, SignatureSOnEdgeValues) {
@@ -148,13 +148,13 @@ TEST(FastScalar, SignatureSOnEdgeValues) {
 }
 
 TEST(FastScalar, SignatureSOnRandomValues) {
-  oracle::RandomVl random(12);
+  testsupport::RandomVl random(12);
   std::mt19937_64 rng(13);
   for (int i = 0; i < 1000; ++i) {
     const TvlPoint x = random.UpTo(TvlPoint::Capacity);
     // Mostly nonces of the component's size, some of every other.
     const TvlPoint k = i % 4 == 0 ? random.UpTo(TvlPoint::Capacity) : random.WithLength(17);
-    const TvlPoint r = Reduced(curvetest::RandomBelowPowerOfTwo(rng, 241));
+    const TvlPoint r = Reduced(testsupport::RandomBelowPowerOfTwo(rng, 241));
     EXPECT_TRUE(SignsCorrectly(x, k, r));
   }
 }
@@ -163,7 +163,7 @@ TEST(FastScalar, SignatureSOnRandomValues) {
 // take either branch (a small k is below c; a 17-digit one is above it).
 TEST(FastScalar, SignatureSMatchesTheReferencePrimitive) {
   TECCrypt().PrepareTables();
-  oracle::RandomVl random(14);
+  testsupport::RandomVl random(14);
   const std::vector<TvlPoint> nonces = {IntFromHex("3"), random.WithLength(17),
                                         random.WithLength(18), MultipleOfOrder("1", 1)};
   for (const TvlPoint& k : nonces) {
@@ -174,7 +174,7 @@ TEST(FastScalar, SignatureSMatchesTheReferencePrimitive) {
     key.MakeSignature(k, h, r, s);
     ASSERT_FALSE(r.IsZero());
     SignatureS(fastS, key, k, r);
-    EXPECT_TRUE(SameValue(fastS, Bn(s).get())) << oracle::Describe(k);
+    EXPECT_TRUE(SameValue(fastS, Bn(s).get())) << testsupport::Describe(k);
   }
 }
 

@@ -11,13 +11,13 @@
 #include "ECCrypt/fast/verifyTables.h"
 #include "ECCrypt/fast/wnafVartime.h"
 #include "ECCrypt/pk/ecCrypt.h"
-#include "unit/fast/publicPointSupport.h"
-#include "unit/support/bignumOracle.h"
+#include "support/bignumOracle.h"
+#include "support/fastSupport.h"
 
 namespace eccrypt::fast {
 namespace {
 
-using curvetest::Small;
+using testsupport::Small;
 
 struct Signed {
   TvlPoint q, h, r, s;
@@ -61,7 +61,7 @@ Signed SignWith(const TECCrypt& x, const TvlPoint& k, const TvlPoint& h) {
 }
 
 void ExpectSameVerdict(const Signed& sig, const std::string& name) {
-  const fasttest::ReferenceEngineScope reference;
+  const testsupport::ReferenceEngineScope reference;
   TECCrypt key;
   key.CopyFrom(sig.q);
   const bool expected = key.CheckSignature(sig.h, sig.r, sig.s);
@@ -72,13 +72,13 @@ TEST(VerifyVartimeTest, ValidAndAlteredSignaturesAsTheReference) {
   std::mt19937_64 rng(6);
   for (int i = 0; i < 4; ++i) {
     TECCrypt x;
-    x.CopyFrom(curvetest::RandomBelowPowerOfTwo(rng, 240));
-    const Signed sig = SignWith(x, curvetest::RandomBelowPowerOfTwo(rng, 250),
-                                curvetest::RandomBelowPowerOfTwo(rng, 160));
+    x.CopyFrom(testsupport::RandomBelowPowerOfTwo(rng, 240));
+    const Signed sig = SignWith(x, testsupport::RandomBelowPowerOfTwo(rng, 250),
+                                testsupport::RandomBelowPowerOfTwo(rng, 160));
     TECCrypt key;
     key.CopyFrom(sig.q);
     {
-      const fasttest::ReferenceEngineScope reference;
+      const testsupport::ReferenceEngineScope reference;
       ASSERT_TRUE(key.CheckSignature(sig.h, sig.r, sig.s));
     }
     EXPECT_TRUE(CheckSignatureVartime(sig.q, sig.h, sig.r, sig.s));
@@ -115,7 +115,7 @@ TEST(VerifyVartimeTest, ValidAndAlteredSignaturesAsTheReference) {
     v.r = TvlPoint{};
     variants.emplace_back("r = 0", v);
     v = sig;
-    v.s = curvetest::RandomBelowPowerOfTwo(rng, 288);
+    v.s = testsupport::RandomBelowPowerOfTwo(rng, 288);
     variants.emplace_back("18-digit s", v);
     v = sig;
     x.MakePublicKey(v.q);
@@ -155,22 +155,22 @@ TEST(VerifyVartimeTest, SumsAtTheExceptionalCases) {
     // h = r is the accepted digest where the sum is the zero point.
     for (const TvlPoint& h : {TvlPoint{}, setup.r, Small(3)}) {
       sig.h.CopyFrom(h);
-      ExpectSameVerdict(sig, setup.name + ", h = " + curvetest::HexOf(h));
+      ExpectSameVerdict(sig, setup.name + ", h = " + testsupport::HexOf(h));
     }
   }
 }
 
 TEST(VerifyVartimeTest, ReductionAndRecoding) {
   std::mt19937_64 rng(3);
-  const oracle::BnPtr n = curvetest::Order();
-  oracle::BnCtxPtr ctx(BN_CTX_new());
+  const testsupport::BnPtr n = testsupport::Order();
+  testsupport::BnCtxPtr ctx(BN_CTX_new());
   for (int i = 0; i < 200; ++i) {
-    const TvlPoint v = curvetest::RandomBelowPowerOfTwo(rng, 1 + static_cast<int>(rng() % 304));
+    const TvlPoint v = testsupport::RandomBelowPowerOfTwo(rng, 1 + static_cast<int>(rng() % 304));
     std::uint64_t reduced[4];
     ASSERT_TRUE(ReduceModOrderVartime(reduced, v));
-    oracle::BnPtr expected = oracle::ToBignum(v);
+    testsupport::BnPtr expected = testsupport::ToBignum(v);
     BN_mod(expected.get(), expected.get(), n.get(), ctx.get());
-    oracle::BnPtr actual = oracle::NewBignum();
+    testsupport::BnPtr actual = testsupport::NewBignum();
     for (int w = 3; w >= 0; --w) {
       BN_lshift(actual.get(), actual.get(), 64);
       BN_add_word(actual.get(), reduced[w]);
@@ -180,7 +180,7 @@ TEST(VerifyVartimeTest, ReductionAndRecoding) {
     for (int width = 2; width <= 8; ++width) {
       Wnaf digits;
       const int length = WnafVartime(digits, reduced, width);
-      oracle::BnPtr sum = oracle::NewBignum();
+      testsupport::BnPtr sum = testsupport::NewBignum();
       int gap = width;
       for (int j = length; j-- > 0;) {
         const int d = digits[static_cast<std::size_t>(j)];
@@ -198,18 +198,18 @@ TEST(VerifyVartimeTest, ReductionAndRecoding) {
     }
   }
   // The split by the eigenvalue: k = k1 + k2 lambda mod n with k1, k2 below 2^123.
-  oracle::BnPtr lambda = oracle::NewBignum();
+  testsupport::BnPtr lambda = testsupport::NewBignum();
   for (int w = 3; w >= 0; --w) {
     BN_lshift(lambda.get(), lambda.get(), 64);
     BN_add_word(lambda.get(), kEigenvalue[w]);
   }
   for (int i = 0; i < 200; ++i) {
     std::uint64_t k[4];
-    ASSERT_TRUE(ReduceModOrderVartime(k, curvetest::RandomBelowPowerOfTwo(rng, 256)));
+    ASSERT_TRUE(ReduceModOrderVartime(k, testsupport::RandomBelowPowerOfTwo(rng, 256)));
     if (i == 0) k[0] = k[1] = k[2] = k[3] = 0;
     SplitScalar split;
     SplitByEigenvalueVartime(split, k);
-    oracle::BnPtr parts[2] = {oracle::NewBignum(), oracle::NewBignum()};
+    testsupport::BnPtr parts[2] = {testsupport::NewBignum(), testsupport::NewBignum()};
     for (int j = 0; j < 2; ++j) {
       ASSERT_EQ(split.magnitude[j][2] | split.magnitude[j][3], 0u);
       ASSERT_LT(split.magnitude[j][1], std::uint64_t{1} << 59) << i;
@@ -218,7 +218,7 @@ TEST(VerifyVartimeTest, ReductionAndRecoding) {
       BN_add_word(parts[j].get(), split.magnitude[j][0]);
       BN_set_negative(parts[j].get(), split.negative[j] ? 1 : 0);
     }
-    oracle::BnPtr sum = oracle::NewBignum(), expected = oracle::NewBignum();
+    testsupport::BnPtr sum = testsupport::NewBignum(), expected = testsupport::NewBignum();
     BN_mul(sum.get(), parts[1].get(), lambda.get(), ctx.get());
     BN_add(sum.get(), sum.get(), parts[0].get());
     BN_nnmod(sum.get(), sum.get(), n.get(), ctx.get());

@@ -9,15 +9,15 @@
 #include "ECCrypt/bigint/vlPoint.h"
 #include "ECCrypt/field/gfPoint.h"
 #include "ECCrypt/text/hexText.h"
-#include "unit/field/gfReference.h"
+#include "support/gfReference.h"
 
 namespace eccrypt {
 namespace {
 
-using gftest::Element;
-using gftest::FillLeftovers;
-using gftest::RandomElement;
-using gftest::U;
+using testsupport::Element;
+using testsupport::FillLeftovers;
+using testsupport::RandomElement;
+using testsupport::U;
 
 std::int32_t& W(TvlPoint& v, int i) {
   return v.Words[static_cast<std::size_t>(i)];

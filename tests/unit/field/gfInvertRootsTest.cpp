@@ -5,16 +5,16 @@
 #include <stdexcept>
 
 #include "ECCrypt/field/gfPoint.h"
-#include "unit/field/gfReference.h"
+#include "support/gfReference.h"
 
 namespace eccrypt {
 namespace {
 
-using gftest::Element;
-using gftest::FillLeftovers;
-using gftest::Monomial;
-using gftest::RandomElement;
-using gftest::U;
+using testsupport::Element;
+using testsupport::FillLeftovers;
+using testsupport::Monomial;
+using testsupport::RandomElement;
+using testsupport::U;
 
 TgfPoint Base(bool which) {
   TgfPoint e;

@@ -4,18 +4,18 @@
 #include <random>
 
 #include "ECCrypt/field/gfPoint.h"
-#include "unit/field/gfReference.h"
+#include "support/gfReference.h"
 
 namespace eccrypt {
 namespace {
 
-using gftest::Element;
-using gftest::FillLeftovers;
-using gftest::FromPoly;
-using gftest::Monomial;
-using gftest::RandomElement;
-using gftest::ToPoly;
-using gftest::U;
+using testsupport::Element;
+using testsupport::FillLeftovers;
+using testsupport::FromPoly;
+using testsupport::Monomial;
+using testsupport::RandomElement;
+using testsupport::ToPoly;
+using testsupport::U;
 
 constexpr std::int32_t kJunk = 0x1234;
 
@@ -100,7 +100,7 @@ TEST(GfPointAdd, AliasingOfSelfAndOperands) {
   for (int n = 0; n < 50; ++n) {
     const TgfPoint a = RandomElement(rng);
     const TgfPoint b = RandomElement(rng);
-    const TgfPoint want = FromPoly(gftest::RefAdd(ToPoly(a), ToPoly(b)));
+    const TgfPoint want = FromPoly(testsupport::RefAdd(ToPoly(a), ToPoly(b)));
     TgfPoint s = a;
     s.Add(s, b);  // self is a
     EXPECT_TRUE(s.Equal(want));
@@ -174,7 +174,7 @@ TEST(GfPointMultiply, AgreesWithReference) {
     TgfPoint p;
     FillLeftovers(p, kJunk);
     p.Multiply(a, b);
-    ExpectSameWords(p, FromPoly(gftest::RefMul(ToPoly(a), ToPoly(b))));
+    ExpectSameWords(p, FromPoly(testsupport::RefMul(ToPoly(a), ToPoly(b))));
     if (HasFailure()) return;
   }
 }

@@ -9,7 +9,7 @@
 
 #include "ECCrypt/field/gfTableRule.h"
 #include "ECCrypt/field/gfTables.h"
-#include "unit/field/gfReference.h"
+#include "support/gfReference.h"
 
 namespace eccrypt {
 namespace {
@@ -41,7 +41,7 @@ TEST(GfTables, ExptIsAPermutationOfTheNonzeroUnitsAndLogtItsInverse) {
     // Each power is the previous one times y, checked against the carry-less reference.
     if (i > 0) {
       ASSERT_EQ(static_cast<std::uint32_t>(v),
-                gftest::RefUnitMul(static_cast<std::uint32_t>(GetExpt(i - 1)), 2U));
+                testsupport::RefUnitMul(static_cast<std::uint32_t>(GetExpt(i - 1)), 2U));
     }
   }
   for (std::int32_t v = 1; v <= 32767; ++v) {
@@ -111,15 +111,15 @@ TEST(GfTableRule, AgreesWithCarrylessReference) {
     const std::int32_t u = unit(rng);
     const std::int32_t v = unit(rng);
     const auto ref = static_cast<std::int32_t>(
-        gftest::RefUnitMul(static_cast<std::uint32_t>(u), static_cast<std::uint32_t>(v)));
+        testsupport::RefUnitMul(static_cast<std::uint32_t>(u), static_cast<std::uint32_t>(v)));
     ASSERT_EQ(gf::UnitProduct(u, v), ref) << u << " * " << v;
     if (v != 0) {
       ASSERT_EQ(gf::UnitScaled(u, gf::LogOf(v)), ref) << u << " * " << v;
       ASSERT_EQ(gf::UnitDivided(ref, gf::LogOf(v)), u) << ref << " / " << v;
     }
     ASSERT_EQ(gf::UnitSquare(u),
-              static_cast<std::int32_t>(gftest::RefUnitMul(static_cast<std::uint32_t>(u),
-                                                           static_cast<std::uint32_t>(u))));
+              static_cast<std::int32_t>(testsupport::RefUnitMul(static_cast<std::uint32_t>(u),
+                                                                static_cast<std::uint32_t>(u))));
   }
 }
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "unit/support/vectorFile.h"
+#include "support/vectorFile.h"
 
 namespace eccrypt {
 namespace {
@@ -54,14 +54,14 @@ Digest OpenSslSha1(const std::string& message) {
 }
 
 TEST(ECH, StandardExampleDigests) {
-  const std::vector<vectors::TVectorRecord> cases = vectors::ReadVectorFile("sha1.vec");
+  const std::vector<testsupport::TVectorRecord> cases = testsupport::ReadVectorFile("sha1.vec");
   ASSERT_EQ(cases.size(), 4u) << "sha1.vec lost or gained a record";
-  for (const vectors::TVectorRecord& c : cases) {
+  for (const testsupport::TVectorRecord& c : cases) {
     const std::size_t repeat =
-        c.contains("repeat") ? std::stoul(vectors::Field(c, "repeat")) : std::size_t{1};
+        c.contains("repeat") ? std::stoul(testsupport::Field(c, "repeat")) : std::size_t{1};
     std::string message;
-    for (std::size_t k = 0; k < repeat; ++k) message += vectors::Field(c, "message");
-    EXPECT_EQ(ToHex(HashString(message)), vectors::Field(c, "digest"))
+    for (std::size_t k = 0; k < repeat; ++k) message += testsupport::Field(c, "message");
+    EXPECT_EQ(ToHex(HashString(message)), testsupport::Field(c, "digest"))
         << message.size() << " bytes";
   }
 

@@ -8,17 +8,17 @@
 #include <random>
 
 #include "ECCrypt/curve/ecPoint.h"
-#include "unit/support/bignumOracle.h"
-#include "unit/support/curveSupport.h"
+#include "support/bignumOracle.h"
+#include "support/curveSupport.h"
 
 namespace eccrypt {
 namespace {
 
-using curvetest::HexOf;
-using curvetest::Order;
-using curvetest::Small;
-using oracle::FromBignum;
-using oracle::ToBignum;
+using testsupport::FromBignum;
+using testsupport::HexOf;
+using testsupport::Order;
+using testsupport::Small;
+using testsupport::ToBignum;
 
 constexpr const char* CompressedBase =
     "ADFB978D44F59DC198532DC012D5CE9FD6359E4414468371316A9288052F7199";
@@ -60,13 +60,13 @@ class ECCryptTest : public ::testing::Test {
   static void SetUpTestSuite() { TECCrypt().PrepareTables(); }
 
   std::mt19937_64 rng_{2024};
-  oracle::BnCtxPtr ctx_{BN_CTX_new()};
+  testsupport::BnCtxPtr ctx_{BN_CTX_new()};
 
-  TvlPoint Random(int bits) { return curvetest::RandomBelowPowerOfTwo(rng_, bits); }
+  TvlPoint Random(int bits) { return testsupport::RandomBelowPowerOfTwo(rng_, bits); }
 
   // (a op b) mod n through the oracle.
   TvlPoint MulModN(const TvlPoint& a, const TvlPoint& b) {
-    auto r = oracle::NewBignum();
+    auto r = testsupport::NewBignum();
     BN_mod_mul(r.get(), ToBignum(a).get(), ToBignum(b).get(), Order().get(), ctx_.get());
     return FromBignum(r.get());
   }
@@ -99,7 +99,7 @@ TEST_F(ECCryptTest, BothSidesAgreeOnTheSessionKey) {
 }
 
 TEST_F(ECCryptTest, ZeroValuesGiveZeroSessionKeys) {
-  const TECCrypt publicKey = Key(curvetest::IntFromHex(CompressedBase));
+  const TECCrypt publicKey = Key(testsupport::IntFromHex(CompressedBase));
   TvlPoint exchanged, session;
   publicKey.EncryptSession(Small(0), exchanged, session);
   EXPECT_TRUE(exchanged.IsZero());
@@ -128,10 +128,10 @@ TEST_F(ECCryptTest, SignaturesCheckOnlyWithTheirKeyDigestAndValues) {
 
   // s = k - (x r mod n), n added first when k is smaller: congruent, not reduced.
   const TvlPoint c = MulModN(secret, r);
-  auto expected = oracle::NewBignum();
+  auto expected = testsupport::NewBignum();
   BN_sub(expected.get(), ToBignum(k).get(), ToBignum(c).get());
   if (BN_is_negative(expected.get())) BN_add(expected.get(), expected.get(), Order().get());
-  EXPECT_TRUE(oracle::SameValue(s, expected.get()));
+  EXPECT_TRUE(testsupport::SameValue(s, expected.get()));
 
   TvlPoint otherDigest = h;
   otherDigest.Add(Small(1));
@@ -171,7 +171,7 @@ TEST_F(ECCryptTest, NonceEqualToTheProductGivesZeroSAndStillChecks) {
   TvlPoint r, unused;
   Key(Small(1)).MakeSignature(k, h, r, unused);  // r does not depend on the key
 
-  auto inverse = oracle::NewBignum();
+  auto inverse = testsupport::NewBignum();
   ASSERT_NE(BN_mod_inverse(inverse.get(), ToBignum(r).get(), Order().get(), ctx_.get()), nullptr);
   const TvlPoint secret = MulModN(k, FromBignum(inverse.get()));
 
@@ -199,8 +199,8 @@ TEST_F(ECCryptTest, ZeroRLeavesSUnwrittenAndChecksOnlyForZeroDigest) {
   // h = n - (X(k G) mod n) makes r = 0.
   const TvlPoint k = Random(240);
   TvlPoint x;
-  curvetest::BaseMultiple(k).XToInteger(x);
-  auto h = oracle::NewBignum();
+  testsupport::BaseMultiple(k).XToInteger(x);
+  auto h = testsupport::NewBignum();
   BN_nnmod(h.get(), ToBignum(x).get(), Order().get(), ctx_.get());
   BN_sub(h.get(), Order().get(), h.get());
 
@@ -264,7 +264,7 @@ TEST_F(ECCryptTest, ZeroLedHalvesAreComparedByTheirValue) {
   std::mt19937_64 rng(14);
   for (int trial = 0; trial < 20; ++trial) {
     const TvlPoint wrongR =
-        ZeroLed(curvetest::RandomBelowPowerOfTwo(rng, 16 * (trial % 16 + 1)), 1 + trial % 2);
+        ZeroLed(testsupport::RandomBelowPowerOfTwo(rng, 16 * (trial % 16 + 1)), 1 + trial % 2);
     EXPECT_NO_THROW(EXPECT_FALSE(publicKey.CheckSignature(h, wrongR, s)));
   }
   EXPECT_NO_THROW(EXPECT_FALSE(publicKey.CheckSignature(h, ZeroLed(Small(1), 17), s)));

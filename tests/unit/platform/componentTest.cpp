@@ -6,12 +6,12 @@
 #include <stdexcept>
 #include <vector>
 
-#include "unit/platform/testWidget.h"
+#include "support/testWidget.h"
 
 namespace ecplatform {
 namespace {
 
-using testing::TTestWidget;
+using eccrypt::testsupport::TTestWidget;
 
 // Counts destructions, to show that an owner deletes each owned component exactly once.
 class TCounted : public TComponent {

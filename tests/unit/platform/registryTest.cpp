@@ -7,12 +7,12 @@
 #include <thread>
 #include <vector>
 
-#include "unit/platform/testWidget.h"
+#include "support/testWidget.h"
 
 namespace ecplatform {
 namespace {
 
-using testing::TTestWidget;
+using eccrypt::testsupport::TTestWidget;
 
 // The registry is process-wide, so each test uses pages of its own.
 std::vector<std::string> Names(const std::vector<TComponentClass>& classes) {

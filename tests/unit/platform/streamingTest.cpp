@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "unit/platform/testWidget.h"
+#include "support/testWidget.h"
 
 namespace ecplatform {
 namespace {
 
-using testing::TShade;
-using testing::TTestWidget;
+using eccrypt::testsupport::TShade;
+using eccrypt::testsupport::TTestWidget;
 
 TEST(Streaming, WritesStoredPropertiesInDeclaredOrder) {
   TTestWidget w;

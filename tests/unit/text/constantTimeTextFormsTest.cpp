@@ -15,10 +15,12 @@
 #include "ECCrypt/text/base64.h"
 #include "ECCrypt/text/base64Text.h"
 #include "ECCrypt/text/hexText.h"
-#include "unit/support/textFormsReference.h"
+#include "support/textFormsReference.h"
 
 namespace eccrypt {
 namespace {
+
+namespace reference = testsupport::reference;
 
 // What a conversion did: the refusal (type and message) or the words of the target and the text.
 struct Outcome {

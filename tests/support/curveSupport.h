@@ -13,46 +13,46 @@
 #include "ECCrypt/curve/ecPoint.h"
 #include "ECCrypt/field/gfPoint.h"
 #include "ECCrypt/params/curveParameters.h"
-#include "unit/support/bignumOracle.h"
+#include "support/bignumOracle.h"
 
-namespace eccrypt::curvetest {
+namespace eccrypt::testsupport {
 
-inline oracle::BnPtr BignumFromHex(const std::string& hex) {
+inline BnPtr BignumFromHex(const std::string& hex) {
   BIGNUM* b = nullptr;
-  if (hex.empty()) return oracle::NewBignum();
+  if (hex.empty()) return NewBignum();
   if (BN_hex2bn(&b, hex.c_str()) == 0) throw std::invalid_argument("bad hex: " + hex);
-  return oracle::BnPtr(b);
+  return BnPtr(b);
 }
 
 inline TvlPoint IntFromHex(const std::string& hex) {
-  return oracle::FromBignum(BignumFromHex(hex).get());
+  return FromBignum(BignumFromHex(hex).get());
 }
 
 // Upper-case hexadecimal without leading zeros; "0" for zero.
 inline std::string HexOf(const TvlPoint& v) {
-  return oracle::Hex(oracle::ToBignum(v).get());
+  return Hex(ToBignum(v).get());
 }
 
 // The integer v in normal form (zero has no digits).
 inline TvlPoint Small(std::uint32_t v) {
-  auto b = oracle::NewBignum();
+  auto b = NewBignum();
   BN_set_word(b.get(), v);
-  return oracle::FromBignum(b.get());
+  return FromBignum(b.get());
 }
 
 // A reproducible random integer below 2^bits.
 inline TvlPoint RandomBelowPowerOfTwo(std::mt19937_64& rng, int bits) {
-  auto b = oracle::NewBignum();
+  auto b = NewBignum();
   for (int i = 0; i < bits; ++i) {
     if ((rng() & 1) != 0) BN_set_bit(b.get(), i);
   }
-  return oracle::FromBignum(b.get());
+  return FromBignum(b.get());
 }
 
-inline oracle::BnPtr Order() {
+inline BnPtr Order() {
   TvlPoint n;
   n.LoadOrder(true);
-  return oracle::ToBignum(n);
+  return ToBignum(n);
 }
 
 // A point with coordinates in GF(2^15): one-unit elements (or zero).
@@ -96,4 +96,4 @@ inline TvlPoint CompressedOf(const TecPoint& p) {
   return v;
 }
 
-}  // namespace eccrypt::curvetest
+}  // namespace eccrypt::testsupport

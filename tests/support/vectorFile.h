@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace eccrypt::vectors {
+namespace eccrypt::testsupport {
 
 using TVectorRecord = std::map<std::string, std::string>;
 
@@ -63,4 +63,4 @@ inline const std::string& Field(const TVectorRecord& record, const std::string& 
   return found->second;
 }
 
-}  // namespace eccrypt::vectors
+}  // namespace eccrypt::testsupport

@@ -9,7 +9,7 @@
 
 #include "ECCrypt/field/gfPoint.h"
 
-namespace eccrypt::gftest {
+namespace eccrypt::testsupport {
 
 constexpr std::size_t kDegree = 17;               // x^17 + x^3 + 1
 using Poly = std::array<std::uint32_t, kDegree>;  // coefficient of x^i at index i
@@ -112,4 +112,4 @@ inline void FillLeftovers(TgfPoint& e, std::int32_t junk) {
   for (int i = U(e, 0) + 1; i <= TgfPoint::MaxUnits; ++i) U(e, i) = junk;
 }
 
-}  // namespace eccrypt::gftest
+}  // namespace eccrypt::testsupport

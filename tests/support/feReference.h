@@ -8,7 +8,7 @@
 
 #include "ECCrypt/fast/fe.h"
 
-namespace eccrypt::fasttest {
+namespace eccrypt::testsupport {
 
 using fast::Fe;
 
@@ -76,7 +76,7 @@ inline Fe RefTrace(const Fe& a) {
   return sum;
 }
 
-inline Fe Monomial(int i) {
+inline Fe FeMonomial(int i) {
   Fe e{};
   FlipBit(e.w, i);
   return e;
@@ -108,4 +108,4 @@ inline std::vector<Fe> EdgeElements() {
   };
 }
 
-}  // namespace eccrypt::fasttest
+}  // namespace eccrypt::testsupport

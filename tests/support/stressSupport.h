@@ -10,10 +10,9 @@
 #include <string>
 
 #include "ECPlatform/ShowMessage.h"
+#include "support/componentSupport.h"
 
-namespace eccrypt::stresstest {
-
-using Digest = std::array<std::uint8_t, 20>;
+namespace eccrypt::testsupport {
 
 // Rounds for an optimised build, divided by `slowdown` (at least one) under sanitizers, which
 // make the arithmetic ten to thirty times slower.
@@ -56,4 +55,4 @@ class MessageCounter {
   ecplatform::MessageHandler previous_;
 };
 
-}  // namespace eccrypt::stresstest
+}  // namespace eccrypt::testsupport

@@ -14,7 +14,7 @@
 
 #include "ECCrypt/bigint/vlPoint.h"
 
-namespace eccrypt::oracle {
+namespace eccrypt::testsupport {
 
 struct BnFree {
   void operator()(BIGNUM* p) const { BN_free(p); }
@@ -154,4 +154,4 @@ class RandomVl {
   std::mt19937_64 rng_;
 };
 
-}  // namespace eccrypt::oracle
+}  // namespace eccrypt::testsupport

@@ -11,7 +11,7 @@
 #include "ECCrypt/ECCrypt.h"
 #include "ECPlatform/ShowMessage.h"
 
-namespace eccrypt::componenttest {
+namespace eccrypt::testsupport {
 
 using Digest = std::array<std::uint8_t, 20>;
 
@@ -82,4 +82,4 @@ class ComponentTest : public ::testing::Test {
   ecplatform::MessageHandler previous_;
 };
 
-}  // namespace eccrypt::componenttest
+}  // namespace eccrypt::testsupport

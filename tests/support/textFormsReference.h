@@ -11,7 +11,7 @@
 
 #include "ECCrypt/bigint/vlPoint.h"
 
-namespace eccrypt::reference {
+namespace eccrypt::testsupport::reference {
 
 inline int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -142,4 +142,4 @@ inline std::string Base64ToHex(std::string_view text) {
   return out;
 }
 
-}  // namespace eccrypt::reference
+}  // namespace eccrypt::testsupport::reference

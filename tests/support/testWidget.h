@@ -6,27 +6,30 @@
 #include "ECPlatform/Component.h"
 #include "ECPlatform/Properties.h"
 
-namespace ecplatform::testing {
+namespace eccrypt::testsupport {
 
 enum class TShade : std::uint8_t { Red, Green, Blue };
 
-class TTestWidget : public TComponent {
+class TTestWidget : public ecplatform::TComponent {
  public:
-  explicit TTestWidget(TComponent* owner = nullptr) : TComponent(owner) {}
+  explicit TTestWidget(ecplatform::TComponent* owner = nullptr) : ecplatform::TComponent(owner) {}
 
   static std::string_view StaticClassName() { return "TTestWidget"; }
   std::string_view ClassName() const override { return StaticClassName(); }
-  const TPropertyList& PublishedProperties() const override {
-    static const TPropertyList list{
-        StringProperty<TTestWidget>("Caption", &TTestWidget::Caption, &TTestWidget::SetCaption),
-        BooleanProperty<TTestWidget>("Enabled", &TTestWidget::Enabled, &TTestWidget::SetEnabled),
-        EnumerationProperty<TTestWidget, TShade>("Shade", {"Red", "Green", "Blue"},
-                                                 &TTestWidget::Shade, &TTestWidget::SetShade),
-        IntegerProperty<TTestWidget>("Count", &TTestWidget::Count, &TTestWidget::SetCount),
-        StringProperty<TTestWidget>("Note", &TTestWidget::Note, &TTestWidget::SetNote),
+  const ecplatform::TPropertyList& PublishedProperties() const override {
+    static const ecplatform::TPropertyList list{
+        ecplatform::StringProperty<TTestWidget>("Caption", &TTestWidget::Caption,
+                                                &TTestWidget::SetCaption),
+        ecplatform::BooleanProperty<TTestWidget>("Enabled", &TTestWidget::Enabled,
+                                                 &TTestWidget::SetEnabled),
+        ecplatform::EnumerationProperty<TTestWidget, TShade>(
+            "Shade", {"Red", "Green", "Blue"}, &TTestWidget::Shade, &TTestWidget::SetShade),
+        ecplatform::IntegerProperty<TTestWidget>("Count", &TTestWidget::Count,
+                                                 &TTestWidget::SetCount),
+        ecplatform::StringProperty<TTestWidget>("Note", &TTestWidget::Note, &TTestWidget::SetNote),
         // Not stored: streamed only when asked for by name.
-        StringProperty<TTestWidget>("Scratch", &TTestWidget::Scratch, &TTestWidget::SetScratch,
-                                    false),
+        ecplatform::StringProperty<TTestWidget>("Scratch", &TTestWidget::Scratch,
+                                                &TTestWidget::SetScratch, false),
     };
     return list;
   }
@@ -53,4 +56,4 @@ class TTestWidget : public TComponent {
   std::string scratch_;
 };
 
-}  // namespace ecplatform::testing
+}  // namespace eccrypt::testsupport
