@@ -1,6 +1,6 @@
 #pragma once
 // Test support for the curve and the primitives: integers from hexadecimal text, points with
-// given coordinates and multiples of the base point.
+// given coordinates, multiples of the base point and the base point's known forms.
 #include <gtest/gtest.h>
 #include <openssl/bn.h>
 
@@ -14,6 +14,7 @@
 #include "ECCrypt/field/gfPoint.h"
 #include "ECCrypt/params/curveParameters.h"
 #include "support/bignumOracle.h"
+#include "support/vectorFile.h"
 
 namespace eccrypt::testsupport {
 
@@ -88,6 +89,20 @@ inline TecPoint BaseMultiple(const TvlPoint& k) {
   TecPoint p = BasePoint();
   p.Multiply(k);
   return p;
+}
+
+// G's known forms in upper-case hexadecimal, from tests/vectors/basePoint.vec: the integer
+// forms of its coordinates and its compressed form.
+struct BasePointForms {
+  std::string x, y, compressed;
+};
+
+inline const BasePointForms& KnownBasePoint() {
+  static const BasePointForms forms = [] {
+    const TVectorRecord record = ReadSingleVector("basePoint.vec");
+    return BasePointForms{Field(record, "x"), Field(record, "y"), Field(record, "compressed")};
+  }();
+  return forms;
 }
 
 inline TvlPoint CompressedOf(const TecPoint& p) {

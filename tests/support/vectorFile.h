@@ -3,6 +3,7 @@
 // separated by blank lines; a record is "key = value" lines (the value is everything after the
 // first '=', spaces around it trimmed, so "key =" gives an empty value). Lines starting with '#'
 // are notes; every file must carry one starting "# Source:" that says where its values came from.
+#include <cstdint>
 #include <fstream>
 #include <map>
 #include <stdexcept>
@@ -61,6 +62,30 @@ inline const std::string& Field(const TVectorRecord& record, const std::string& 
   const auto found = record.find(key);
   if (found == record.end()) throw std::runtime_error("vector record has no '" + key + "'");
   return found->second;
+}
+
+// The one record of tests/vectors/<name>; throws std::runtime_error when it holds more.
+inline TVectorRecord ReadSingleVector(const std::string& name) {
+  std::vector<TVectorRecord> records = ReadVectorFile(name);
+  if (records.size() != 1) throw std::runtime_error(name + ": expected one record");
+  return records.front();
+}
+
+// The bytes a hexadecimal text spells, two digits a byte; throws std::runtime_error on an odd
+// length or a character that is not a hexadecimal digit.
+inline std::vector<std::uint8_t> BytesFromHex(const std::string& hex) {
+  auto digit = [&hex](char c) -> unsigned {
+    if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
+    if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
+    if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
+    throw std::runtime_error("not a hexadecimal text: '" + hex + "'");
+  };
+  if (hex.size() % 2 != 0) throw std::runtime_error("odd-length hexadecimal text: '" + hex + "'");
+  std::vector<std::uint8_t> bytes;
+  for (std::size_t i = 0; i < hex.size(); i += 2) {
+    bytes.push_back(static_cast<std::uint8_t>(digit(hex[i]) * 16 + digit(hex[i + 1])));
+  }
+  return bytes;
 }
 
 }  // namespace eccrypt::testsupport

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ECCrypt/ECCrypt.h"
+#include "support/vectorFile.h"
 #include "tool/signatureFile.h"
 #include "tool/signatureText.h"
 #include "tool/textForm.h"
@@ -12,11 +13,15 @@
 namespace eccrypt::tool {
 namespace {
 
-constexpr const char* kOrderHex =
-    "0001026DD85081B82314691CED9BBEC30547840E4BF72D8B5E0D258442BBCD31";
+// n, the group order, as the tool writes it: whole groups of four hexadecimal digits.
+std::string OrderHex() {
+  const std::string hex =
+      testsupport::Field(testsupport::ReadSingleVector("groupOrder.vec"), "hex");
+  return std::string((4 - hex.size() % 4) % 4, '0') + hex;
+}
 
 TEST(SignatureText, ClassifiesEverySpellingOfOneNumber) {
-  const std::string n = kOrderHex;
+  const std::string n = OrderHex();
   const std::string nMinus1 = n.substr(0, n.size() - 1) + "0";
   struct {
     std::string text;

@@ -10,6 +10,7 @@
 
 #include "ECPlatform/ShowMessage.h"
 #include "support/bignumOracle.h"
+#include "support/vectorFile.h"
 
 namespace eccrypt {
 namespace {
@@ -41,10 +42,14 @@ TEST(VlPointOrder, HasTheDigitsBitLengthAndDecimalValueOfN) {
                      0x691C, 0x2314, 0x81B8, 0xD850, 0x026D, 0x0001}));
   EXPECT_EQ(n.Words[17], 0x7777) << "words above the 16 digits are left as they were";
 
+  const testsupport::TVectorRecord known = testsupport::ReadSingleVector("groupOrder.vec");
   testsupport::BnPtr bn = testsupport::ToBignum(n);
+  BIGNUM* expected = nullptr;
+  ASSERT_NE(BN_hex2bn(&expected, testsupport::Field(known, "hex").c_str()), 0);
+  const testsupport::BnPtr expectedOwner(expected);
+  EXPECT_TRUE(testsupport::SameValue(n, expected));
   char* decimal = BN_bn2dec(bn.get());
-  EXPECT_STREQ(decimal,
-               "1783611972232227286253403958852247502375646797202100661111162374777982257");
+  EXPECT_EQ(std::string(decimal), testsupport::Field(known, "decimal"));
   OPENSSL_free(decimal);
   testsupport::BnCtxPtr ctx(BN_CTX_new());
   EXPECT_EQ(BN_check_prime(bn.get(), ctx.get(), nullptr), 1);

@@ -3,12 +3,15 @@
 // text.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ECCrypt/ECCrypt.h"
 #include "ECCrypt/digestToInteger.h"
 #include "ECCrypt/text/hexText.h"
 #include "support/componentSupport.h"
+#include "support/vectorFile.h"
 
 namespace eccrypt {
 namespace {
@@ -21,23 +24,15 @@ using testsupport::Snapshot;
 using testsupport::Take;
 
 TEST(DigestToIntegerTest, FoldsTheCheckValues) {
-  struct Case {
-    Digest digest;
-    const char* hex;  // IntegerToHex of the result
-  };
-  Digest ff{};
-  ff.fill(0xFF);
-  const Case cases[] = {
-      {Digest{}, "0014"},
-      {DigestFrom(0), "01C7E4827C49F67621C2E4E1"},
-      {ff, "42038845DB4B30660F4685EEF66CE742792808F05055AB00"},
-  };
-  for (const Case& c : cases) {
+  for (const testsupport::TVectorRecord& c : testsupport::ReadVectorFile("digestToInteger.vec")) {
+    const std::vector<std::uint8_t> digest =
+        testsupport::BytesFromHex(testsupport::Field(c, "digest"));
+    ASSERT_EQ(digest.size(), Digest{}.size());
     TvlPoint h, h0;
-    DigestToInteger(c.digest.data(), h, h0);
-    EXPECT_EQ(IntegerToHex(h), c.hex);
+    DigestToInteger(digest.data(), h, h0);
+    EXPECT_EQ(IntegerToHex(h), testsupport::Field(c, "integer"));
     EXPECT_EQ(h0.Length(), 1);  // d0 + 1, added after every step
-    EXPECT_EQ(h0.Words[1], c.digest[0] + 1);
+    EXPECT_EQ(h0.Words[1], digest[0] + 1);
   }
 }
 

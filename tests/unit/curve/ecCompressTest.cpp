@@ -18,13 +18,10 @@ using testsupport::BaseMultiple;
 using testsupport::CompressedOf;
 using testsupport::HexOf;
 using testsupport::IntFromHex;
+using testsupport::KnownBasePoint;
 using testsupport::PointsEqual;
 using testsupport::Small;
 using testsupport::UnitPoint;
-
-constexpr const char* CompressedBase =
-    "ADFB978D44F59DC198532DC012D5CE9FD6359E4414468371316A9288052F7199";
-constexpr const char* BaseX = "56FDCBC6A27ACEE0CC2996E0096AE74FEB1ACF220A2341B898B549440297B8CC";
 
 class EcCompressTest : public ::testing::Test {
  protected:
@@ -48,14 +45,14 @@ class EcCompressTest : public ::testing::Test {
 TEST_F(EcCompressTest, BaseCompressesToItsKnownForm) {
   const TecPoint g = Base();
   EXPECT_EQ(g.ParityBit(), 1);
-  EXPECT_EQ(HexOf(CompressedOf(g)), CompressedBase);
+  EXPECT_EQ(HexOf(CompressedOf(g)), KnownBasePoint().compressed);
 
   TvlPoint x;
   g.XToInteger(x);
-  EXPECT_EQ(HexOf(x), BaseX);
+  EXPECT_EQ(HexOf(x), KnownBasePoint().x);
 
   TecPoint back;
-  back.Decompress(IntFromHex(CompressedBase));
+  back.Decompress(IntFromHex(KnownBasePoint().compressed));
   EXPECT_TRUE(PointsEqual(back, g));
 }
 
@@ -150,7 +147,7 @@ TEST_F(EcCompressTest, ValuesOfTwoToThe256OrMoreAreRefusedByValueNotLength) {
   // Zero digits above the 16th, as a text led by "0000" groups gives them, are the same value.
   for (const std::int32_t length : {17, TvlPoint::Capacity}) {
     SCOPED_TRACE(length);
-    TvlPoint zeroLed = IntFromHex(CompressedBase);
+    TvlPoint zeroLed = IntFromHex(KnownBasePoint().compressed);
     for (std::int32_t i = zeroLed.Length() + 1; i <= length; ++i) {
       zeroLed.Words[static_cast<std::size_t>(i)] = 0;
     }
@@ -165,7 +162,7 @@ TEST_F(EcCompressTest, ValuesOfTwoToThe256OrMoreAreRefusedByValueNotLength) {
 TEST_F(EcCompressTest, GroupPointCheckAcceptsOnlyNonzeroMultiplesOfBase) {
   std::mt19937_64 rng(7);
   const TecPoint multiple = BaseMultiple(testsupport::RandomBelowPowerOfTwo(rng, 240));
-  EXPECT_TRUE(TecPoint::IsCompressedGroupPoint(IntFromHex(CompressedBase)));
+  EXPECT_TRUE(TecPoint::IsCompressedGroupPoint(IntFromHex(KnownBasePoint().compressed)));
   EXPECT_TRUE(TecPoint::IsCompressedGroupPoint(CompressedOf(multiple)));
 
   // A multiple of G plus a point of the small subgroup lies on the curve but outside <G>.

@@ -65,11 +65,13 @@ TEST(ECH, StandardExampleDigests) {
         << message.size() << " bytes";
   }
 
-  TECH noUpdate;  // no update at all, and an empty string, give the empty message's digest
+  // No update at all, and an empty string, give the empty message's digest (the first record).
+  ASSERT_TRUE(testsupport::Field(cases.front(), "message").empty());
+  TECH noUpdate;
   noUpdate.Init();
   Digest out{};
   noUpdate.Final(out.data());
-  EXPECT_EQ(ToHex(out), "da39a3ee5e6b4b0d3255bfef95601890afd80709");
+  EXPECT_EQ(ToHex(out), testsupport::Field(cases.front(), "digest"));
   EXPECT_EQ(ToHex(noUpdate.Digest), ToHex(out)) << "Final keeps the digest in the object";
 }
 

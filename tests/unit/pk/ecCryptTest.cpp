@@ -16,12 +16,10 @@ namespace {
 
 using testsupport::FromBignum;
 using testsupport::HexOf;
+using testsupport::KnownBasePoint;
 using testsupport::Order;
 using testsupport::Small;
 using testsupport::ToBignum;
-
-constexpr const char* CompressedBase =
-    "ADFB978D44F59DC198532DC012D5CE9FD6359E4414468371316A9288052F7199";
 
 TECCrypt Key(const TvlPoint& value) {
   TECCrypt key;
@@ -73,7 +71,7 @@ class ECCryptTest : public ::testing::Test {
 };
 
 TEST_F(ECCryptTest, PublicKeyOfOneIsTheBasePointAndOfZeroIsZero) {
-  EXPECT_EQ(HexOf(PublicKeyOf(Small(1))), CompressedBase);
+  EXPECT_EQ(HexOf(PublicKeyOf(Small(1))), KnownBasePoint().compressed);
   EXPECT_TRUE(PublicKeyOf(Small(0)).IsZero());
 }
 
@@ -99,7 +97,7 @@ TEST_F(ECCryptTest, BothSidesAgreeOnTheSessionKey) {
 }
 
 TEST_F(ECCryptTest, ZeroValuesGiveZeroSessionKeys) {
-  const TECCrypt publicKey = Key(testsupport::IntFromHex(CompressedBase));
+  const TECCrypt publicKey = Key(testsupport::IntFromHex(KnownBasePoint().compressed));
   TvlPoint exchanged, session;
   publicKey.EncryptSession(Small(0), exchanged, session);
   EXPECT_TRUE(exchanged.IsZero());
