@@ -13,57 +13,21 @@
 #include "ECCrypt/fast/fe.h"
 #include "ECCrypt/fast/limbs.h"
 #include "ECCrypt/field/gfPoint.h"
+#include "support/fastSupport.h"
+#include "support/feReference.h"
+#include "support/fieldPaths.h"
 #include "support/gfReference.h"
 
 namespace eccrypt::fast {
 namespace {
 
-bool Same(const Fe& a, const Fe& b) {
-  return a.w[0] == b.w[0] && a.w[1] == b.w[1] && a.w[2] == b.w[2] && a.w[3] == b.w[3];
-}
+using testsupport::RefMul;
+using testsupport::Same;
+using testsupport::ToFast;
+using testsupport::ToReference;
 
 bool Same(const RefBits& a, const RefBits& b) {
   return a.w[0] == b.w[0] && a.w[1] == b.w[1] && a.w[2] == b.w[2] && a.w[3] == b.w[3];
-}
-
-// Bit by bit product in GF(2)[t]/(t^255 + t^52 + 1): shift a, fold t^255 = t^52 + 1.
-Fe SlowMul(const Fe& a, const Fe& b) {
-  Fe acc{{0, 0, 0, 0}};
-  Fe s = a;
-  for (int k = 0; k < 255; ++k) {
-    if ((b.w[k / 64] >> (k % 64)) & 1) FeAdd(acc, acc, s);
-    const std::uint64_t top = s.w[3] >> 62;  // bit 254, which becomes t^255
-    s.w[3] = (s.w[3] << 1 | s.w[2] >> 63) & ~(std::uint64_t{1} << 63);
-    s.w[2] = s.w[2] << 1 | s.w[1] >> 63;
-    s.w[1] = s.w[1] << 1 | s.w[0] >> 63;
-    s.w[0] = s.w[0] << 1 ^ (top & 1) ^ ((top & 1) << 52);
-  }
-  return acc;
-}
-
-TvlPoint IntegerForm(const TgfPoint& e) {
-  TvlPoint v;
-  v.Zero();
-  e.ToInteger(v);
-  return v;
-}
-
-Fe ToFe(const TgfPoint& e) {
-  RefBits bits;
-  LimbsFromVl(bits.w, IntegerForm(e));
-  Fe r;
-  FromReferenceBasis(r, bits);
-  return r;
-}
-
-TgfPoint ToGf(const Fe& a) {
-  RefBits bits;
-  ToReferenceBasis(bits, a);
-  TvlPoint v;
-  LimbsToVl(v, bits.w);
-  TgfPoint e;
-  e.FromInteger(v);
-  return e;
 }
 
 Fe RandomFe(std::mt19937_64& rng) {
@@ -74,10 +38,7 @@ Fe RandomFe(std::mt19937_64& rng) {
 // Every multiplication path applies the maps with its own mask code; each must give the same
 // results, and the two maps must undo each other.
 TEST(FastBasis, ForwardAndInverseAreInverseOnEveryPath) {
-  const std::string saved = FeImplementation();
-  for (const char* path : {"portable", "pclmulqdq", "vpclmulqdq"}) {
-    if (!FeUseImplementation(path)) continue;
-    SCOPED_TRACE(path);
+  testsupport::OnEveryFieldPath([] {
     std::mt19937_64 rng(1);
     for (int i = 0; i < 200; ++i) {
       RefBits bits{{rng(), rng(), rng(), rng() >> 1}};
@@ -98,8 +59,7 @@ TEST(FastBasis, ForwardAndInverseAreInverseOnEveryPath) {
       FromReferenceBasis(again, back);
       EXPECT_TRUE(Same(again, b));
     }
-  }
-  FeUseImplementation(saved.c_str());
+  });
 }
 
 TEST(FastBasis, NonCanonicalInputIsTheSameElement) {
@@ -130,15 +90,15 @@ TEST(FastBasis, RespectsAdditionAndMultiplicationOfTheReference) {
     TgfPoint sum, product;
     sum.Add(a, b);
     product.Multiply(a, b);
-    const Fe fa = ToFe(a), fb = ToFe(b);
+    const Fe fa = ToFast(a), fb = ToFast(b);
     Fe fsum;
     FeAdd(fsum, fa, fb);
-    EXPECT_TRUE(Same(fsum, ToFe(sum)));
-    EXPECT_TRUE(Same(SlowMul(fa, fb), ToFe(product)));
+    EXPECT_TRUE(Same(fsum, ToFast(sum)));
+    EXPECT_TRUE(Same(RefMul(fa, fb), ToFast(product)));
     Fe fproduct;
     FeMul(fproduct, fa, fb);
-    EXPECT_TRUE(Same(fproduct, ToFe(product)));
-    EXPECT_TRUE(ToGf(SlowMul(fa, fb)).Equal(product));
+    EXPECT_TRUE(Same(fproduct, ToFast(product)));
+    EXPECT_TRUE(ToReference(RefMul(fa, fb)).Equal(product));
   }
 }
 
@@ -146,20 +106,20 @@ TEST(FastBasis, SmallElementsAndRoots) {
   TgfPoint one, zero;
   one.AssignSmall(1);
   zero.Zero();
-  EXPECT_TRUE(Same(ToFe(one), FeOne));
-  EXPECT_TRUE(Same(ToFe(zero), FeZero));
+  EXPECT_TRUE(Same(ToFast(one), FeOne));
+  EXPECT_TRUE(Same(ToFast(zero), FeZero));
   // y and x of the reference go to the roots the tables were built from.
-  EXPECT_TRUE(Same(ToFe(testsupport::Element({2})), kEta));
-  EXPECT_TRUE(Same(ToFe(testsupport::Element({0, 1})), kXi));
+  EXPECT_TRUE(Same(ToFast(testsupport::Element({2})), kEta));
+  EXPECT_TRUE(Same(ToFast(testsupport::Element({0, 1})), kXi));
   // eta^15 + eta + 1 = 0 and xi^17 + xi^3 + 1 = 0.
   Fe p = FeOne;
-  for (int i = 0; i < 15; ++i) p = SlowMul(p, kEta);
+  for (int i = 0; i < 15; ++i) p = RefMul(p, kEta);
   FeAdd(p, p, kEta);
   FeAdd(p, p, FeOne);
   EXPECT_TRUE(Same(p, FeZero));
-  Fe xi3 = SlowMul(SlowMul(kXi, kXi), kXi);
+  Fe xi3 = RefMul(RefMul(kXi, kXi), kXi);
   Fe q = xi3;
-  for (int i = 3; i < 17; ++i) q = SlowMul(q, kXi);
+  for (int i = 3; i < 17; ++i) q = RefMul(q, kXi);
   FeAdd(q, q, xi3);
   FeAdd(q, q, FeOne);
   EXPECT_TRUE(Same(q, FeZero));
@@ -169,7 +129,7 @@ TEST(FastBasis, ReferenceLowBitIsTheIntegerFormsLowBit) {
   std::mt19937 rng(4);
   for (int i = 0; i < 100; ++i) {
     const TgfPoint a = testsupport::RandomElement(rng);
-    EXPECT_EQ(ReferenceLowBit(ToFe(a)), static_cast<std::uint64_t>(a.LowBit()));
+    EXPECT_EQ(ReferenceLowBit(ToFast(a)), static_cast<std::uint64_t>(a.LowBit()));
   }
   std::mt19937_64 rng64(5);
   for (int i = 0; i < 100; ++i) {
@@ -185,15 +145,15 @@ TEST(FastBasis, CurveConstantsAreTheReferencesInFesBasis) {
   x.LoadBaseCoordinate(true);
   y.LoadBaseCoordinate(false);
   b.AssignSmall(161);
-  EXPECT_TRUE(Same(ToFe(x), kBaseX));
-  EXPECT_TRUE(Same(ToFe(y), kBaseY));
-  EXPECT_TRUE(Same(ToFe(b), kCurveB));
-  EXPECT_TRUE(Same(SlowMul(kCurveSqrtB, kCurveSqrtB), kCurveB));
+  EXPECT_TRUE(Same(ToFast(x), kBaseX));
+  EXPECT_TRUE(Same(ToFast(y), kBaseY));
+  EXPECT_TRUE(Same(ToFast(b), kCurveB));
+  EXPECT_TRUE(Same(RefMul(kCurveSqrtB, kCurveSqrtB), kCurveB));
 
   // y^2 + xy = x^3 + b.
   Fe left, right;
-  FeAdd(left, SlowMul(kBaseY, kBaseY), SlowMul(kBaseX, kBaseY));
-  FeAdd(right, SlowMul(SlowMul(kBaseX, kBaseX), kBaseX), kCurveB);
+  FeAdd(left, RefMul(kBaseY, kBaseY), RefMul(kBaseX, kBaseY));
+  FeAdd(right, RefMul(RefMul(kBaseX, kBaseX), kBaseX), kCurveB);
   EXPECT_TRUE(Same(left, right));
 }
 
@@ -202,7 +162,7 @@ TEST(FastBasis, Frobenius15IsFifteenSquarings) {
   for (int i = 0; i < 20; ++i) {
     const Fe a = RandomFe(rng);
     Fe expected = a;
-    for (int k = 0; k < 15; ++k) expected = SlowMul(expected, expected);
+    for (int k = 0; k < 15; ++k) expected = RefMul(expected, expected);
     Fe r;
     Frobenius15(r, a);
     EXPECT_TRUE(Same(r, expected));

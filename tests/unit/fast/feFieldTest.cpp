@@ -7,6 +7,7 @@
 
 #include "ECCrypt/fast/fe.h"
 #include "support/feReference.h"
+#include "support/fieldPaths.h"
 
 namespace eccrypt::testsupport {
 namespace {
@@ -14,15 +15,8 @@ namespace {
 using fast::FeUseImplementation;
 
 // Each test runs with one path selected and restores the one in use before.
-class FePath : public ::testing::TestWithParam<const char*> {
+class FePath : public FieldPathTest {
  protected:
-  void SetUp() override {
-    saved_ = fast::FeImplementation();
-    if (!FeUseImplementation(GetParam())) GTEST_SKIP() << GetParam() << " not on this CPU";
-    ASSERT_STREQ(fast::FeImplementation(), GetParam());
-  }
-  void TearDown() override { ASSERT_TRUE(FeUseImplementation(saved_.c_str())); }
-
   // Edge elements, then random ones.
   static std::vector<Fe> Samples(unsigned seed, int randomCount) {
     std::vector<Fe> v = EdgeElements();
@@ -30,9 +24,6 @@ class FePath : public ::testing::TestWithParam<const char*> {
     for (int i = 0; i < randomCount; ++i) v.push_back(RandomFe(rng));
     return v;
   }
-
- private:
-  std::string saved_;
 };
 
 TEST_P(FePath, MulAndSqrMatchTheReference) {
@@ -218,8 +209,7 @@ TEST(FeField, MasksSelectAndSwap) {
   EXPECT_TRUE(Same(x, b) && Same(y, a));
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, FePath, ::testing::Values("portable", "pclmulqdq", "vpclmulqdq"),
-                         [](const auto& param) { return std::string(param.param); });
+INSTANTIATE_TEST_SUITE_P(Paths, FePath, FieldPathValues(), FieldPathName);
 
 }  // namespace
 }  // namespace eccrypt::testsupport

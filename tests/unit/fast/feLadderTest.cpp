@@ -7,6 +7,7 @@
 
 #include "ECCrypt/fast/feLadder.h"
 #include "support/feReference.h"
+#include "support/fieldPaths.h"
 
 namespace eccrypt::testsupport {
 namespace {
@@ -46,17 +47,7 @@ FeLadderPair WalkByHand(FeLadderPair s, const Fe& px, const Fe& c, const std::ui
   return s;
 }
 
-class FeLadderPath : public ::testing::TestWithParam<const char*> {
- protected:
-  void SetUp() override {
-    saved_ = fast::FeImplementation();
-    if (!fast::FeUseImplementation(GetParam())) GTEST_SKIP() << GetParam() << " not on this CPU";
-  }
-  void TearDown() override { ASSERT_TRUE(fast::FeUseImplementation(saved_.c_str())); }
-
- private:
-  std::string saved_;
-};
+class FeLadderPath : public FieldPathTest {};
 
 TEST_P(FeLadderPath, MatchesTheStepsOneByOne) {
   std::mt19937_64 rng(11);
@@ -71,10 +62,12 @@ TEST_P(FeLadderPath, MatchesTheStepsOneByOne) {
       FeLadderPair s = start;
       fast::FeLadderWalk(s, px, c, k, bits);
       // The oracle on the portable path's single products.
-      const std::string active = fast::FeImplementation();
-      ASSERT_TRUE(fast::FeUseImplementation("portable"));
-      const FeLadderPair want = WalkByHand(start, px, c, k, bits);
-      ASSERT_TRUE(fast::FeUseImplementation(active.c_str()));
+      FeLadderPair want{};
+      {
+        const FieldPathScope portable("portable");
+        ASSERT_TRUE(portable.Selected());
+        want = WalkByHand(start, px, c, k, bits);
+      }
       EXPECT_TRUE(Same(s.x1, want.x1) && Same(s.z1, want.z1) && Same(s.x2, want.x2) &&
                   Same(s.z2, want.z2))
           << bits;
@@ -82,9 +75,7 @@ TEST_P(FeLadderPath, MatchesTheStepsOneByOne) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, FeLadderPath,
-                         ::testing::Values("portable", "pclmulqdq", "vpclmulqdq"),
-                         [](const auto& param) { return std::string(param.param); });
+INSTANTIATE_TEST_SUITE_P(Paths, FeLadderPath, FieldPathValues(), FieldPathName);
 
 }  // namespace
 }  // namespace eccrypt::testsupport

@@ -12,6 +12,7 @@
 #include "ECCrypt/fast/verifyTables.h"
 #include "ECCrypt/params/curveParameters.h"
 #include "support/fastSupport.h"
+#include "support/fieldPaths.h"
 
 namespace eccrypt::fast {
 namespace {
@@ -132,10 +133,7 @@ TEST(PointVartimeTest, BatchConversionAndOddMultiples) {
 // The powers of psi taken from precomputed matrices agree with plain squarings on every
 // multiplication path (each applies the matrices with its own code); k = 3 takes squarings.
 TEST(PointVartimeTest, PsiPowersAgreeWithSquaringsOnEveryPath) {
-  const std::string saved = FeImplementation();
-  for (const char* path : {"portable", "pclmulqdq", "vpclmulqdq"}) {
-    if (!FeUseImplementation(path)) continue;
-    SCOPED_TRACE(path);
+  testsupport::OnEveryFieldPath([] {
     std::mt19937_64 rng(4);
     for (int i = 0; i < 20; ++i) {
       // Bit 255 set on some inputs: the non-canonical spelling must give the same power.
@@ -148,8 +146,7 @@ TEST(PointVartimeTest, PsiPowersAgreeWithSquaringsOnEveryPath) {
         EXPECT_EQ(viaMatrix.w[3] >> 63, 0u) << k;
       }
     }
-  }
-  FeUseImplementation(saved.c_str());
+  });
 }
 
 TEST(PointVartimeTest, GeneratedTablesHoldTheOddMultiplesOfGAndPsiG) {
