@@ -1,6 +1,7 @@
 #pragma once
 // Test support for TEllipticCurve: a snapshot of all eight properties, a component with every
-// property set, digests, and a fixture that fails the test if the component shows a message.
+// property set, digests, a fixture that fails the test if the component shows a message, and
+// one that also makes a key pair per mode once for its suite.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -69,6 +70,22 @@ inline void FillAll(TEllipticCurve& c, TMode mode = TMode::Hex) {
   c.SetSignature("R:S");
 }
 
+// Runs c.Verify(digest) and checks that it wrote nothing but Valid, and set that to valid.
+inline ::testing::AssertionResult VerifySetsOnlyValid(TEllipticCurve& c, const Digest& digest,
+                                                      bool valid) {
+  Snapshot expected = Take(c);
+  expected.Valid = valid;
+  c.Verify(digest);
+  const Snapshot actual = Take(c);
+  if (actual == expected) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "after Verify " << actual << ", expected " << expected;
+}
+
+// The name of a text mode, for traces.
+inline const char* ModeName(TMode mode) {
+  return mode == TMode::Hex ? "Hex" : "Base64";
+}
+
 // Installs a message handler that fails the running test, and restores the previous one.
 class ComponentTest : public ::testing::Test {
  protected:
@@ -80,6 +97,25 @@ class ComponentTest : public ::testing::Test {
 
  private:
   ecplatform::MessageHandler previous_;
+};
+
+// A ComponentTest whose suite makes one key pair per mode, once, from the pass phrase
+// Suite::PassPhrase; Keys(mode) holds it (and nothing else the tests should rely on).
+template <class Suite>
+class KeyPairPerModeTest : public ComponentTest {
+ protected:
+  static void SetUpTestSuite() {
+    for (TMode mode : {TMode::Hex, TMode::Base64}) {
+      TEllipticCurve& c = Keys(mode);
+      c.SetIOMode(mode);
+      c.SetPassPhrase(Suite::PassPhrase);
+      c.MakeKey();
+    }
+  }
+  static TEllipticCurve& Keys(TMode mode) {
+    static TEllipticCurve hex, base64;
+    return mode == TMode::Hex ? hex : base64;
+  }
 };
 
 }  // namespace eccrypt::testsupport

@@ -12,7 +12,9 @@
 #include "ECCrypt/bigint/vlPoint.h"
 #include "ECCrypt/curve/ecPoint.h"
 #include "ECCrypt/field/gfPoint.h"
+#include "ECCrypt/field/gfTables.h"
 #include "ECCrypt/params/curveParameters.h"
+#include "ECCrypt/pk/ecCrypt.h"
 #include "support/bignumOracle.h"
 #include "support/vectorFile.h"
 
@@ -84,6 +86,13 @@ inline TecPoint BasePoint() {
   return g;
 }
 
+// A test of the reference curve: the field's tables are built once for the suite.
+class CurveTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { InitTables(); }
+  static TecPoint Base() { return BasePoint(); }
+};
+
 // k * G.
 inline TecPoint BaseMultiple(const TvlPoint& k) {
   TecPoint p = BasePoint();
@@ -103,6 +112,13 @@ inline const BasePointForms& KnownBasePoint() {
     return BasePointForms{Field(record, "x"), Field(record, "y"), Field(record, "compressed")};
   }();
   return forms;
+}
+
+// A TECCrypt holding value (a secret key, or a public key's compressed point).
+inline TECCrypt CryptKey(const TvlPoint& value) {
+  TECCrypt key;
+  key.CopyFrom(value);
+  return key;
 }
 
 inline TvlPoint CompressedOf(const TecPoint& p) {

@@ -18,13 +18,7 @@
 namespace eccrypt {
 namespace {
 
-using testsupport::Cleared;
-using testsupport::ComponentTest;
-using testsupport::Digest;
-using testsupport::DigestFrom;
-using testsupport::FillAll;
-using testsupport::Snapshot;
-using testsupport::Take;
+using namespace testsupport;
 
 using Operation = std::function<void(TEllipticCurve&)>;
 

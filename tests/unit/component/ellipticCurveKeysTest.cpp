@@ -2,7 +2,6 @@
 // pinned as stored texts and held against an independent derivation, and session keys that
 // both sides agree on in either text form.
 #include <gtest/gtest.h>
-#include <openssl/sha.h>
 
 #include <array>
 #include <cstdint>
@@ -16,16 +15,13 @@
 #include "ECCrypt/text/base64Text.h"
 #include "ECCrypt/text/hexText.h"
 #include "support/componentSupport.h"
+#include "support/sha1Oracle.h"
 #include "support/vectorFile.h"
 
 namespace eccrypt {
 namespace {
 
-using testsupport::ComponentTest;
-using testsupport::EmptyIn;
-using testsupport::FillAll;
-using testsupport::Snapshot;
-using testsupport::Take;
+using namespace testsupport;
 
 constexpr const char* Phrase = "correct horse battery staple";
 
@@ -63,30 +59,14 @@ const std::vector<PinnedPair>& Pinned() {
   return pairs;
 }
 
-using Sha1Digest = std::array<unsigned char, SHA_DIGEST_LENGTH>;
-
-Sha1Digest Sha1(const std::vector<unsigned char>& message) {
-  Sha1Digest d{};
-  SHA1(message.data(), message.size(), d.data());
-  return d;
-}
-
 // The secret key of a pass phrase in hexadecimal, derived with OpenSSL's SHA-1: output j
 // (j = 1..15) hashes the counter j least significant byte first, then the pass-phrase digest
 // with each 4-byte group reversed; digest bytes 2 and 3 of output j make the digit of weight
 // 65536^(j-1).
 std::string IndependentSecretHex(const std::string& phrase) {
-  const Sha1Digest seed = Sha1(std::vector<unsigned char>(phrase.begin(), phrase.end()));
   std::vector<unsigned> digits;  // least significant first
   for (std::uint32_t counter = 1; counter <= 15; ++counter) {
-    std::vector<unsigned char> message;
-    for (int shift = 0; shift < 32; shift += 8) {
-      message.push_back(static_cast<unsigned char>(counter >> shift));
-    }
-    for (std::size_t group = 0; group < 20; group += 4) {
-      for (std::size_t i = 4; i-- > 0;) message.push_back(seed[group + i]);
-    }
-    const Sha1Digest out = Sha1(message);
+    const Sha1Digest out = PassPhraseGeneratorOutput(phrase, counter);
     digits.push_back((unsigned{out[2]} << 8) | out[3]);
   }
   while (!digits.empty() && digits.back() == 0) digits.pop_back();  // normal form
@@ -103,7 +83,7 @@ class EllipticCurveKeysTest : public ComponentTest {};
 
 TEST_F(EllipticCurveKeysTest, MakeKeyGivesThePinnedPairInEachMode) {
   for (const PinnedPair& pair : Pinned()) {
-    SCOPED_TRACE(pair.Mode == TMode::Hex ? "Hex" : "Base64");
+    SCOPED_TRACE(ModeName(pair.Mode));
     TEllipticCurve c;
     c.SetIOMode(pair.Mode);
     c.SetPassPhrase(Phrase);
@@ -164,7 +144,7 @@ TEST_F(EllipticCurveKeysTest, MakeKeyIsDeterministicAndDependsOnEveryByte) {
 
 TEST_F(EllipticCurveKeysTest, BothSidesAgreeOnTheSessionKeyInEitherMode) {
   for (const PinnedPair& pair : Pinned()) {
-    SCOPED_TRACE(pair.Mode == TMode::Hex ? "Hex" : "Base64");
+    SCOPED_TRACE(ModeName(pair.Mode));
     // Both sides hold unrelated texts that neither operation may touch.
     TEllipticCurve owner, sender;
     FillAll(owner, pair.Mode);
@@ -225,7 +205,7 @@ TEST_F(EllipticCurveKeysTest, SecretKeysAreUsedModuloTheOrder) {
 
   const testsupport::Digest digest = testsupport::DigestFrom(5);
   for (const PinnedPair& pair : Pinned()) {
-    SCOPED_TRACE(pair.Mode == TMode::Hex ? "Hex" : "Base64");
+    SCOPED_TRACE(ModeName(pair.Mode));
     TEllipticCurve sender;
     sender.SetIOMode(pair.Mode);
     sender.SetKeyPublic(pair.KeyPublic);

@@ -17,10 +17,7 @@
 namespace eccrypt {
 namespace {
 
-using testsupport::Cleared;
-using testsupport::FillAll;
-using testsupport::Snapshot;
-using testsupport::Take;
+using namespace testsupport;
 
 TEST(EllipticCurveTest, NewInstanceIsEmptyBase64AndNotValid) {
   const TEllipticCurve c;

@@ -14,21 +14,10 @@
 namespace eccrypt {
 namespace {
 
-using testsupport::BaseMultiple;
-using testsupport::CompressedOf;
-using testsupport::HexOf;
-using testsupport::IntFromHex;
-using testsupport::KnownBasePoint;
-using testsupport::PointsEqual;
-using testsupport::Small;
-using testsupport::UnitPoint;
+using namespace testsupport;
 
-class EcCompressTest : public ::testing::Test {
+class EcCompressTest : public CurveTest {
  protected:
-  static void SetUpTestSuite() { InitTables(); }
-
-  static TecPoint Base() { return testsupport::BasePoint(); }
-
   // A compressed value (parity 0) whose x has no point: trace(x + b/x^2) = 1.
   static TvlPoint ValueWithoutPoint() {
     for (std::uint32_t x = 2;; ++x) {

@@ -17,17 +17,9 @@
 namespace eccrypt {
 namespace {
 
-using testsupport::BaseMultiple;
-using testsupport::PointsEqual;
-using testsupport::Small;
-using testsupport::UnitPoint;
+using namespace testsupport;
 
-class EcPointTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { InitTables(); }
-
-  static TecPoint Base() { return testsupport::BasePoint(); }
-};
+class EcPointTest : public CurveTest {};
 
 TEST_F(EcPointTest, BaseLiesOnCurveAndNewPointIsZero) {
   EXPECT_TRUE(Base().OnCurve());

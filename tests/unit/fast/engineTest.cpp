@@ -15,16 +15,7 @@
 namespace eccrypt {
 namespace {
 
-using testsupport::CompressedOf;
-using testsupport::EdgeScalars;
-using testsupport::HexOf;
-using testsupport::ModN;
-
-TECCrypt Key(const TvlPoint& value) {
-  TECCrypt key;
-  key.CopyFrom(value);
-  return key;
-}
+using namespace testsupport;
 
 // Runs f under each engine and returns the two results; the fast engine stays selected after.
 template <class F>
@@ -61,7 +52,7 @@ TEST_F(FastEngineTest, MakePublicKeyMatches) {
     SCOPED_TRACE(name);
     const auto [reference, fast] = UnderBoth([&] {
       TvlPoint out;
-      Key(x).MakePublicKey(out);
+      CryptKey(x).MakePublicKey(out);
       return HexOf(out);
     });
     EXPECT_EQ(fast, reference);
@@ -74,7 +65,7 @@ TEST_F(FastEngineTest, EncryptAndDecryptSessionMatchAndAgree) {
       SCOPED_TRACE(name);
       const auto [reference, fast] = UnderBoth([&] {
         TvlPoint exchanged, session, decrypted;
-        Key(q).EncryptSession(k, exchanged, session);
+        CryptKey(q).EncryptSession(k, exchanged, session);
         return HexOf(exchanged) + ":" + HexOf(session);
       });
       EXPECT_EQ(fast, reference);
@@ -86,13 +77,13 @@ TEST_F(FastEngineTest, EncryptAndDecryptSessionMatchAndAgree) {
     SCOPED_TRACE(name);
     const TvlPoint k = testsupport::RandomBelowPowerOfTwo(rng, 250);
     TvlPoint q, exchanged, session, decrypted, referenceDecrypted;
-    Key(x).MakePublicKey(q);
+    CryptKey(x).MakePublicKey(q);
     if (q.IsZero()) continue;  // x a multiple of n: no key pair
-    Key(q).EncryptSession(k, exchanged, session);
-    Key(x).DecryptSession(exchanged, decrypted);
+    CryptKey(q).EncryptSession(k, exchanged, session);
+    CryptKey(x).DecryptSession(exchanged, decrypted);
     EXPECT_EQ(HexOf(decrypted), HexOf(session));
     SelectEngine(TEngine::Reference);
-    Key(x).DecryptSession(exchanged, referenceDecrypted);
+    CryptKey(x).DecryptSession(exchanged, referenceDecrypted);
     SelectEngine(TEngine::Fast);
     EXPECT_EQ(HexOf(decrypted), HexOf(referenceDecrypted));
   }
@@ -104,7 +95,7 @@ TEST_F(FastEngineTest, DecryptSessionMatchesAndMayWriteOverItsInput) {
       SCOPED_TRACE(name);
       const auto [reference, fast] = UnderBoth([&] {
         TvlPoint inPlace = e;
-        Key(x).DecryptSession(inPlace, inPlace);
+        CryptKey(x).DecryptSession(inPlace, inPlace);
         return HexOf(inPlace);
       });
       EXPECT_EQ(fast, reference);
@@ -131,7 +122,7 @@ TEST_F(FastEngineTest, MakeSignatureMatchesIncludingZeroR) {
       SCOPED_TRACE(name + " h=" + HexOf(hv));
       const auto [reference, fast] = UnderBoth([&] {
         TvlPoint r, s = testsupport::Small(777);
-        Key(x).MakeSignature(k, hv, r, s);
+        CryptKey(x).MakeSignature(k, hv, r, s);
         return HexOf(r) + ":" + HexOf(s);
       });
       EXPECT_EQ(fast, reference);
@@ -145,14 +136,14 @@ TEST_F(FastEngineTest, SignaturesFromEitherEngineCheckUnderBoth) {
   const TvlPoint k = testsupport::RandomBelowPowerOfTwo(rng, 270);
   const TvlPoint h = testsupport::RandomBelowPowerOfTwo(rng, 192);
   TvlPoint q, r, s;
-  Key(x).MakePublicKey(q);
-  Key(x).MakeSignature(k, h, r, s);
+  CryptKey(x).MakePublicKey(q);
+  CryptKey(x).MakeSignature(k, h, r, s);
   TvlPoint otherH = h;
   otherH.Words[1] ^= 1;
   for (const TEngine engine : {TEngine::Reference, TEngine::Fast}) {
     SelectEngine(engine);
-    EXPECT_TRUE(Key(q).CheckSignature(h, r, s));
-    EXPECT_FALSE(Key(q).CheckSignature(otherH, r, s));
+    EXPECT_TRUE(CryptKey(q).CheckSignature(h, r, s));
+    EXPECT_FALSE(CryptKey(q).CheckSignature(otherH, r, s));
     EXPECT_TRUE(TECCrypt::IsCompressedGroupPoint(q));
     EXPECT_FALSE(TECCrypt::IsCompressedGroupPoint(testsupport::Small(1)));
   }

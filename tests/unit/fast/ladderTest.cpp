@@ -16,14 +16,7 @@
 namespace eccrypt {
 namespace {
 
-using testsupport::BaseMultiple;
-using testsupport::BasePoint;
-using testsupport::EdgeScalars;
-using testsupport::ModN;
-using testsupport::PointsEqual;
-using testsupport::ReducedScalar;
-using testsupport::ToFast;
-using testsupport::ToReference;
+using namespace testsupport;
 
 // Points of <G> the ladder starts from: G, -G and random multiples.
 std::vector<TecPoint> StartPoints() {

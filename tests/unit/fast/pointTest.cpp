@@ -14,10 +14,7 @@
 namespace eccrypt {
 namespace {
 
-using testsupport::BaseMultiple;
-using testsupport::PointsEqual;
-using testsupport::ToFast;
-using testsupport::ToReference;
+using namespace testsupport;
 
 // p in López–Dahab form scaled by a nonzero z: (x z, y z^2, z).
 fast::LdPoint Scaled(const TecPoint& p, std::uint64_t seed) {

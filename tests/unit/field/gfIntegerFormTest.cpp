@@ -15,10 +15,7 @@
 namespace eccrypt {
 namespace {
 
-using testsupport::Element;
-using testsupport::FillLeftovers;
-using testsupport::RandomElement;
-using testsupport::U;
+using namespace testsupport;
 
 std::int32_t& W(TvlPoint& v, int i) {
   return v.Words[static_cast<std::size_t>(i)];

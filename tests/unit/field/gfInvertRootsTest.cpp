@@ -10,11 +10,7 @@
 namespace eccrypt {
 namespace {
 
-using testsupport::Element;
-using testsupport::FillLeftovers;
-using testsupport::Monomial;
-using testsupport::RandomElement;
-using testsupport::U;
+using namespace testsupport;
 
 TgfPoint Base(bool which) {
   TgfPoint e;

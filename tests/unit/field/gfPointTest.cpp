@@ -9,13 +9,7 @@
 namespace eccrypt {
 namespace {
 
-using testsupport::Element;
-using testsupport::FillLeftovers;
-using testsupport::FromPoly;
-using testsupport::Monomial;
-using testsupport::RandomElement;
-using testsupport::ToPoly;
-using testsupport::U;
+using namespace testsupport;
 
 constexpr std::int32_t kJunk = 0x1234;
 

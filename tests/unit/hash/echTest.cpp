@@ -2,7 +2,6 @@
 #include "ECCrypt/hash/ECH.h"
 
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 
 #include <array>
 #include <cstdint>
@@ -10,12 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "support/sha1Oracle.h"
 #include "support/vectorFile.h"
 
 namespace eccrypt {
 namespace {
 
-using Digest = std::array<std::uint8_t, 20>;
+using Digest = testsupport::Sha1Digest;
+using testsupport::OpenSslSha1;
 
 std::string ToHex(const Digest& d) {
   static const char* const digits = "0123456789abcdef";
@@ -42,14 +43,6 @@ Digest HashByteByByte(const std::string& message) {
   for (char c : message) hash.UpdateByte(static_cast<std::uint8_t>(c));
   Digest out{};
   hash.Final(out.data());
-  return out;
-}
-
-Digest OpenSslSha1(const std::string& message) {
-  Digest out{};
-  unsigned int size = 0;
-  EXPECT_EQ(EVP_Digest(message.data(), message.size(), out.data(), &size, EVP_sha1(), nullptr), 1);
-  EXPECT_EQ(size, out.size());
   return out;
 }
 

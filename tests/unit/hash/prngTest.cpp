@@ -3,23 +3,20 @@
 #include "ECCrypt/hash/prng.h"
 
 #include <gtest/gtest.h>
-#include <openssl/sha.h>
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "support/sha1Oracle.h"
+
 namespace eccrypt {
 namespace {
 
-using Digest = std::array<unsigned char, SHA_DIGEST_LENGTH>;
-
-Digest Sha1(const std::vector<unsigned char>& message) {
-  Digest d{};
-  SHA1(message.data(), message.size(), d.data());
-  return d;
-}
+using testsupport::OpenSslSha1;
+using testsupport::PassPhraseGeneratorOutput;
+using Digest = testsupport::Sha1Digest;
 
 std::uint32_t FirstWordBigEndian(const Digest& d) {
   return (std::uint32_t{d[0]} << 24) | (std::uint32_t{d[1]} << 16) | (std::uint32_t{d[2]} << 8) |
@@ -28,16 +25,7 @@ std::uint32_t FirstWordBigEndian(const Digest& d) {
 
 // The output for a counter value after seeding with phrase.
 std::uint32_t ExpectedWord(const std::string& phrase, std::uint32_t counter) {
-  const Digest seed = Sha1(std::vector<unsigned char>(phrase.begin(), phrase.end()));
-  std::vector<unsigned char> message;
-  for (int shift = 0; shift < 32; shift += 8) {
-    message.push_back(static_cast<unsigned char>(counter >> shift));
-  }
-  for (std::size_t group = 0; group < 20; group += 4) {
-    for (std::size_t i = 4; i-- > 0;) message.push_back(seed[group + i]);
-  }
-  EXPECT_EQ(message.size(), 24u);
-  return FirstWordBigEndian(Sha1(message));
+  return FirstWordBigEndian(PassPhraseGeneratorOutput(phrase, counter));
 }
 
 TEST(PrngTest, SeedStoresThePassPhraseDigestAsBigEndianWords) {
@@ -45,7 +33,7 @@ TEST(PrngTest, SeedStoresThePassPhraseDigestAsBigEndianWords) {
     SCOPED_TRACE("pass phrase \"" + phrase + "\"");
     TPRNG g;
     g.Seed(phrase);
-    const Digest d = Sha1(std::vector<unsigned char>(phrase.begin(), phrase.end()));
+    const Digest d = OpenSslSha1(phrase);
     EXPECT_EQ(g.SeedWords, 6);
     EXPECT_EQ(g.State[0], 0u);
     for (std::size_t k = 1; k <= 5; ++k) {
@@ -76,7 +64,7 @@ TEST(PrngTest, OutputsFollowTheCounterAndByteOrder) {
 
 TEST(PrngTest, UnseededGeneratorHashesNothing) {
   TPRNG g;
-  const std::uint32_t empty = FirstWordBigEndian(Sha1({}));
+  const std::uint32_t empty = FirstWordBigEndian(OpenSslSha1(std::string()));
   EXPECT_EQ(g.NextWord(), empty);
   EXPECT_EQ(g.NextWord(), empty);
 }

@@ -14,18 +14,7 @@
 namespace eccrypt {
 namespace {
 
-using testsupport::FromBignum;
-using testsupport::HexOf;
-using testsupport::KnownBasePoint;
-using testsupport::Order;
-using testsupport::Small;
-using testsupport::ToBignum;
-
-TECCrypt Key(const TvlPoint& value) {
-  TECCrypt key;
-  key.CopyFrom(value);
-  return key;
-}
+using namespace testsupport;
 
 // v with `zeros` zero digits written above its top digit, as a text led by "0000" groups reads.
 TvlPoint ZeroLed(const TvlPoint& v, int zeros) {
@@ -49,8 +38,8 @@ TvlPoint PlusShiftedOrder(const TvlPoint& v, int digits) {
 
 TECCrypt PublicKeyOf(const TvlPoint& secret) {
   TvlPoint q;
-  Key(secret).MakePublicKey(q);
-  return Key(q);
+  CryptKey(secret).MakePublicKey(q);
+  return CryptKey(q);
 }
 
 class ECCryptTest : public ::testing::Test {
@@ -87,29 +76,29 @@ TEST_F(ECCryptTest, BothSidesAgreeOnTheSessionKey) {
   EXPECT_FALSE(session.IsZero());
 
   TvlPoint recovered = Small(12345);  // replaced, whatever it held
-  Key(secret).DecryptSession(exchanged, recovered);
+  CryptKey(secret).DecryptSession(exchanged, recovered);
   EXPECT_TRUE(recovered.Equal(session));
 
   // Another secret key recovers something else.
   TvlPoint other;
-  Key(Random(240)).DecryptSession(exchanged, other);
+  CryptKey(Random(240)).DecryptSession(exchanged, other);
   EXPECT_FALSE(other.Equal(session));
 }
 
 TEST_F(ECCryptTest, ZeroValuesGiveZeroSessionKeys) {
-  const TECCrypt publicKey = Key(testsupport::IntFromHex(KnownBasePoint().compressed));
+  const TECCrypt publicKey = CryptKey(testsupport::IntFromHex(KnownBasePoint().compressed));
   TvlPoint exchanged, session;
   publicKey.EncryptSession(Small(0), exchanged, session);
   EXPECT_TRUE(exchanged.IsZero());
   EXPECT_TRUE(session.IsZero());
 
   TvlPoint out = Small(99);
-  Key(Random(240)).DecryptSession(Small(0), out);
+  CryptKey(Random(240)).DecryptSession(Small(0), out);
   EXPECT_TRUE(out.IsZero());
 
   // The public key 1 is the point of order 2: every multiple has x = 0.
   TvlPoint exchanged1, session1;
-  Key(Small(1)).EncryptSession(Random(240), exchanged1, session1);
+  CryptKey(Small(1)).EncryptSession(Random(240), exchanged1, session1);
   EXPECT_TRUE(session1.IsZero());
 }
 
@@ -120,7 +109,7 @@ TEST_F(ECCryptTest, SignaturesCheckOnlyWithTheirKeyDigestAndValues) {
   const TvlPoint h = Random(160);
 
   TvlPoint r, s;
-  Key(secret).MakeSignature(k, h, r, s);
+  CryptKey(secret).MakeSignature(k, h, r, s);
   ASSERT_FALSE(r.IsZero());
   EXPECT_TRUE(publicKey.CheckSignature(h, r, s));
 
@@ -155,7 +144,7 @@ TEST_F(ECCryptTest, SmallNonceTakesTheOrderIntoTheDifference) {
   const TvlPoint secret = Random(240);
   const TvlPoint h = Random(160);
   TvlPoint r, s;
-  Key(secret).MakeSignature(Small(5), h, r, s);
+  CryptKey(secret).MakeSignature(Small(5), h, r, s);
   TvlPoint n;
   n.LoadOrder(true);
   EXPECT_TRUE(n.Greater(s));
@@ -167,14 +156,14 @@ TEST_F(ECCryptTest, NonceEqualToTheProductGivesZeroSAndStillChecks) {
   const TvlPoint k = Random(240);
   const TvlPoint h = Random(160);
   TvlPoint r, unused;
-  Key(Small(1)).MakeSignature(k, h, r, unused);  // r does not depend on the key
+  CryptKey(Small(1)).MakeSignature(k, h, r, unused);  // r does not depend on the key
 
   auto inverse = testsupport::NewBignum();
   ASSERT_NE(BN_mod_inverse(inverse.get(), ToBignum(r).get(), Order().get(), ctx_.get()), nullptr);
   const TvlPoint secret = MulModN(k, FromBignum(inverse.get()));
 
   TvlPoint r2, s;
-  Key(secret).MakeSignature(k, h, r2, s);
+  CryptKey(secret).MakeSignature(k, h, r2, s);
   EXPECT_TRUE(r2.Equal(r));
   EXPECT_TRUE(s.IsZero());
   EXPECT_TRUE(PublicKeyOf(secret).CheckSignature(h, r, s));
@@ -188,7 +177,7 @@ TEST_F(ECCryptTest, NonceMultipleOfOrderMakesRTheDigest) {
   const TvlPoint secret = Random(240);
   const TvlPoint h = Random(160);
   TvlPoint r, s;
-  Key(secret).MakeSignature(k, h, r, s);
+  CryptKey(secret).MakeSignature(k, h, r, s);
   EXPECT_TRUE(r.Equal(h));
   EXPECT_TRUE(PublicKeyOf(secret).CheckSignature(h, r, s));
 }
@@ -203,7 +192,7 @@ TEST_F(ECCryptTest, ZeroRLeavesSUnwrittenAndChecksOnlyForZeroDigest) {
   BN_sub(h.get(), Order().get(), h.get());
 
   TvlPoint r, s = Small(77);
-  Key(Random(240)).MakeSignature(k, FromBignum(h.get()), r, s);
+  CryptKey(Random(240)).MakeSignature(k, FromBignum(h.get()), r, s);
   EXPECT_TRUE(r.IsZero());
   EXPECT_TRUE(s.Equal(Small(77)));
 
@@ -221,17 +210,17 @@ TEST_F(ECCryptTest, SecretScalarsActModuloTheOrder) {
   const TECCrypt publicKey = PublicKeyOf(secret);
   TvlPoint exchanged, session, r, s;
   publicKey.EncryptSession(k, exchanged, session);
-  Key(secret).MakeSignature(k, h, r, s);
+  CryptKey(secret).MakeSignature(k, h, r, s);
 
   for (const TvlPoint& congruent :
        {ZeroLed(secret, 2), PlusShiftedOrder(secret, 0), PlusShiftedOrder(secret, 3)}) {
     SCOPED_TRACE(congruent.Length());
     EXPECT_EQ(HexOf(PublicKeyOf(congruent)), HexOf(publicKey));
     TvlPoint recovered;
-    Key(congruent).DecryptSession(exchanged, recovered);
+    CryptKey(congruent).DecryptSession(exchanged, recovered);
     EXPECT_TRUE(recovered.Equal(session));
     TvlPoint r2, s2;
-    Key(congruent).MakeSignature(k, h, r2, s2);
+    CryptKey(congruent).MakeSignature(k, h, r2, s2);
     EXPECT_TRUE(r2.Equal(r));
     EXPECT_TRUE(s2.Equal(s));
   }
@@ -241,7 +230,7 @@ TEST_F(ECCryptTest, SecretScalarsActModuloTheOrder) {
   publicKey.EncryptSession(longNonce, exchanged2, session2);
   EXPECT_TRUE(exchanged2.Equal(exchanged));
   EXPECT_TRUE(session2.Equal(session));
-  Key(secret).MakeSignature(longNonce, h, r2, s2);
+  CryptKey(secret).MakeSignature(longNonce, h, r2, s2);
   EXPECT_TRUE(r2.Equal(r));
 }
 
@@ -250,7 +239,7 @@ TEST_F(ECCryptTest, ZeroLedHalvesAreComparedByTheirValue) {
   const TECCrypt publicKey = PublicKeyOf(secret);
   const TvlPoint h = Random(160);
   TvlPoint r, s;
-  Key(secret).MakeSignature(Random(272), h, r, s);
+  CryptKey(secret).MakeSignature(Random(272), h, r, s);
   ASSERT_LE(r.Length(), 16);
   ASSERT_LE(s.Length(), 17);
 
