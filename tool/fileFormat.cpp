@@ -1,23 +1,13 @@
 #include "tool/fileFormat.h"
 
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 #include <string_view>
 
 #include "tool/textForm.h"
 
 namespace eccrypt::tool {
-
-namespace {
-
-// Reads exactly `buffer.size()` bytes, or reports the file as truncated.
-void ReadExactly(TByteSource& source, std::span<std::uint8_t> buffer, const char* what) {
-  if (source.Read(buffer) != buffer.size()) {
-    throw TFormatError(TFormatFault::Truncated,
-                       std::string("the file ends inside its header (") + what + ")");
-  }
-}
-
-}  // namespace
 
 bool IsTextOfMode(std::string_view text, TMode mode) {
   const std::string_view alphabet = mode == TMode::Hex ? kHexDigits : kRadix64Alphabet;
@@ -25,54 +15,52 @@ bool IsTextOfMode(std::string_view text, TMode mode) {
                      [&](char c) { return alphabet.find(c) != std::string_view::npos; });
 }
 
-std::vector<std::uint8_t> EncodeHeader(const TFileHeader& header) {
-  const std::string& value = header.exchangedValue;
-  if (value.empty() || value.size() > kMaxExchangedValueLength ||
-      !IsTextOfMode(value, header.mode)) {
-    throw std::invalid_argument("exchanged value text does not fit the file header");
+void ReadHeaderField(TByteSource& source, std::span<std::uint8_t> buffer, const char* what) {
+  if (source.Read(buffer) != buffer.size()) {
+    throw TFormatError(TFormatFault::Truncated,
+                       std::string("the file ends inside its header (") + what + ")");
   }
-  std::vector<std::uint8_t> bytes(kMagic.begin(), kMagic.end());
-  bytes.push_back(kFormatVersion);
-  bytes.push_back(static_cast<std::uint8_t>(header.mode));
-  bytes.push_back(static_cast<std::uint8_t>(value.size() >> 8));
-  bytes.push_back(static_cast<std::uint8_t>(value.size() & 0xFF));
-  bytes.insert(bytes.end(), value.begin(), value.end());
-  bytes.insert(bytes.end(), header.keyCheck.begin(), header.keyCheck.end());
-  bytes.insert(bytes.end(), header.streamHeader.begin(), header.streamHeader.end());
-  return bytes;
 }
 
-TFileHeader ReadHeader(TByteSource& source) {
+std::uint8_t ReadMagicAndVersion(TByteSource& source, std::uint8_t newest, std::string_view known) {
   std::array<std::uint8_t, kMagic.size()> magic{};
   const std::size_t got = source.Read(magic);
   if (got == 0) throw TFormatError(TFormatFault::NotEncrypted, "the input is empty");
   if (got < magic.size() || magic != kMagic) {
     throw TFormatError(TFormatFault::NotEncrypted, "the input is not an eccrypt encrypted file");
   }
-
   std::uint8_t version = 0;
-  ReadExactly(source, std::span<std::uint8_t>(&version, 1), "version");
-  if (version != kFormatVersion) {
-    if (version > kFormatVersion) {
-      throw TFormatError(TFormatFault::UnsupportedVersion,
-                         "the file has format version " + std::to_string(version) +
-                             ", which this eccrypt does not know (it reads version " +
-                             std::to_string(kFormatVersion) + ")");
-    }
+  ReadHeaderField(source, std::span<std::uint8_t>(&version, 1), "version");
+  if (version > newest) {
+    throw TFormatError(TFormatFault::UnsupportedVersion,
+                       "the file has format version " + std::to_string(version) +
+                           ", which this eccrypt does not know (it reads " + std::string(known) +
+                           ")");
+  }
+  if (version == 0) {
     throw TFormatError(TFormatFault::Damaged, "the file header has an invalid format version");
   }
-  return ReadHeaderAfterVersion(source);
+  return version;
 }
 
-TFileHeader ReadHeaderAfterVersion(TByteSource& source) {
-  std::array<std::uint8_t, 3> fixed{};  // mode, two length bytes
-  ReadExactly(source, fixed, "text form");
+void AppendExchangedValue(std::vector<std::uint8_t>& bytes, TMode mode, const std::string& text) {
+  if (text.empty() || text.size() > kMaxExchangedValueLength || !IsTextOfMode(text, mode)) {
+    throw std::invalid_argument("exchanged value text does not fit the file header");
+  }
+  bytes.push_back(static_cast<std::uint8_t>(mode));
+  bytes.push_back(static_cast<std::uint8_t>(text.size() >> 8));
+  bytes.push_back(static_cast<std::uint8_t>(text.size() & 0xFF));
+  bytes.insert(bytes.end(), text.begin(), text.end());
+}
 
-  TFileHeader header;
+void ReadExchangedValue(TByteSource& source, const char* what, std::string_view valueName,
+                        TMode& mode, std::string& text) {
+  std::array<std::uint8_t, 3> fixed{};  // text form, two length bytes
+  ReadHeaderField(source, fixed, what);
   if (fixed[0] > 1) {
     throw TFormatError(TFormatFault::Damaged, "the file header names an unknown text form");
   }
-  header.mode = fixed[0] == 1 ? TMode::Hex : TMode::Base64;
+  mode = fixed[0] == 1 ? TMode::Hex : TMode::Base64;
 
   const std::size_t length = (std::size_t{fixed[1]} << 8) | fixed[2];
   if (length == 0 || length > kMaxExchangedValueLength) {
@@ -80,16 +68,35 @@ TFileHeader ReadHeaderAfterVersion(TByteSource& source) {
                        "the file header gives an impossible exchanged-value length (" +
                            std::to_string(length) + ")");
   }
-  std::vector<std::uint8_t> value(length);
-  ReadExactly(source, value, "exchanged value");
-  header.exchangedValue.assign(value.begin(), value.end());
-  if (!IsTextOfMode(header.exchangedValue, header.mode)) {
+  std::vector<std::uint8_t> bytes(length);
+  ReadHeaderField(source, bytes, "exchanged value");
+  text.assign(bytes.begin(), bytes.end());
+  if (!IsTextOfMode(text, mode)) {
     throw TFormatError(TFormatFault::Damaged,
-                       "the exchanged value in the file header contains invalid characters");
+                       std::string(valueName) + " in the file header contains invalid characters");
   }
+}
 
-  ReadExactly(source, header.keyCheck, "key check");
-  ReadExactly(source, header.streamHeader, "stream header");
+std::vector<std::uint8_t> EncodeHeader(const TFileHeader& header) {
+  std::vector<std::uint8_t> bytes(kMagic.begin(), kMagic.end());
+  bytes.push_back(kFormatVersion);
+  AppendExchangedValue(bytes, header.mode, header.exchangedValue);
+  bytes.insert(bytes.end(), header.keyCheck.begin(), header.keyCheck.end());
+  bytes.insert(bytes.end(), header.streamHeader.begin(), header.streamHeader.end());
+  return bytes;
+}
+
+TFileHeader ReadHeader(TByteSource& source) {
+  ReadMagicAndVersion(source, kFormatVersion, "version 1");
+  return ReadHeaderAfterVersion(source);
+}
+
+TFileHeader ReadHeaderAfterVersion(TByteSource& source) {
+  TFileHeader header;
+  ReadExchangedValue(source, "text form", "the exchanged value", header.mode,
+                     header.exchangedValue);
+  ReadHeaderField(source, header.keyCheck, "key check");
+  ReadHeaderField(source, header.streamHeader, "stream header");
   return header;
 }
 

@@ -18,8 +18,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ECCrypt/ECCrypt.h"
@@ -72,10 +74,33 @@ bool IsTextOfMode(std::string_view text, TMode mode);
 // ReadHeader checks (throws std::invalid_argument otherwise).
 std::vector<std::uint8_t> EncodeHeader(const TFileHeader& header);
 
-// Reads and checks a header from the start of a source. Throws TFormatError.
+// Reads and checks a header from the start of a source (version 1 only). Throws TFormatError.
 TFileHeader ReadHeader(TByteSource& source);
 
 // Reads the rest of a version 1 header, after its magic and version byte. Throws TFormatError.
 TFileHeader ReadHeaderAfterVersion(TByteSource& source);
+
+// The header fields every format version stores alike, read and written the same way by each.
+
+// Reads exactly `buffer.size()` bytes, or throws TFormatError (Truncated) naming `what`.
+void ReadHeaderField(TByteSource& source, std::span<std::uint8_t> buffer, const char* what);
+
+// Reads the magic and the version byte and returns the version, 1 to `newest`. Throws
+// TFormatError: NotEncrypted, Damaged (version 0), or UnsupportedVersion above `newest`, whose
+// message says what this reader reads (`known`, e.g. "version 1").
+std::uint8_t ReadMagicAndVersion(TByteSource& source, std::uint8_t newest, std::string_view known);
+
+// An exchanged value is stored as its text form (one byte: 0 radix-64, 1 hexadecimal), the
+// length of its text (two bytes, 1 to kMaxExchangedValueLength) and the text (characters of its
+// form only).
+
+// Appends an exchanged value; throws std::invalid_argument outside the bounds the reader checks.
+void AppendExchangedValue(std::vector<std::uint8_t>& bytes, TMode mode, const std::string& text);
+
+// Reads an exchanged value into `mode` and `text`. `what` names it if the file ends inside its
+// first three bytes; `valueName` leads the message when its text has characters outside its
+// form ("the exchanged value"). Throws TFormatError (Truncated or Damaged).
+void ReadExchangedValue(TByteSource& source, const char* what, std::string_view valueName,
+                        TMode& mode, std::string& text);
 
 }  // namespace eccrypt::tool
