@@ -34,12 +34,14 @@
 #include "ECCrypt/text/hexText.h"
 #include "ECPlatform/ShowMessage.h"
 #include "fuzz/fuzzCheck.h"
+#include "fuzz/fuzzInput.h"
 
 namespace {
 
 using eccrypt::TEllipticCurve;
 using eccrypt::TMode;
 using eccrypt::TvlPoint;
+using eccrypt::fuzz::Normalised;
 
 enum class TOp { MakeKey, Encrypt, Decrypt, Sign, Verify, None };
 
@@ -90,13 +92,6 @@ bool Parse(std::uint8_t mode, std::string_view text, TvlPoint& out) {
 std::string Text(std::uint8_t mode, const TvlPoint& v) {
   const std::string hex = eccrypt::IntegerToHex(v);
   return mode == 1 ? hex : eccrypt::HexToBase64(hex);
-}
-
-TvlPoint Normalised(const TvlPoint& v) {
-  TvlPoint t;
-  t.CopyFrom(v);
-  while (t.Words[0] > 0 && t.Words[static_cast<std::size_t>(t.Words[0])] == 0) --t.Words[0];
-  return t;
 }
 
 // A text the component writes: the text of a normalised integer in the mode.

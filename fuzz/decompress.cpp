@@ -18,33 +18,15 @@
 #include "ECCrypt/field/gfTables.h"
 #include "ECCrypt/params/curveParameters.h"
 #include "fuzz/fuzzCheck.h"
+#include "fuzz/fuzzInput.h"
 
 namespace {
 
 using eccrypt::TecPoint;
 using eccrypt::TgfPoint;
 using eccrypt::TvlPoint;
-
-class TInput {
- public:
-  TInput(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-  // A record of up to max_digits digits: length from one byte, then two bytes per digit.
-  TvlPoint Record(std::int32_t max_digits) {
-    TvlPoint v;
-    v.Words[0] = Byte() % (max_digits + 1);
-    for (std::int32_t i = 1; i <= v.Words[0]; ++i) {
-      const std::int32_t high = Byte();
-      v.Words[static_cast<std::size_t>(i)] = high * 256 + Byte();
-    }
-    return v;
-  }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t at_ = 0;
-};
+using eccrypt::fuzz::Normalised;
+using eccrypt::fuzz::TFuzzInput;
 
 bool IsReduced(const TgfPoint& e) {
   const std::int32_t count = e.UnitCount();
@@ -57,13 +39,9 @@ bool IsReduced(const TgfPoint& e) {
   return true;
 }
 
+// The same value: zero top digits do not count.
 bool SameValue(const TvlPoint& a, const TvlPoint& b) {
-  TvlPoint x, y;  // compare normalised copies: zero top digits do not count
-  x.CopyFrom(a);
-  y.CopyFrom(b);
-  while (x.Words[0] > 0 && x.Words[static_cast<std::size_t>(x.Words[0])] == 0) --x.Words[0];
-  while (y.Words[0] > 0 && y.Words[static_cast<std::size_t>(y.Words[0])] == 0) --y.Words[0];
-  return x.Equal(y);
+  return Normalised(a).Equal(Normalised(b));
 }
 
 bool SamePoint(const TecPoint& a, const TecPoint& b) {
@@ -94,7 +72,7 @@ TecPoint BaseMultiple(const TvlPoint& k) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   eccrypt::InitTables();
-  TInput in(data, size);
+  TFuzzInput in(data, size);
   const std::uint8_t source = in.Byte() % 3;
 
   TvlPoint v;
@@ -135,9 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   // Refused by value: zero digits above the 16th, as a text led by zero groups gives, do not
   // count.
-  std::int32_t top = v.Length();
-  while (top > 0 && v.Words[static_cast<std::size_t>(top)] == 0) --top;
-  const bool in_range = top <= 16;
+  const bool in_range = Normalised(v).Length() <= 16;
   FUZZ_CHECK(refused == !in_range);
   FUZZ_CHECK(IsReduced(p.x) && IsReduced(p.y));
   if (refused) {

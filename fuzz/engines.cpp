@@ -28,44 +28,24 @@
 #include "ECCrypt/pk/ecCrypt.h"
 #include "ECCrypt/pk/engineChoice.h"
 #include "fuzz/fuzzCheck.h"
+#include "fuzz/fuzzInput.h"
 
 namespace {
 
 using eccrypt::TECCrypt;
 using eccrypt::TecPoint;
 using eccrypt::TvlPoint;
+using eccrypt::fuzz::TFuzzInput;
 
 // The longest secret the component passes: every integer the record holds.
 constexpr std::int32_t ScalarDigits = TvlPoint::Capacity;
 // Signature halves the component passes: fewer than 19 significant digits.
 constexpr std::int32_t HalfDigits = TvlPoint::Capacity - 1;
 
-class TInput {
- public:
-  TInput(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
-  // A nonce or a digest integer as the component makes them: in normal form (no zero top
-  // digits).
-  TvlPoint Normal() {
-    TvlPoint v = Record(HalfDigits);
-    while (v.Words[0] > 0 && v.Words[static_cast<std::size_t>(v.Words[0])] == 0) --v.Words[0];
-    return v;
-  }
-  TvlPoint Record(std::int32_t maxDigits) {
-    TvlPoint v;
-    v.Words[0] = Byte() % (maxDigits + 1);
-    for (std::int32_t i = 1; i <= v.Words[0]; ++i) {
-      const std::int32_t high = Byte();
-      v.Words[static_cast<std::size_t>(i)] = high * 256 + Byte();
-    }
-    return v;
-  }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_;
-  std::size_t at_ = 0;
-};
+// A nonce or a digest integer as the component makes them: in normal form (no zero top digits).
+TvlPoint Normal(TFuzzInput& in) {
+  return eccrypt::fuzz::Normalised(in.Record(HalfDigits));
+}
 
 // The same length word and the same digits below it.
 bool Identical(const TvlPoint& a, const TvlPoint& b) {
@@ -125,7 +105,7 @@ TvlPoint ElementInteger(const eccrypt::fast::Fe& e) {
   return v;
 }
 
-void CheckGroupCheck(TInput& in) {
+void CheckGroupCheck(TFuzzInput& in) {
   const std::uint8_t source = in.Byte() % 3;
   TvlPoint v;
   if (source == 0) {
@@ -159,15 +139,15 @@ void CheckGroupCheck(TInput& in) {
 }
 
 // The compressed form of a G, when it is a point of the group (a not a multiple of n).
-bool GroupPoint(TInput& in, TvlPoint& out) {
+bool GroupPoint(TFuzzInput& in, TvlPoint& out) {
   out = Compressed(BaseMultiple(in.Record(HalfDigits)));
   return TecPoint::IsCompressedGroupPoint(out);
 }
 
-void CheckSignatureRound(TInput& in) {
+void CheckSignatureRound(TFuzzInput& in) {
   const TECCrypt x = Key(in.Record(HalfDigits));
-  const TvlPoint k = in.Normal();
-  TvlPoint h = in.Normal();
+  const TvlPoint k = Normal(in);
+  TvlPoint h = Normal(in);
   TvlPoint q, r, s;
   x.MakePublicKey(q);
   if (!TecPoint::IsCompressedGroupPoint(q)) return;
@@ -207,7 +187,7 @@ void CheckSignatureRound(TInput& in) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   eccrypt::InitTables();
   eccrypt::SelectEngine(eccrypt::TEngine::Reference);  // TECCrypt below is the oracle
-  TInput in(data, size);
+  TFuzzInput in(data, size);
   switch (in.Byte() % 6) {
     case 0:
       CheckGroupCheck(in);
@@ -223,7 +203,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 2: {
       TvlPoint q;
       if (!GroupPoint(in, q)) break;
-      const TvlPoint k = in.Normal();
+      const TvlPoint k = Normal(in);
       TvlPoint exchanged, session, fastExchanged, fastSession;
       Key(q).EncryptSession(k, exchanged, session);
       eccrypt::fast::EncryptSession(q, k, fastExchanged, fastSession);
@@ -243,8 +223,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     case 4: {
       const TECCrypt x = Key(in.Record(ScalarDigits));
-      const TvlPoint k = in.Normal();
-      const TvlPoint h = in.Normal();
+      const TvlPoint k = Normal(in);
+      const TvlPoint h = Normal(in);
       TvlPoint r, s = Sentinel(), fastR, fastS = Sentinel();
       x.MakeSignature(k, h, r, s);
       eccrypt::fast::MakeSignature(x, k, h, fastR, fastS);
