@@ -7,40 +7,19 @@
 #include "ECCrypt/field/gfTables.h"
 #include "ECCrypt/hash/prng.h"
 #include "ECCrypt/pk/ecCrypt.h"
+#include "bench/benchSupport.h"
 
 namespace {
 
 using eccrypt::TECCrypt;
 using eccrypt::TecPoint;
 using eccrypt::TvlPoint;
-
-// A fixed integer of the given number of 16-bit digits, top digit nonzero.
-TvlPoint Scalar(int digits, std::uint32_t seed) {
-  TvlPoint k;
-  k.Words[0] = digits;
-  for (std::size_t i = 1; i <= static_cast<std::size_t>(digits); ++i) {
-    seed = seed * 1664525u + 1013904223u;
-    k.Words[i] = static_cast<std::int32_t>(seed >> 16);
-  }
-  k.Words[static_cast<std::size_t>(digits)] |= 0x8000;
-  return k;
-}
-
-TECCrypt Key(const TvlPoint& value) {
-  TECCrypt key;
-  key.CopyFrom(value);
-  return key;
-}
-
-TvlPoint PublicKey(const TvlPoint& secret) {
-  TvlPoint q;
-  Key(secret).MakePublicKey(q);
-  return q;
-}
+using eccrypt::bench::Integer;
+using eccrypt::bench::PublicKey;
 
 void BM_MultiplyBase240(benchmark::State& state) {
   eccrypt::InitTables();
-  const TvlPoint k = Scalar(15, 1);
+  const TvlPoint k = Integer(15, 1);
   for (auto _ : state) {
     TecPoint p;
     p.LoadBase(true);
@@ -52,7 +31,7 @@ BENCHMARK(BM_MultiplyBase240)->Unit(benchmark::kMillisecond);
 
 void BM_Decompress(benchmark::State& state) {
   eccrypt::InitTables();
-  const TvlPoint v = PublicKey(Scalar(15, 2));
+  const TvlPoint v = PublicKey(Integer(15, 2));
   for (auto _ : state) {
     TecPoint p;
     p.Decompress(v);
@@ -63,67 +42,38 @@ BENCHMARK(BM_Decompress)->Unit(benchmark::kMicrosecond);
 
 void BM_IsCompressedGroupPoint(benchmark::State& state) {
   eccrypt::InitTables();
-  const TvlPoint v = PublicKey(Scalar(15, 3));
+  const TvlPoint v = PublicKey(Integer(15, 3));
   for (auto _ : state) benchmark::DoNotOptimize(TecPoint::IsCompressedGroupPoint(v));
 }
 BENCHMARK(BM_IsCompressedGroupPoint)->Unit(benchmark::kMillisecond);
 
 void BM_MakePublicKey(benchmark::State& state) {
   eccrypt::InitTables();
-  const TECCrypt secret = Key(Scalar(15, 4));
-  for (auto _ : state) {
-    TvlPoint q;
-    secret.MakePublicKey(q);
-    benchmark::DoNotOptimize(q);
-  }
+  eccrypt::bench::TimeMakePublicKey(state);
 }
 BENCHMARK(BM_MakePublicKey)->Unit(benchmark::kMillisecond);
 
 void BM_EncryptSession(benchmark::State& state) {
   eccrypt::InitTables();
-  const TECCrypt publicKey = Key(PublicKey(Scalar(15, 5)));
-  const TvlPoint k = Scalar(17, 6);
-  for (auto _ : state) {
-    TvlPoint e, s;
-    publicKey.EncryptSession(k, e, s);
-    benchmark::DoNotOptimize(s);
-  }
+  eccrypt::bench::TimeEncryptSession(state);
 }
 BENCHMARK(BM_EncryptSession)->Unit(benchmark::kMillisecond);
 
 void BM_DecryptSession(benchmark::State& state) {
   eccrypt::InitTables();
-  const TECCrypt secret = Key(Scalar(15, 7));
-  const TvlPoint e = PublicKey(Scalar(17, 8));
-  for (auto _ : state) {
-    TvlPoint s;
-    secret.DecryptSession(e, s);
-    benchmark::DoNotOptimize(s);
-  }
+  eccrypt::bench::TimeDecryptSession(state, false);
 }
 BENCHMARK(BM_DecryptSession)->Unit(benchmark::kMillisecond);
 
 void BM_MakeSignature(benchmark::State& state) {
   eccrypt::InitTables();
-  const TECCrypt secret = Key(Scalar(15, 9));
-  const TvlPoint k = Scalar(17, 10);
-  const TvlPoint h = Scalar(10, 11);
-  for (auto _ : state) {
-    TvlPoint r, s;
-    secret.MakeSignature(k, h, r, s);
-    benchmark::DoNotOptimize(s);
-  }
+  eccrypt::bench::TimeMakeSignature(state);
 }
 BENCHMARK(BM_MakeSignature)->Unit(benchmark::kMillisecond);
 
 void BM_CheckSignature(benchmark::State& state) {
   eccrypt::InitTables();
-  const TvlPoint x = Scalar(15, 12);
-  const TECCrypt publicKey = Key(PublicKey(x));
-  const TvlPoint h = Scalar(10, 13);
-  TvlPoint r, s;
-  Key(x).MakeSignature(Scalar(17, 14), h, r, s);
-  for (auto _ : state) benchmark::DoNotOptimize(publicKey.CheckSignature(h, r, s));
+  eccrypt::bench::TimeCheckSignature(state, false);
 }
 BENCHMARK(BM_CheckSignature)->Unit(benchmark::kMillisecond);
 

@@ -10,6 +10,7 @@
 #include "ECCrypt/field/gfTables.h"
 #include "ECCrypt/pk/ecCrypt.h"
 #include "ECCrypt/pk/engineChoice.h"
+#include "bench/benchSupport.h"
 
 namespace {
 
@@ -17,34 +18,15 @@ using eccrypt::TECCrypt;
 using eccrypt::TecPoint;
 using eccrypt::TvlPoint;
 
-TvlPoint Digits(int digits, std::uint32_t seed) {
-  TvlPoint k;
-  k.Words[0] = digits;
-  for (std::size_t i = 1; i <= static_cast<std::size_t>(digits); ++i) {
-    seed = seed * 1664525u + 1013904223u;
-    k.Words[i] = static_cast<std::int32_t>(seed >> 16);
-  }
-  k.Words[static_cast<std::size_t>(digits)] |= 0x4000;
-  return k;
-}
-
-struct Signature {
-  TvlPoint q, h, r, s;
-};
-
-Signature MakeSignature() {
+// The signature these benchmarks work on: a 15-digit key, a 10-digit digest and a 17-digit
+// nonce, each with bit 14 of its top digit set.
+eccrypt::bench::TSignedDigest MakeSignature() {
   eccrypt::InitTables();
-  Signature sig;
-  TECCrypt x;
-  x.CopyFrom(Digits(15, 11));
-  x.MakePublicKey(sig.q);
-  sig.h.CopyFrom(Digits(10, 12));
-  x.MakeSignature(Digits(17, 13), sig.h, sig.r, sig.s);
-  return sig;
+  return eccrypt::bench::SignedDigest(11, 0x4000);
 }
 
 void BM_FastDecompressVartime(benchmark::State& state) {
-  const Signature sig = MakeSignature();
+  const eccrypt::bench::TSignedDigest sig = MakeSignature();
   for (auto _ : state) {
     eccrypt::fast::AffinePoint p;
     benchmark::DoNotOptimize(eccrypt::fast::DecompressVartime(p, sig.q));
@@ -55,7 +37,7 @@ BENCHMARK(BM_FastDecompressVartime)->Unit(benchmark::kMicrosecond);
 
 // The group check: 0 = the reference (decompression and n * P), 1 = the Frobenius sum.
 void BM_GroupCheck(benchmark::State& state) {
-  const Signature sig = MakeSignature();
+  const eccrypt::bench::TSignedDigest sig = MakeSignature();
   for (auto _ : state) {
     const bool ok = state.range(0) == 0 ? TecPoint::IsCompressedGroupPoint(sig.q)
                                         : eccrypt::fast::IsCompressedGroupPointVartime(sig.q);
@@ -67,7 +49,7 @@ BENCHMARK(BM_GroupCheck)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // Signature verification: 0 = the reference, 1 = the fast engine.
 void BM_CheckSignatureEngines(benchmark::State& state) {
-  const Signature sig = MakeSignature();
+  const eccrypt::bench::TSignedDigest sig = MakeSignature();
   TECCrypt key;
   key.CopyFrom(sig.q);
   const eccrypt::TEngine previous = eccrypt::ActiveEngine();
