@@ -155,17 +155,21 @@ void AddEncryptCommand(CLI::App& app, TCommandLine& line) {
   line.encryptCommand = command;
 }
 
+// The secret-key file of a subcommand that uses one (decrypt, sign), and how to unlock it.
+void AddSecretKeyOptions(CLI::App& command, std::string& keyFile,
+                         std::optional<std::string>& passPhraseFile) {
+  command.add_option("--key", keyFile, "Your secret-key file")->required()->type_name("KEYFILE");
+  command
+      .add_option("--passphrase-file", passPhraseFile,
+                  "Read the pass phrase of a protected key file from FILE (otherwise asked on "
+                  "the terminal)")
+      ->type_name("FILE");
+}
+
 // Decrypt with a secret-key file.
 void AddDecryptCommand(CLI::App& app, TCommandLine& line) {
   CLI::App* command = app.add_subcommand("decrypt", "Decrypt a file encrypted for your public key");
-  command->add_option("--key", line.decrypt.keyFile, "Your secret-key file")
-      ->required()
-      ->type_name("KEYFILE");
-  command
-      ->add_option("--passphrase-file", line.decrypt.passPhraseFile,
-                   "Read the pass phrase of a protected key file from FILE "
-                   "(otherwise asked on the terminal)")
-      ->type_name("FILE");
+  AddSecretKeyOptions(*command, line.decrypt.keyFile, line.decrypt.passPhraseFile);
   command
       ->add_option(
           "-o,--output", line.decrypt.output,
@@ -184,14 +188,7 @@ void AddDecryptCommand(CLI::App& app, TCommandLine& line) {
 void AddSignCommand(CLI::App& app, TCommandLine& line) {
   CLI::App* command = app.add_subcommand(
       "sign", "Sign a file: write a signature file naming the key, the digest and a comment");
-  command->add_option("--key", line.sign.keyFile, "Your secret-key file")
-      ->required()
-      ->type_name("KEYFILE");
-  command
-      ->add_option("--passphrase-file", line.sign.passPhraseFile,
-                   "Read the pass phrase of a protected key file from FILE (otherwise "
-                   "asked on the terminal)")
-      ->type_name("FILE");
+  AddSecretKeyOptions(*command, line.sign.keyFile, line.sign.passPhraseFile);
   command->add_option("FILE", line.sign.input, "File to sign (default: standard input)")
       ->type_name("");
   command
