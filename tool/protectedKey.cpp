@@ -8,6 +8,7 @@
 
 #include "tool/fileIo.h"
 #include "tool/keyId.h"
+#include "tool/labelledLines.h"
 #include "tool/passPhrase.h"
 #include "tool/toolError.h"
 
@@ -91,14 +92,8 @@ TProtectedKeyFile ParseProtected(std::string_view text, const std::string& name)
   static constexpr std::array<std::string_view, 5> kFields = {
       "public key: ", "key id: ", "kdf: argon2id ", "cipher: xchacha20poly1305 nonce=", "secret: "};
   if (lines.size() != 1 + kFields.size()) throw damaged("it does not have six lines");
-  std::array<std::string_view, kFields.size()> values;
-  for (std::size_t i = 0; i < kFields.size(); ++i) {
-    if (!lines[i + 1].starts_with(kFields[i])) {
-      throw damaged("line " + std::to_string(i + 2) + " does not start with '" +
-                    std::string(kFields[i]) + "'");
-    }
-    values[i] = lines[i + 1].substr(kFields[i].size());
-  }
+  const std::array<std::string_view, kFields.size()> values =
+      LabelledValues(lines, kFields, damaged);
 
   TProtectedKeyFile file;
   file.header = text.substr(0, headerEnd);

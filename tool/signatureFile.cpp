@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tool/keyId.h"
+#include "tool/labelledLines.h"
 #include "tool/signatureText.h"
 #include "tool/textForm.h"
 #include "tool/toolError.h"
@@ -79,14 +80,8 @@ TSignatureFile ParseSignatureFile(std::string_view text, const std::string& name
     throw malformed("it has " + std::to_string(lines.size()) + " lines instead of " +
                     std::to_string(1 + kFields.size()));
   }
-  std::array<std::string_view, kFields.size()> values;
-  for (std::size_t i = 0; i < kFields.size(); ++i) {
-    if (!lines[i + 1].starts_with(kFields[i])) {
-      throw malformed("line " + std::to_string(i + 2) + " does not start with '" +
-                      std::string(kFields[i]) + "'");
-    }
-    values[i] = lines[i + 1].substr(kFields[i].size());
-  }
+  const std::array<std::string_view, kFields.size()> values =
+      LabelledValues(lines, kFields, malformed);
 
   TSignatureFile file;
   if (!IsCommentText(values[0]) || !IsCommentText(values[3])) {
