@@ -369,12 +369,16 @@ int RunTool(int argc, char** argv, TConsole& console) {
   AddInspectCommand(app, line);
   AddDemoCommand(app, line);
 
-  // "eccrypt help [SUBCOMMAND]" is "eccrypt [SUBCOMMAND] --help".
+  // "eccrypt help [SUBCOMMAND]" is "eccrypt [SUBCOMMAND] --help"; "eccrypt help help" is
+  // "eccrypt --help".
   std::vector<char*> helpArgs;
   std::string helpFlag = "--help";
   if (argc >= 2 && std::string_view(argv[1]) == "help") {
     helpArgs.assign(argv, argv + argc);
     helpArgs.erase(helpArgs.begin() + 1);
+    if (helpArgs.size() >= 2 && std::string_view(helpArgs[1]) == "help") {
+      helpArgs.erase(helpArgs.begin() + 1);
+    }
     helpArgs.push_back(helpFlag.data());
     argc = static_cast<int>(helpArgs.size());
     argv = helpArgs.data();

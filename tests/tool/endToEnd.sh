@@ -647,6 +647,8 @@ scenario_usage() {
   cp out.txt help.txt
   run 0 "$bin" help
   same out.txt help.txt
+  run 0 "$bin" help help
+  same out.txt help.txt
   for command in keygen pubkey encrypt decrypt sign verify inspect demo; do
     run 0 "$bin" "$command" --help
     contains out.txt "Usage"
