@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "ECCrypt/fast/fe.h"
+#include "ECCrypt/fast/feBaseWalk.h"
 #include "ECCrypt/fast/feLadder.h"
 
 namespace eccrypt::fast::detail {
@@ -39,6 +40,9 @@ struct FeOps {
   int minMapRun;
   // FeLadderWalk with the pair kept in registers; null where the generic loop serves.
   void (*ladderWalk)(FeLadderPair& s, const Fe& px, const Fe& c, const std::uint64_t* k, int bits);
+  // FeBaseWalk with the accumulator kept in registers; null where the caller's loop serves.
+  void (*baseWalk)(FeBaseAccumulator& acc, const BaseTableEntry (*rows)[kBaseDigits],
+                   const std::uint64_t* magnitude, const std::uint64_t* negative, int windows);
 };
 
 // The paths; the accelerated ones are null where the compiler cannot build them. Callers check

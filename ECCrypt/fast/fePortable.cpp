@@ -129,8 +129,8 @@ void FeReduceWide(Fe& r, const FeWide& p) {
   r.w[3] = s[3] & ~(std::uint64_t{1} << 63);
 }
 
-const FeOps kFePortableOps = {"portable",      MulPortable,  SqrPortable,
-                              SqrNPortable,    Mul4Portable, Sqr4Portable,
-                              FeApplyPortable, 15,           nullptr};
+const FeOps kFePortableOps = {"portable",   MulPortable,  SqrPortable,     SqrNPortable,
+                              Mul4Portable, Sqr4Portable, FeApplyPortable, 15,
+                              nullptr,      nullptr};
 
 }  // namespace eccrypt::fast::detail

@@ -239,11 +239,117 @@ FE_VPCLMUL void LadderWalkVpclmul(FeLadderPair& pair, const Fe& px, const Fe& c,
   SecureWipe(out, sizeof(out));
 }
 
+// ---- The fixed-base windows with the accumulator in registers ----
+//
+// The accumulator P = (X1, Y1, Z1, 0) stays in one V4 from the first window to the last; each
+// window's entry is found by a masked scan straight into Q = (x2, y2, 0, 0), and the rounds of
+// the mixed addition (LdAddAffine's, without its doubling) take their operands from P, Q and the
+// previous rounds' outputs by lane permutations. Lanes that a round does not need compute
+// don't-care values.
+
+FE_VPCLMUL inline __m512i Broadcast(std::uint64_t mask) {
+  return _mm512_set1_epi64(static_cast<std::int64_t>(mask));
+}
+
+// mask ? a : b, lane by lane.
+FE_VPCLMUL inline V4 Blend(__m512i mask, const V4& a, const V4& b) {
+  return {_mm512_ternarylogic_epi64(mask, a.lo, b.lo, 0xCA),
+          _mm512_ternarylogic_epi64(mask, a.hi, b.hi, 0xCA)};
+}
+
+// a with the 64-bit words under keep taken from a permutation of b.
+FE_VPCLMUL inline V4 Place(const V4& a, __mmask8 keep, __m512i idx, const V4& b) {
+  return {_mm512_mask_permutexvar_epi64(a.lo, keep, idx, b.lo),
+          _mm512_mask_permutexvar_epi64(a.hi, keep, idx, b.hi)};
+}
+
+// Lanes of a 64-bit mask: lane i is words 2i and 2i + 1.
+constexpr __mmask8 kLane0 = 0x03, kLane1 = 0x0C, kLane2 = 0x30, kLanes01 = 0x0F;
+
+// Q = (x, y, 0, 0) for the entry of magnitude m (none for m = 0) in row, y := x + y when
+// negative is all-ones. Every entry is loaded and kept or dropped with a mask.
+FE_VPCLMUL inline V4 ScanRow(const BaseTableEntry* row, std::uint64_t m, std::uint64_t negative) {
+  __m512i e = _mm512_setzero_si512();
+  for (int j = 0; j < kBaseDigits; ++j) {
+    const std::uint64_t hit = CtEqualMask(m, static_cast<std::uint64_t>(j) + 1);
+    e = _mm512_ternarylogic_epi64(e, Broadcast(hit), _mm512_loadu_si512(row + j), 0xF8);
+  }
+  // e = (x0 x1 x2 x3 y0 y1 y2 y3): add x to the y half under the mask.
+  const __m512i xx = _mm512_shuffle_i64x2(e, e, 0x44);
+  const __m512i negY = _mm512_maskz_mov_epi64(0xF0, Broadcast(negative));
+  e = _mm512_ternarylogic_epi64(e, negY, xx, 0x78);  // e ^ (negY & xx)
+  return {_mm512_maskz_permutexvar_epi64(kLanes01, _mm512_set_epi64(0, 0, 0, 0, 5, 4, 1, 0), e),
+          _mm512_maskz_permutexvar_epi64(kLanes01, _mm512_set_epi64(0, 0, 0, 0, 7, 6, 3, 2), e)};
+}
+
+FE_VPCLMUL void BaseWalkVpclmul(FeBaseAccumulator& acc, const BaseTableEntry (*rows)[kBaseDigits],
+                                const std::uint64_t* magnitude, const std::uint64_t* negative,
+                                int windows) {
+  const Fe start[4] = {acc.X, acc.Y, acc.Z, FeZero};
+  V4 p = Load4(start);
+  // (0, 0, 1, 0): turns Q into the projective (x2, y2, 1).
+  const V4 oneInLane2{_mm512_maskz_mov_epi64(0x10, _mm512_set1_epi64(1)), _mm512_setzero_si512()};
+  for (int w = 0; w < windows; ++w) {
+    const std::uint64_t m = CtBarrier(magnitude[w]);
+    const V4 q = ScanRow(rows[w], m, negative[w]);
+    const std::uint64_t qZero = CtIsZeroMask(m);
+    // Z1 = 0: the accumulator is the zero point (Z1 is canonical).
+    const std::uint64_t zWords = static_cast<std::uint64_t>(_mm512_test_epi64_mask(p.lo, p.lo) |
+                                                            _mm512_test_epi64_mask(p.hi, p.hi));
+    const std::uint64_t pZero = CtIsZeroMask(zWords & kLane2);
+
+    // Round 1: (Z1^2, x2 Z1).
+    const V4 o1 =
+        Mul(Permute2(kLanes01, p, LaneIndex(2, 4, 0, 0), q), Permute(LaneIndex(2, 2, 2, 2), p));
+    // (Z1^2, B = x2 Z1 + X1).
+    const V4 u = Xor(o1, Permute2(kLane1, p, LaneIndex(0, 0, 0, 0), p));
+    // Round 2: (y2 Z1^2, C = Z1 B, B^2).
+    const V4 a2 =
+        Place(Permute2(kLanes01, q, LaneIndex(1, 6, 0, 0), p), kLane2, LaneIndex(0, 0, 1, 0), u);
+    const V4 o2 = Mul(a2, Permute(LaneIndex(0, 1, 1, 1), u));
+    // (A = y2 Z1^2 + Y1, C, B^2).
+    const V4 v = Xor(o2, Permute2(kLane0, p, LaneIndex(1, 0, 0, 0), p));
+    // Round 3: (D = B^2 C, Z3 = C^2, E = A C, A^2).
+    const V4 o3 = Mul(Permute(LaneIndex(2, 1, 0, 0), v), Permute(LaneIndex(1, 1, 1, 0), v));
+    // Round 4: (x2 Z3, Z3^2).
+    const V4 o4 =
+        Mul(Permute2(kLanes01, q, LaneIndex(0, 5, 0, 0), o3), Permute(LaneIndex(1, 1, 1, 1), o3));
+    // X3 = A^2 + D + E in lanes 0 and 1.
+    const V4 x3 = {
+        _mm512_ternarylogic_epi64(_mm512_permutexvar_epi64(LaneIndex(0, 0, 0, 0), o3.lo),
+                                  _mm512_permutexvar_epi64(LaneIndex(2, 2, 2, 2), o3.lo),
+                                  _mm512_permutexvar_epi64(LaneIndex(3, 3, 3, 3), o3.lo), 0x96),
+        _mm512_ternarylogic_epi64(_mm512_permutexvar_epi64(LaneIndex(0, 0, 0, 0), o3.hi),
+                                  _mm512_permutexvar_epi64(LaneIndex(2, 2, 2, 2), o3.hi),
+                                  _mm512_permutexvar_epi64(LaneIndex(3, 3, 3, 3), o3.hi), 0x96)};
+    // Round 5: (G = (x2 + y2) Z3^2, (E + Z3) F) with F = X3 + x2 Z3.
+    const V4 a5 = Xor(Permute2(kLanes01, q, LaneIndex(0, 6, 0, 0), o3),
+                      Permute2(kLanes01, q, LaneIndex(1, 5, 0, 0), o3));
+    const V4 b5p = Permute(LaneIndex(1, 0, 0, 0), o4);
+    const V4 b5{_mm512_mask_xor_epi64(b5p.lo, kLane1, b5p.lo, x3.lo),
+                _mm512_mask_xor_epi64(b5p.hi, kLane1, b5p.hi, x3.hi)};
+    const V4 o5 = Mul(a5, b5);
+    // The sum (X3, Y3 = G + (E + Z3) F, Z3, 0).
+    const V4 sum = Place(Xor(Permute2(kLanes01, x3, LaneIndex(0, 4, 0, 0), o5),
+                             Permute2(kLane1, o5, LaneIndex(0, 1, 0, 0), o5)),
+                         kLane2, LaneIndex(0, 0, 1, 0), o3);
+    // The zero point on either side, as LdAddAffine selects.
+    const V4 out = Blend(Broadcast(pZero), Xor(q, oneInLane2), sum);
+    p = Blend(Broadcast(qZero), p, out);
+  }
+  Fe out[4];
+  Store4(out, p);
+  acc.X = out[0];
+  acc.Y = out[1];
+  acc.Z = out[2];
+  SecureWipe(out, sizeof(out));
+}
+
 }  // namespace
 
 namespace {
-constexpr FeOps kOps = {"vpclmulqdq", FeMulPclmul, FeSqrPclmul, FeSqrNPclmul,     Mul4Vpclmul,
-                        Sqr4Vpclmul,  ApplyAvx512, 15,          LadderWalkVpclmul};
+constexpr FeOps kOps = {"vpclmulqdq", FeMulPclmul, FeSqrPclmul, FeSqrNPclmul,      Mul4Vpclmul,
+                        Sqr4Vpclmul,  ApplyAvx512, 15,          LadderWalkVpclmul, BaseWalkVpclmul};
 }  // namespace
 
 const FeOps* const kFeVpclmulOps = &kOps;

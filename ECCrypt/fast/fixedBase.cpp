@@ -5,7 +5,13 @@
 // Constant time: the recoding is arithmetic on the digits; each entry is found by reading all 16
 // entries of its window and keeping one with masks (digit 0 keeps none and adds the zero point),
 // and the negation is a masked XOR, so neither the addresses read nor the branches taken depend
-// on k. The addition is the complete one of point.h, and needs to be: the accumulator is never
+// on k.
+//
+// Below the top window the accumulator is never the entry added: before window w it is S G with
+// |S| <= 16 (32^w - 1) / 31 < 32^w, the entry is e 32^w G with 1 <= |e| <= 16, and S - e 32^w is
+// neither 0 nor, being below 17 * 32^47 < 2^240 < n in size, a multiple of n. Those windows
+// may therefore run the field's kernel (FeBaseWalk), whose addition leaves out the doubling. The
+// top window takes the complete addition of point.h, and needs to: the accumulator is never
 // opposite to the entry added (k < n), but it equals it for one scalar, k = 2^241 - n, whose
 // digits below the top window sum to 2^240 - n before the top window adds 2^240 G (n is just
 // above 2^240, so that sum is small enough for signed digits).
@@ -14,6 +20,7 @@
 #include "ECCrypt/bigint/secureWipe.h"
 #include "ECCrypt/fast/baseTable.h"
 #include "ECCrypt/fast/ct.h"
+#include "ECCrypt/fast/feBaseWalk.h"
 #include "ECCrypt/fast/scrub.h"
 
 namespace eccrypt::fast {
@@ -56,20 +63,37 @@ void LookUp(AffinePoint& e, int w, std::uint64_t m, std::uint64_t negative) {
 }  // namespace
 
 void BaseMultiplyProjective(LdPoint& acc, const Scalar& k) {
-  acc = LdZero;
-  AffinePoint e;
-  // carry is 0 or 1: a digit above 16 becomes d - 32 and carries one into the next window. The
-  // top window holds at most bit 240 plus a carry, so no carry leaves it.
+  // The signed digits, as magnitudes and sign masks. carry is 0 or 1: a digit above 16 becomes
+  // d - 32 and carries one into the next window. The top window holds at most bit 240 plus a
+  // carry, so no carry leaves it.
+  std::uint64_t magnitude[kBaseWindows];
+  std::uint64_t negative[kBaseWindows];
   std::uint64_t carry = 0;
   for (int w = 0; w < kBaseWindows; ++w) {
     const std::uint64_t d = WindowBits(k, w * kBaseWindowBits) + carry;  // 0 .. 32
     carry = (d + 15) >> kBaseWindowBits;                                 // d >= 17
-    const std::uint64_t negative = CtMaskFromBit(carry);
+    negative[w] = CtMaskFromBit(carry);
     // The digit is d, or d - 32 when it carries: magnitude 32 - d (0 for d = 32).
-    LookUp(e, w, CtSelect(negative, 32 - d, d), negative);
+    magnitude[w] = CtSelect(negative[w], 32 - d, d);
+  }
+  // The windows below the top one by the field's kernel where the path has one (see above).
+  int w = 0;
+  FeBaseAccumulator below{FeOne, FeZero, FeZero};
+  if (FeBaseWalk(below, kBaseTable, magnitude, negative, kBaseWindows - 1)) {
+    acc = LdPoint{below.X, below.Y, below.Z};
+    w = kBaseWindows - 1;
+    SecureWipe(&below, sizeof(below));
+  } else {
+    acc = LdZero;
+  }
+  AffinePoint e;
+  for (; w < kBaseWindows; ++w) {
+    LookUp(e, w, magnitude[w], negative[w]);
     LdAddAffine(acc, acc, e);
   }
   SecureWipe(&e, sizeof(e));
+  SecureWipe(magnitude, sizeof(magnitude));
+  SecureWipe(negative, sizeof(negative));
   SecureWipe(&carry, sizeof(carry));
   ScrubStack();  // the additions' temporaries
 }
