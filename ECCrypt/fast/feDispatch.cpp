@@ -36,30 +36,41 @@ const FeOps* Detect() {
 
 std::atomic<const FeOps*> gActive{nullptr};
 
+// The first call's detection, out of line so that every later call is one load and a test.
+[[gnu::noinline]] const FeOps& DetectOnce() {
+  const FeOps* ops = nullptr;
+  const FeOps* detected = Detect();
+  // A path chosen meanwhile by FeUseImplementation stays.
+  if (gActive.compare_exchange_strong(ops, detected, std::memory_order_acq_rel)) ops = detected;
+  return *ops;
+}
+
+// FeActiveOps for the entry points below, inlined into each of them.
+inline const FeOps& ActiveOps() {
+  const FeOps* ops = gActive.load(std::memory_order_acquire);
+  if (ops == nullptr) [[unlikely]]
+    return DetectOnce();
+  return *ops;
+}
+
 }  // namespace
 
 const FeOps& FeActiveOps() {
-  const FeOps* ops = gActive.load(std::memory_order_acquire);
-  if (ops == nullptr) {
-    const FeOps* detected = Detect();
-    // A path chosen meanwhile by FeUseImplementation stays.
-    if (gActive.compare_exchange_strong(ops, detected, std::memory_order_acq_rel)) ops = detected;
-  }
-  return *ops;
+  return ActiveOps();
 }
 
 }  // namespace detail
 
 void FeMul(Fe& r, const Fe& a, const Fe& b) {
-  detail::FeActiveOps().mul(r, a, b);
+  detail::ActiveOps().mul(r, a, b);
 }
 void FeSqr(Fe& r, const Fe& a) {
-  detail::FeActiveOps().sqr(r, a);
+  detail::ActiveOps().sqr(r, a);
 }
 // Long runs of squarings go through the precomputed matrices, longest first, down to the
 // shortest run the path takes that way.
 void FeSqrN(Fe& r, const Fe& a, int n) {
-  const detail::FeOps& ops = detail::FeActiveOps();
+  const detail::FeOps& ops = detail::ActiveOps();
   if (n < ops.minMapRun) {
     ops.sqrN(r, a, n);
     return;
@@ -76,14 +87,14 @@ void FeSqrN(Fe& r, const Fe& a, int n) {
   }
 }
 void FeMul4(Fe r[4], const Fe a[4], const Fe b[4]) {
-  detail::FeActiveOps().mul4(r, a, b);
+  detail::ActiveOps().mul4(r, a, b);
 }
 void FeSqr4(Fe r[4], const Fe a[4]) {
-  detail::FeActiveOps().sqr4(r, a);
+  detail::ActiveOps().sqr4(r, a);
 }
 
 const char* FeImplementation() {
-  return detail::FeActiveOps().name;
+  return detail::ActiveOps().name;
 }
 
 bool FeUseImplementation(const char* name) {
