@@ -6,6 +6,7 @@
 #include "ECCrypt/fast/fe.h"
 #include "ECCrypt/fast/feBaseWalk.h"
 #include "ECCrypt/fast/feLadder.h"
+#include "ECCrypt/fast/feLdVartime.h"
 
 namespace eccrypt::fast::detail {
 
@@ -43,6 +44,9 @@ struct FeOps {
   // FeBaseWalk with the accumulator kept in registers; null where the caller's loop serves.
   void (*baseWalk)(FeBaseAccumulator& acc, const BaseTableEntry (*rows)[kBaseDigits],
                    const std::uint64_t* magnitude, const std::uint64_t* negative, int windows);
+  // FeLdDoubleVartime and FeLdAddAffineVartime; null where the single products serve.
+  void (*ldDouble)(LdPoint& r, const LdPoint& p);
+  bool (*ldAddAffine)(LdPoint& r, const LdPoint& p, const AffinePoint& q);
 };
 
 // The paths; the accelerated ones are null where the compiler cannot build them. Callers check

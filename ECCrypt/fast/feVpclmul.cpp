@@ -1,6 +1,6 @@
 // The VPCLMULQDQ path: four independent elements side by side, one per 128-bit lane of a 512-bit
-// register, for FeMul4, FeSqr4 and the ladder kernel. Single products and squares use the
-// PCLMULQDQ code.
+// register, for FeMul4, FeSqr4 and the kernels of the ladder, the fixed-base windows and the
+// public-data point operations. Single products and squares use the PCLMULQDQ code.
 //
 // Four elements a[0..3] are held as two registers: lo with a[i]'s words 0-1 in lane i, hi with
 // its words 2-3. Every step of the single-element algorithm (fePclmul.cpp) then runs on all
@@ -9,6 +9,7 @@
 #include <cstddef>
 
 #include "ECCrypt/bigint/secureWipe.h"
+#include "ECCrypt/fast/basisTables.h"
 #include "ECCrypt/fast/ct.h"
 #include "ECCrypt/fast/feInternal.h"
 
@@ -282,6 +283,50 @@ FE_VPCLMUL inline V4 ScanRow(const BaseTableEntry* row, std::uint64_t m, std::ui
           _mm512_maskz_permutexvar_epi64(kLanes01, _mm512_set_epi64(0, 0, 0, 0, 7, 6, 3, 2), e)};
 }
 
+// The mixed addition's rounds for P = (X1, Y1, Z1, 0) and Q = (x2, y2, 0, 0), as LdAddAffine
+// computes its sum (no zero point and no doubling): MixedAddFirst gives u = (Z1^2, B, ., .),
+// B = x2 Z1 + X1, and MixedAddRest the sum (X3, Y3, Z3, 0) from it.
+FE_VPCLMUL inline V4 MixedAddFirst(const V4& p, const V4& q) {
+  // Round 1: (Z1^2, x2 Z1).
+  const V4 o1 =
+      Mul(Permute2(kLanes01, p, LaneIndex(2, 4, 0, 0), q), Permute(LaneIndex(2, 2, 2, 2), p));
+  // (Z1^2, B = x2 Z1 + X1).
+  return Xor(o1, Permute2(kLane1, p, LaneIndex(0, 0, 0, 0), p));
+}
+
+FE_VPCLMUL inline V4 MixedAddRest(const V4& p, const V4& q, const V4& u) {
+  // Round 2: (y2 Z1^2, C = Z1 B, B^2).
+  const V4 a2 =
+      Place(Permute2(kLanes01, q, LaneIndex(1, 6, 0, 0), p), kLane2, LaneIndex(0, 0, 1, 0), u);
+  const V4 o2 = Mul(a2, Permute(LaneIndex(0, 1, 1, 1), u));
+  // (A = y2 Z1^2 + Y1, C, B^2).
+  const V4 v = Xor(o2, Permute2(kLane0, p, LaneIndex(1, 0, 0, 0), p));
+  // Round 3: (D = B^2 C, Z3 = C^2, E = A C, A^2).
+  const V4 o3 = Mul(Permute(LaneIndex(2, 1, 0, 0), v), Permute(LaneIndex(1, 1, 1, 0), v));
+  // Round 4: (x2 Z3, Z3^2).
+  const V4 o4 =
+      Mul(Permute2(kLanes01, q, LaneIndex(0, 5, 0, 0), o3), Permute(LaneIndex(1, 1, 1, 1), o3));
+  // X3 = A^2 + D + E in lanes 0 and 1.
+  const V4 x3 = {
+      _mm512_ternarylogic_epi64(_mm512_permutexvar_epi64(LaneIndex(0, 0, 0, 0), o3.lo),
+                                _mm512_permutexvar_epi64(LaneIndex(2, 2, 2, 2), o3.lo),
+                                _mm512_permutexvar_epi64(LaneIndex(3, 3, 3, 3), o3.lo), 0x96),
+      _mm512_ternarylogic_epi64(_mm512_permutexvar_epi64(LaneIndex(0, 0, 0, 0), o3.hi),
+                                _mm512_permutexvar_epi64(LaneIndex(2, 2, 2, 2), o3.hi),
+                                _mm512_permutexvar_epi64(LaneIndex(3, 3, 3, 3), o3.hi), 0x96)};
+  // Round 5: (G = (x2 + y2) Z3^2, (E + Z3) F) with F = X3 + x2 Z3.
+  const V4 a5 = Xor(Permute2(kLanes01, q, LaneIndex(0, 6, 0, 0), o3),
+                    Permute2(kLanes01, q, LaneIndex(1, 5, 0, 0), o3));
+  const V4 b5p = Permute(LaneIndex(1, 0, 0, 0), o4);
+  const V4 b5{_mm512_mask_xor_epi64(b5p.lo, kLane1, b5p.lo, x3.lo),
+              _mm512_mask_xor_epi64(b5p.hi, kLane1, b5p.hi, x3.hi)};
+  const V4 o5 = Mul(a5, b5);
+  // The sum (X3, Y3 = G + (E + Z3) F, Z3, 0).
+  return Place(Xor(Permute2(kLanes01, x3, LaneIndex(0, 4, 0, 0), o5),
+                   Permute2(kLane1, o5, LaneIndex(0, 1, 0, 0), o5)),
+               kLane2, LaneIndex(0, 0, 1, 0), o3);
+}
+
 FE_VPCLMUL void BaseWalkVpclmul(FeBaseAccumulator& acc, const BaseTableEntry (*rows)[kBaseDigits],
                                 const std::uint64_t* magnitude, const std::uint64_t* negative,
                                 int windows) {
@@ -298,41 +343,7 @@ FE_VPCLMUL void BaseWalkVpclmul(FeBaseAccumulator& acc, const BaseTableEntry (*r
                                                             _mm512_test_epi64_mask(p.hi, p.hi));
     const std::uint64_t pZero = CtIsZeroMask(zWords & kLane2);
 
-    // Round 1: (Z1^2, x2 Z1).
-    const V4 o1 =
-        Mul(Permute2(kLanes01, p, LaneIndex(2, 4, 0, 0), q), Permute(LaneIndex(2, 2, 2, 2), p));
-    // (Z1^2, B = x2 Z1 + X1).
-    const V4 u = Xor(o1, Permute2(kLane1, p, LaneIndex(0, 0, 0, 0), p));
-    // Round 2: (y2 Z1^2, C = Z1 B, B^2).
-    const V4 a2 =
-        Place(Permute2(kLanes01, q, LaneIndex(1, 6, 0, 0), p), kLane2, LaneIndex(0, 0, 1, 0), u);
-    const V4 o2 = Mul(a2, Permute(LaneIndex(0, 1, 1, 1), u));
-    // (A = y2 Z1^2 + Y1, C, B^2).
-    const V4 v = Xor(o2, Permute2(kLane0, p, LaneIndex(1, 0, 0, 0), p));
-    // Round 3: (D = B^2 C, Z3 = C^2, E = A C, A^2).
-    const V4 o3 = Mul(Permute(LaneIndex(2, 1, 0, 0), v), Permute(LaneIndex(1, 1, 1, 0), v));
-    // Round 4: (x2 Z3, Z3^2).
-    const V4 o4 =
-        Mul(Permute2(kLanes01, q, LaneIndex(0, 5, 0, 0), o3), Permute(LaneIndex(1, 1, 1, 1), o3));
-    // X3 = A^2 + D + E in lanes 0 and 1.
-    const V4 x3 = {
-        _mm512_ternarylogic_epi64(_mm512_permutexvar_epi64(LaneIndex(0, 0, 0, 0), o3.lo),
-                                  _mm512_permutexvar_epi64(LaneIndex(2, 2, 2, 2), o3.lo),
-                                  _mm512_permutexvar_epi64(LaneIndex(3, 3, 3, 3), o3.lo), 0x96),
-        _mm512_ternarylogic_epi64(_mm512_permutexvar_epi64(LaneIndex(0, 0, 0, 0), o3.hi),
-                                  _mm512_permutexvar_epi64(LaneIndex(2, 2, 2, 2), o3.hi),
-                                  _mm512_permutexvar_epi64(LaneIndex(3, 3, 3, 3), o3.hi), 0x96)};
-    // Round 5: (G = (x2 + y2) Z3^2, (E + Z3) F) with F = X3 + x2 Z3.
-    const V4 a5 = Xor(Permute2(kLanes01, q, LaneIndex(0, 6, 0, 0), o3),
-                      Permute2(kLanes01, q, LaneIndex(1, 5, 0, 0), o3));
-    const V4 b5p = Permute(LaneIndex(1, 0, 0, 0), o4);
-    const V4 b5{_mm512_mask_xor_epi64(b5p.lo, kLane1, b5p.lo, x3.lo),
-                _mm512_mask_xor_epi64(b5p.hi, kLane1, b5p.hi, x3.hi)};
-    const V4 o5 = Mul(a5, b5);
-    // The sum (X3, Y3 = G + (E + Z3) F, Z3, 0).
-    const V4 sum = Place(Xor(Permute2(kLanes01, x3, LaneIndex(0, 4, 0, 0), o5),
-                             Permute2(kLane1, o5, LaneIndex(0, 1, 0, 0), o5)),
-                         kLane2, LaneIndex(0, 0, 1, 0), o3);
+    const V4 sum = MixedAddRest(p, q, MixedAddFirst(p, q));
     // The zero point on either side, as LdAddAffine selects.
     const V4 out = Blend(Broadcast(pZero), Xor(q, oneInLane2), sum);
     p = Blend(Broadcast(qZero), p, out);
@@ -345,11 +356,78 @@ FE_VPCLMUL void BaseWalkVpclmul(FeBaseAccumulator& acc, const BaseTableEntry (*r
   SecureWipe(out, sizeof(out));
 }
 
+// ---- The public-data group law, one point operation per call ----
+
+// Words word, word + 1 of a0 .. a3 in lanes 0..3 (16-byte loads, as Gather).
+FE_VPCLMUL inline __m512i GatherLanes(const Fe& a0, const Fe& a1, const Fe& a2, const Fe& a3,
+                                      std::size_t word) {
+  const auto load = [word](const Fe& a) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(a.w + word));
+  };
+  const __m256i y01 = _mm256_inserti128_si256(_mm256_castsi128_si256(load(a0)), load(a1), 1);
+  const __m256i y23 = _mm256_inserti128_si256(_mm256_castsi128_si256(load(a2)), load(a3), 1);
+  return _mm512_inserti64x4(_mm512_castsi256_si512(y01), y23, 1);
+}
+
+FE_VPCLMUL inline V4 LoadLanes(const Fe& a0, const Fe& a1, const Fe& a2, const Fe& a3) {
+  return {GatherLanes(a0, a1, a2, a3, 0), GatherLanes(a0, a1, a2, a3, 2)};
+}
+
+// r := the elements in lanes 0, 1 and 2 of v as (X, Y, Z).
+FE_VPCLMUL inline void StorePoint(LdPoint& r, const V4& v) {
+  const __m512i first = _mm512_set_epi64(11, 10, 3, 2, 9, 8, 1, 0);
+  const __m512i second = _mm512_set_epi64(15, 14, 7, 6, 13, 12, 5, 4);
+  _mm512_storeu_si512(r.X.w, _mm512_permutex2var_epi64(v.lo, first, v.hi));
+  // A plain 32-byte store: the next operation's loads can take their data from it.
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(r.Z.w),
+                      _mm512_castsi512_si256(_mm512_permutex2var_epi64(v.lo, second, v.hi)));
+}
+
+// LdDoubleVartime's formula in four rounds: (X^2, Z^2, Y^2) squared; c = sqrt(b) Z^2 and
+// Z3 = X^2 Z^2; b Z^4 = c^2 and X3 = (X^2 + c)^2; b Z^4 Z3 and X3 (Y^2 + b Z^4).
+FE_VPCLMUL void LdDoubleVartimeVpclmul(LdPoint& r, const LdPoint& p) {
+  const V4 s = Sqr(LoadLanes(p.X, p.Z, p.Y, p.Y));
+  const V4 sqrtB = InLane0(kCurveSqrtB);
+  const V4 o2 = Mul(Permute(LaneIndex(1, 0, 0, 0), s),
+                    Permute2(kLanes01, s, LaneIndex(4, 1, 0, 0), sqrtB));  // (c, Z3)
+  const V4 o3 = Sqr(Xor(Permute(LaneIndex(0, 0, 0, 0), o2),
+                        Permute2(kLane1, s, LaneIndex(0, 0, 0, 0), s)));  // (b Z^4, X3)
+  const V4 o4 =
+      Mul(Xor(Permute(LaneIndex(0, 0, 0, 0), o3), Permute2(kLane1, s, LaneIndex(0, 2, 0, 0), s)),
+          Permute2(kLanes01, o2, LaneIndex(1, 5, 0, 0), o3));
+  const V4 y = Xor(o4, Permute(LaneIndex(1, 1, 1, 1), o4));  // Y3 in lane 0
+  StorePoint(r, Place(Permute2(kLanes01, o3, LaneIndex(1, 4, 0, 0), y), kLane2,
+                      LaneIndex(0, 0, 1, 0), o2));
+}
+
+// LdAddAffineVartime's ordinary case: false, with r untouched, when x2 Z1 + X1 = 0.
+FE_VPCLMUL bool LdAddAffineVartimeVpclmul(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
+  const V4 pv = LoadLanes(p.X, p.Y, p.Z, FeZero);
+  const V4 qv = LoadLanes(q.x, q.y, FeZero, FeZero);
+  const V4 u = MixedAddFirst(pv, qv);
+  Fe b;
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(b.w), _mm512_extracti32x4_epi32(u.lo, 1));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(b.w + 2), _mm512_extracti32x4_epi32(u.hi, 1));
+  if (FeIsZeroMask(b) != 0) return false;
+  StorePoint(r, MixedAddRest(pv, qv, u));
+  return true;
+}
+
 }  // namespace
 
 namespace {
-constexpr FeOps kOps = {"vpclmulqdq", FeMulPclmul, FeSqrPclmul, FeSqrNPclmul,      Mul4Vpclmul,
-                        Sqr4Vpclmul,  ApplyAvx512, 15,          LadderWalkVpclmul, BaseWalkVpclmul};
+constexpr FeOps kOps = {"vpclmulqdq",
+                        FeMulPclmul,
+                        FeSqrPclmul,
+                        FeSqrNPclmul,
+                        Mul4Vpclmul,
+                        Sqr4Vpclmul,
+                        ApplyAvx512,
+                        15,
+                        LadderWalkVpclmul,
+                        BaseWalkVpclmul,
+                        LdDoubleVartimeVpclmul,
+                        LdAddAffineVartimeVpclmul};
 }  // namespace
 
 const FeOps* const kFeVpclmulOps = &kOps;

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "ECCrypt/fast/basisTables.h"
+#include "ECCrypt/fast/feLdVartime.h"
 #include "ECCrypt/fast/pointVartime.h"
 
 namespace eccrypt::fast {
@@ -50,6 +51,7 @@ void LdToAffineBatchVartime(AffinePoint* out, const LdPoint* in, std::size_t cou
 void LdDoubleVartime(LdPoint& r, const LdPoint& p) {
   // Z3 = X^2 Z^2, X3 = X^4 + b Z^4, Y3 = b Z^4 Z3 + X3 (Y^2 + b Z^4), b Z^4 = (sqrt(b) Z^2)^2.
   // X = 0 (the point of order 2) and Z = 0 both give Z3 = 0, the zero point, as they should.
+  if (FeLdDoubleVartime(r, p)) return;
   Fe x2, z2, c, bz4, t;
   FeSqr(x2, p.X);
   FeSqr(z2, p.Z);
@@ -74,6 +76,7 @@ void LdAddAffineVartime(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
     LdFromAffineVartime(r, q);
     return;
   }
+  if (FeLdAddAffineVartime(r, p, q)) return;  // B != 0, below, on a path with the kernel
   // A = y2 Z1^2 + Y1, B = x2 Z1 + X1: B = 0 when the points have one x, and then A = 0 when
   // they are equal (a doubling), A != 0 when they are opposite (sum zero).
   Fe a, b, c, d, e, f, z3, t;

@@ -12,6 +12,7 @@
 #include "ECCrypt/fast/verifyTables.h"
 #include "ECCrypt/params/curveParameters.h"
 #include "support/fastSupport.h"
+#include "support/feReference.h"
 #include "support/fieldPaths.h"
 
 namespace eccrypt::fast {
@@ -92,6 +93,39 @@ TEST(PointVartimeTest, EveryPairAddsAndDoublesAsTheReference) {
       EXPECT_EQ(LdEqualsAffineVartime(Scrambled(p, z2), q),
                 testsupport::SamePoint(points[i], points[j]));
       EXPECT_EQ(AffineEqualVartime(p, q), testsupport::SamePoint(points[i], points[j]));
+    }
+  }
+}
+
+// The coordinates themselves, not only the points, are the portable path's on every path, the
+// register kernels included, for every pair (the exceptional ones fall back to single products).
+TEST(PointVartimeTest, DoublingAndMixedAdditionGiveThePortableCoordinatesOnEveryPath) {
+  const std::vector<TecPoint> points = Sample();
+  const Fe z = ToFast(testsupport::BaseMultiple(testsupport::Small(5)).x);
+  const auto run = [&](const char* path) {
+    std::vector<LdPoint> out;
+    const testsupport::FieldPathScope selected(path);
+    if (!selected.Selected()) return out;
+    for (const TecPoint& pi : points) {
+      const LdPoint p = Scrambled(ToFast(pi), z);
+      out.emplace_back();
+      LdDoubleVartime(out.back(), p);
+      for (const TecPoint& qj : points) {
+        out.emplace_back(p);
+        LdAddAffineVartime(out.back(), out.back(), ToFast(qj));
+      }
+    }
+    return out;
+  };
+  const std::vector<LdPoint> want = run("portable");
+  for (const char* path : {"pclmulqdq", "vpclmulqdq"}) {
+    const std::vector<LdPoint> got = run(path);
+    if (got.empty()) continue;
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      EXPECT_TRUE(testsupport::Same(got[i].X, want[i].X) &&
+                  testsupport::Same(got[i].Y, want[i].Y) && testsupport::Same(got[i].Z, want[i].Z))
+          << path << ", result " << i;
     }
   }
 }

@@ -1,0 +1,20 @@
+// The public-data point kernels: the wide-register path's own where there are some.
+#include "ECCrypt/fast/feLdVartime.h"
+
+#include "ECCrypt/fast/feInternal.h"
+
+namespace eccrypt::fast {
+
+bool FeLdDoubleVartime(LdPoint& r, const LdPoint& p) {
+  const detail::FeOps& ops = detail::FeActiveOps();
+  if (ops.ldDouble == nullptr) return false;
+  ops.ldDouble(r, p);
+  return true;
+}
+
+bool FeLdAddAffineVartime(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
+  const detail::FeOps& ops = detail::FeActiveOps();
+  return ops.ldAddAffine != nullptr && ops.ldAddAffine(r, p, q);
+}
+
+}  // namespace eccrypt::fast
