@@ -9,6 +9,23 @@
 
 namespace eccrypt::fast {
 
+namespace {
+
+// The sum of P and a point with the same x, found by the addition formulas' B = 0 (x1 = x2):
+// 2P when A = 0 too (the points are equal), the zero point when they are opposite. Returns false,
+// leaving r alone, in the ordinary case B != 0.
+bool SumOfSameXVartime(LdPoint& r, const LdPoint& p, const Fe& a, const Fe& b) {
+  if (!FeIsZeroVartime(b)) return false;
+  if (FeIsZeroVartime(a)) {
+    LdDoubleVartime(r, p);
+  } else {
+    r = LdZero;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool LdIsZeroVartime(const LdPoint& p) {
   return FeIsZeroVartime(p.Z);
 }
@@ -85,14 +102,7 @@ void LdAddAffineVartime(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
   FeAdd(a, a, p.Y);
   FeMul(b, q.x, p.Z);
   FeAdd(b, b, p.X);
-  if (FeIsZeroVartime(b)) {
-    if (FeIsZeroVartime(a)) {
-      LdDoubleVartime(r, p);
-    } else {
-      r = LdZero;
-    }
-    return;
-  }
+  if (SumOfSameXVartime(r, p, a, b)) return;
   // C = Z1 B, D = B^2 C, Z3 = C^2, E = A C, X3 = A^2 + D + E, F = X3 + x2 Z3,
   // Y3 = (E + Z3) F + (x2 + y2) Z3^2.
   FeMul(c, p.Z, b);
@@ -135,14 +145,7 @@ void LdAddVartime(LdPoint& r, const LdPoint& p, const LdPoint& q) {
   FeSqr(t, p.Z);
   FeMul(a, q.Y, t);
   FeAdd(a, a, s1);
-  if (FeIsZeroVartime(b)) {
-    if (FeIsZeroVartime(a)) {
-      LdDoubleVartime(r, p);
-    } else {
-      r = LdZero;
-    }
-    return;
-  }
+  if (SumOfSameXVartime(r, p, a, b)) return;
   // lambda = A / C with C = Z1 Z2 B. Z3 = C^2, X3 = A^2 + A C + B^2 C,
   // Y3 = A C (U1 B C + X3) + Z3 (X3 + S1 B^2).
   Fe e, b2, x3, z3;
