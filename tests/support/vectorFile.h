@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "ECCrypt/text/charMasks.h"
+
 namespace eccrypt::testsupport {
 
 using TVectorRecord = std::map<std::string, std::string>;
@@ -71,19 +73,21 @@ inline TVectorRecord ReadSingleVector(const std::string& name) {
   return records.front();
 }
 
-// The bytes a hexadecimal text spells, two digits a byte; throws std::runtime_error on an odd
-// length or a character that is not a hexadecimal digit.
+// The bytes a hexadecimal text spells, two digits a byte, read with the library's digit table;
+// throws std::runtime_error on an odd length or a character that is not a hexadecimal digit.
 inline std::vector<std::uint8_t> BytesFromHex(const std::string& hex) {
-  auto digit = [&hex](char c) -> unsigned {
-    if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
-    if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
-    throw std::runtime_error("not a hexadecimal text: '" + hex + "'");
-  };
   if (hex.size() % 2 != 0) throw std::runtime_error("odd-length hexadecimal text: '" + hex + "'");
   std::vector<std::uint8_t> bytes;
   for (std::size_t i = 0; i < hex.size(); i += 2) {
-    bytes.push_back(static_cast<std::uint8_t>(digit(hex[i]) * 16 + digit(hex[i + 1])));
+    std::uint64_t highValid = 0;
+    std::uint64_t lowValid = 0;
+    const std::uint64_t high = textct::HexDigitValue(static_cast<unsigned char>(hex[i]), highValid);
+    const std::uint64_t low =
+        textct::HexDigitValue(static_cast<unsigned char>(hex[i + 1]), lowValid);
+    if ((highValid & lowValid) == 0) {
+      throw std::runtime_error("not a hexadecimal text: '" + hex + "'");
+    }
+    bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
   }
   return bytes;
 }
