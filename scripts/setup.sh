@@ -1,14 +1,29 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests, the tool and the lint step need, when any
-# is missing.
+# Installs the Debian packages one purpose needs, when any is missing, and says what it installs.
+# Usage: scripts/setup.sh [PURPOSE]   (default: test)
+#   demo     build the library and the eccrypt tool, and run the demonstration
+#   test     the above, plus the test suites and the benchmarks
+#   ci       the above, plus clang (fuzzers, sanitizer runtimes), the linters and valgrind
+#   python   the C library and the Python package's build and tests
+#   js       the WebAssembly build and the JavaScript package's tests
 # Safe to run repeatedly; needs root (or sudo) only when something has to be installed.
+# ECCRYPT_SETUP_EXTRA adds packages (space-separated) to any purpose.
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build pkg-config git
-          libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
-          libsodium-dev libcli11-dev
-          clang libclang-rt-14-dev
-          clang-format clang-tidy cppcheck valgrind)
+purpose="${1:-test}"
+demo=(build-essential cmake ninja-build pkg-config git libssl-dev libsodium-dev libcli11-dev)
+test=("${demo[@]}" libgtest-dev libgmock-dev libbenchmark-dev)
+case "$purpose" in
+  demo) packages=("${demo[@]}") ;;
+  test) packages=("${test[@]}") ;;
+  ci) packages=("${test[@]}" clang libclang-rt-14-dev clang-format clang-tidy cppcheck valgrind) ;;
+  python) packages=("${test[@]}" python3 python3-venv python3-pip) ;;
+  js) packages=("${test[@]}" emscripten nodejs npm chromium chromium-driver) ;;
+  *)
+    echo "setup.sh: unknown purpose '$purpose' (demo, test, ci, python or js)" >&2
+    exit 2
+    ;;
+esac
 if [ "${ECCRYPT_SETUP_EXTRA:-}" != "" ]; then
   read -r -a extra <<<"$ECCRYPT_SETUP_EXTRA"
   packages+=("${extra[@]}")
@@ -20,8 +35,11 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing missing packages: ${missing[*]}" >&2
+echo "setup.sh ($purpose): installing ${#missing[@]} Debian packages: ${missing[*]}" >&2
 if [ "$(id -u)" -eq 0 ]; then sudo=(); else sudo=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+echo "setup.sh: apt-get update" >&2
+"${sudo[@]}" apt-get update -q
+echo "setup.sh: apt-get install (progress below)" >&2
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+echo "setup.sh: installed ${missing[*]}" >&2

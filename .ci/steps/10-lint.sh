@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 jobs="${ECCRYPT_LINT_JOBS:-2}"
 
-bash scripts/setup.sh
+bash scripts/setup.sh ci
 status=0
 
 echo "--- clang-format ($(clang-format --version))"

@@ -4,7 +4,7 @@
 # secret fails the step, and so does a planted leak that memcheck does not report.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-bash scripts/setup.sh
+bash scripts/setup.sh ci
 cmake --preset ctcheck >/dev/null
 cmake --build --preset ctcheck -j 2 --target eccrypt_ctcheck
 ctest --preset ctcheck -j 2

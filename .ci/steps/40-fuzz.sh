@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds="${ECCRYPT_FUZZ_SECONDS:-60}"
 
-bash scripts/setup.sh
+bash scripts/setup.sh ci
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j 2
 
