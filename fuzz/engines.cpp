@@ -12,6 +12,9 @@
 //   5: CheckSignature(Q, h, r, s) on a signature made by the reference from x, k and h, then
 //      altered as a control byte says (the digest, a half plus n, a half zero-led, a half
 //      replaced by a record).
+// Signature halves stay below 19 digits, as the component passes them: the reference's point
+// multiplication refuses longer scalars (it throws), so a half plus n that carries into a 19th
+// digit is left unaltered.
 // Public keys and exchanged values go to the primitives only when the reference's group check
 // accepts them, and nonces and digest integers are in normal form, as the component has them.
 #include <cstddef>
@@ -97,6 +100,13 @@ TvlPoint Plus(const TvlPoint& a, const TvlPoint& b) {
   return r;
 }
 
+// a + n when that stays below 19 digits, as a signature half the component passes must;
+// otherwise a itself.
+TvlPoint PlusOrderWithinHalf(const TvlPoint& a, const TvlPoint& n) {
+  TvlPoint sum = Plus(a, n);
+  return sum.Length() <= HalfDigits ? sum : a;
+}
+
 TvlPoint ElementInteger(const eccrypt::fast::Fe& e) {
   eccrypt::fast::RefBits bits;
   eccrypt::fast::ToReferenceBasis(bits, e);
@@ -165,10 +175,10 @@ void CheckSignatureRound(TFuzzInput& in) {
       s = ZeroLed(s, HalfDigits);
       break;
     case 4:
-      r = Plus(r, n);
+      r = PlusOrderWithinHalf(r, n);
       break;
     case 5:
-      s = Plus(s, n);
+      s = PlusOrderWithinHalf(s, n);
       break;
     case 6:
       r = in.Record(HalfDigits);
