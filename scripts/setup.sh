@@ -3,7 +3,8 @@
 # Usage: scripts/setup.sh [PURPOSE]   (default: test)
 #   demo     build the library and the eccrypt tool, and run the demonstration
 #   test     the above, plus the test suites and the benchmarks
-#   ci       the above, plus clang (fuzzers, sanitizer runtimes), the linters and valgrind
+#   ci       the above, plus clang (fuzzers, sanitizer runtimes), the linters, valgrind and
+#            go-md2man (the man page is generated from the manual)
 #   python   the C library and the Python package's build and tests
 #   js       the WebAssembly build and the JavaScript package's tests
 # Safe to run repeatedly; needs root (or sudo) only when something has to be installed.
@@ -16,7 +17,8 @@ test=("${demo[@]}" libgtest-dev libgmock-dev libbenchmark-dev)
 case "$purpose" in
   demo) packages=("${demo[@]}") ;;
   test) packages=("${test[@]}") ;;
-  ci) packages=("${test[@]}" clang libclang-rt-14-dev clang-format clang-tidy cppcheck valgrind) ;;
+  ci) packages=("${test[@]}" clang libclang-rt-14-dev clang-format clang-tidy cppcheck valgrind
+          go-md2man man-db) ;;
   python) packages=("${test[@]}" python3 python3-venv python3-pip) ;;
   js) packages=("${test[@]}" emscripten nodejs npm chromium chromium-driver) ;;
   *)
