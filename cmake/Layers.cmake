@@ -12,6 +12,7 @@
 #   hash       the hash, the pass-phrase generator, randomness    ECCrypt/hash
 #   text       the hexadecimal and radix-64 text forms            ECCrypt/text
 #   component  TEllipticCurve and its operations                  ECCrypt/*.h, ECCrypt/*.cpp
+#   api        the library's typed interface (namespace eccrypt)  ECCrypt/api, ECCrypt/api.h
 #
 # Every file names the headers it includes from the repository root ("ECCrypt/field/gfPoint.h").
 # A layer's headers are made visible by a folder of its own under the build tree,
@@ -22,7 +23,7 @@
 #
 # tests/layers shows that an upward include fails, and compiles every header alone in its layer.
 
-set(ECCRYPT_LAYERS params platform bigint field curve fast pk hash text component)
+set(ECCRYPT_LAYERS params platform bigint field curve fast pk hash text component api)
 set(ECCRYPT_LAYER_ROOT ${PROJECT_BINARY_DIR}/layers)
 
 # Where each layer lives, relative to the repository root.
@@ -36,15 +37,33 @@ set(ECCRYPT_LAYER_DIR_pk ECCrypt/pk)
 set(ECCRYPT_LAYER_DIR_hash ECCrypt/hash)
 set(ECCRYPT_LAYER_DIR_text ECCrypt/text)
 set(ECCRYPT_LAYER_DIR_component ECCrypt)
+set(ECCRYPT_LAYER_DIR_api ECCrypt/api)
+
+# The umbrella header of the api layer sits in the library's top folder beside the component's
+# headers; it belongs to the api layer.
+set(ECCRYPT_API_UMBRELLA ECCrypt/api.h)
+
+# The headers of a layer (full paths): those of its folder; the top folder's umbrella header is
+# the api layer's, not the component's.
+function(eccrypt_layer_headers layer out)
+  file(GLOB headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${ECCRYPT_LAYER_DIR_${layer}}/*.h)
+  if(layer STREQUAL "component")
+    list(REMOVE_ITEM headers ${PROJECT_SOURCE_DIR}/${ECCRYPT_API_UMBRELLA})
+  elseif(layer STREQUAL "api")
+    list(APPEND headers ${PROJECT_SOURCE_DIR}/${ECCRYPT_API_UMBRELLA})
+  endif()
+  set(${out} ${headers} PARENT_SCOPE)
+endfunction()
 
 # Makes layers/<layer>/<dir> show the layer's headers. The component's folder is the library's
-# top folder, which holds the other layers too, so its headers are linked one by one.
+# top folder, which holds the other layers too, so its headers are linked one by one; so is the
+# api layer's umbrella header in that folder.
 function(eccrypt_stage_layer_headers layer)
   set(dir ${ECCRYPT_LAYER_DIR_${layer}})
   set(staged ${ECCRYPT_LAYER_ROOT}/${layer})
   if(layer STREQUAL "component")
     file(MAKE_DIRECTORY ${staged}/${dir})
-    file(GLOB headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.h)
+    eccrypt_layer_headers(${layer} headers)
     foreach(header IN LISTS headers)
       get_filename_component(name ${header} NAME)
       file(CREATE_LINK ${header} ${staged}/${dir}/${name} SYMBOLIC)
@@ -53,6 +72,10 @@ function(eccrypt_stage_layer_headers layer)
     get_filename_component(parent ${staged}/${dir} DIRECTORY)
     file(MAKE_DIRECTORY ${parent})
     file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${dir} ${staged}/${dir} SYMBOLIC)
+    if(layer STREQUAL "api")
+      file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${ECCRYPT_API_UMBRELLA}
+           ${staged}/${ECCRYPT_API_UMBRELLA} SYMBOLIC)
+    endif()
   endif()
 endfunction()
 
@@ -65,7 +88,7 @@ foreach(layer IN LISTS ECCRYPT_LAYERS)
   eccrypt_stage_layer_headers(${layer})
   set(dir ${ECCRYPT_LAYER_DIR_${layer}})
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
-  file(GLOB headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.h)
+  eccrypt_layer_headers(${layer} headers)
   set(target eccrypt_layer_${layer})
   if(sources)
     add_library(${target} OBJECT ${sources} ${headers})
