@@ -9,28 +9,40 @@
 // on the secret; below it, no dependence this test can see.
 //
 // Usage: eccrypt_timing [--measurements N] [--mode hex|base64] [--engine fast|reference]
-//                       [--path NAME] [--seed S] [TARGET...]
+//                       [--path NAME] [--seed S] [--pool P] [--fixed-copies C] [--time-load]
+//                       [TARGET...]
 //   N: measurements per class (default 100000; the first 1000 of each run are warm-up and
 //      dropped). TARGET: decrypt, sign, signature, publickey, generator, makekey, x25519
 //      (default: decrypt, sign, signature, makekey, x25519).
 //   decrypt   TEllipticCurve::Decrypt, KeySecret fixed or random (one public ExchangedValue)
-//   sign      TEllipticCurve::Sign, KeySecret fixed or random (fresh nonces in both classes)
-//   signature TECCrypt::MakeSignature, the nonce fixed or random (one key, one digest)
+//   sign      TEllipticCurve::Sign on one digest, KeySecret fixed or random: keys made by MakeKey,
+//             the fixed one from one pass phrase, the random ones from random 24-letter phrases
+//             (a pool of P, default 100000, reused in turn), all with texts of one length; each
+//             measurement sets KeySecret and clears Signature (untimed unless --time-load), then
+//             signs with a fresh nonce, in both classes. The fixed class reads its text from C
+//             copies in turn (default 1), the random class from the pool's own texts, so that
+//             C = P gives both classes the same pattern of memory reads.
+//   signature TECCrypt::MakeSignature, the nonce fixed or random (one key, one digest); random
+//             nonces are drawn until r and s have the lengths the fixed nonce gives them, since
+//             those lengths are public and the fixed class would otherwise have one of each
 //   makekey   TEllipticCurve::MakeKey, PassPhrase fixed or random (same length)
 //   publickey TECCrypt::MakePublicKey, the secret key fixed or random (15 digits)
 //   generator TPRNG::Seed and MakeSecret, the pass phrase fixed or random (MakeKey's first half)
 //   x25519    libsodium's crypto_scalarmult, the scalar fixed or random (control)
-// --path NAME runs the fast engine's field on one multiplication path (vpclmulqdq, pclmulqdq,
-// portable; default: the best this CPU has). --engine reference runs the component on its
-// variable-time reference arithmetic, a control that must be caught. Secrets of both classes have
-// the same length, so that the length of their texts, which may show, is the same. Run it on an
-// otherwise idle machine, pinned to one core (taskset -c 1).
+// --time-load counts the untimed preparation of each measurement (setting the properties) into
+// its time as well. --path NAME runs the fast engine's field on one multiplication path
+// (vpclmulqdq, pclmulqdq, portable; default: the best this CPU has). --engine reference runs the
+// component on its variable-time reference arithmetic, a control that must be caught. Secrets of
+// both classes have the same length, so that the length of their texts, which may show, is the
+// same. Run it on an otherwise idle machine, pinned to one core (taskset -c 1); memory layout
+// changes between process runs, so compare several runs, not one.
 #include <sodium.h>
 
 #if defined(__x86_64__)
 #include <x86intrin.h>
 #endif
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -108,11 +120,10 @@ std::string Text(const TvlPoint& v, TMode mode) {
   return mode == TMode::Hex ? hex : eccrypt::HexToBase64(hex);
 }
 
-// Decrypt and Sign: the secret key text is fixed or random, 15 digits either way (as MakeKey's).
-class TSecretKeyTarget : public TTarget {
+// Decrypt: the secret key text is fixed or random, 15 digits either way (as MakeKey's).
+class TDecryptTarget : public TTarget {
  public:
-  TSecretKeyTarget(std::mt19937_64& rng, TMode mode, bool sign)
-      : rng_(rng), mode_(mode), sign_(sign), inputs_(BatchSize) {
+  TDecryptTarget(std::mt19937_64& rng, TMode mode) : rng_(rng), mode_(mode), inputs_(BatchSize) {
     c_.SetIOMode(mode);
     c_.SetPassPhrase("timing test");
     c_.MakeKey();
@@ -126,45 +137,105 @@ class TSecretKeyTarget : public TTarget {
     c_.SetKeySecret(inputs_[slot]);
     c_.SetKeySession("");
   }
-  void Run() override {
-    if (sign_) {
-      c_.Sign(Digest);
-    } else {
-      c_.Decrypt();
-    }
-  }
-  bool Check() const override { return sign_ ? !c_.Signature().empty() : !c_.KeySession().empty(); }
+  void Run() override { c_.Decrypt(); }
+  bool Check() const override { return !c_.KeySession().empty(); }
 
  private:
   std::mt19937_64& rng_;
   TMode mode_;
-  bool sign_;
   TEllipticCurve c_;
   std::string fixed_;
   std::vector<std::string> inputs_;
 };
 
+std::string RandomPhrase(std::mt19937_64& rng, std::size_t length = 20) {
+  std::string p(length, 'a');
+  for (char& ch : p) ch = static_cast<char>('a' + rng() % 26);
+  return p;
+}
+
+// Sign: secret keys as MakeKey makes them from pass phrases, the fixed one from one phrase and
+// the random ones from a pool made ahead (MakeKey is slower than Sign's preparation should be).
+// The classes read their texts from separate copies: the fixed class from fixedCopies copies of
+// its text in turn, the random class from the pool's texts in turn; only those with the fixed
+// text's length are kept, so that the texts' length says nothing.
+class TSignTarget : public TTarget {
+ public:
+  TSignTarget(std::mt19937_64& rng, TMode mode, std::size_t poolSize, std::size_t fixedCopies)
+      : inputs_(BatchSize) {
+    c_.SetIOMode(mode);
+    const std::string fixedText = KeyText(RandomPhrase(rng, 24));
+    fixed_.assign(std::max<std::size_t>(fixedCopies, 1), fixedText);
+    pool_.reserve(poolSize);
+    while (pool_.size() < std::max<std::size_t>(poolSize, 1)) {
+      std::string text = KeyText(RandomPhrase(rng, 24));
+      if (text.size() == fixedText.size()) pool_.push_back(std::move(text));
+    }
+  }
+  void Generate(std::size_t slot, int secretClass) override {
+    if (secretClass == 0) {
+      inputs_[slot] = &fixed_[nextFixed_];
+      nextFixed_ = (nextFixed_ + 1) % fixed_.size();
+    } else {
+      inputs_[slot] = &pool_[nextRandom_];
+      nextRandom_ = (nextRandom_ + 1) % pool_.size();
+    }
+  }
+  void Load(std::size_t slot) override {
+    c_.SetKeySecret(*inputs_[slot]);
+    c_.SetSignature("");
+  }
+  void Run() override { c_.Sign(Digest); }
+  bool Check() const override { return !c_.Signature().empty(); }
+
+ private:
+  std::string KeyText(const std::string& phrase) {
+    c_.SetPassPhrase(phrase);
+    c_.MakeKey();
+    return c_.KeySecret();
+  }
+  TEllipticCurve c_;
+  std::vector<std::string> fixed_, pool_;
+  std::size_t nextFixed_ = 0, nextRandom_ = 0;
+  std::vector<const std::string*> inputs_;
+};
+
 // The signing primitive: the nonce is fixed or random, 17 digits either way (as FillRandom's).
+// The lengths of r and s are public (the signature shows them) and follow the nonce; the fixed
+// nonce gives one pair, so random nonces are drawn until they give the same pair.
 class TSignatureTarget : public TTarget {
  public:
   explicit TSignatureTarget(std::mt19937_64& rng) : rng_(rng), inputs_(BatchSize) {
     key_.CopyFrom(RandomInteger(rng_, 15));
     fixed_ = RandomInteger(rng_, 17);
     h_ = RandomInteger(rng_, 10);
+    key_.MakeSignature(fixed_, h_, r_, s_);
+    rLength_ = r_.Length();
+    sLength_ = s_.Length();
   }
   void Generate(std::size_t slot, int secretClass) override {
-    inputs_[slot] = secretClass == 0 ? fixed_ : RandomInteger(rng_, 17);
+    if (secretClass == 0) {
+      inputs_[slot] = fixed_;
+      return;
+    }
+    do {
+      inputs_[slot] = RandomInteger(rng_, 17);
+      r_.Zero();
+      key_.MakeSignature(inputs_[slot], h_, r_, s_);
+    } while (r_.Length() != rLength_ || s_.Length() != sLength_);
   }
   void Load(std::size_t slot) override {
     k_ = inputs_[slot];
     r_.Zero();
   }
   void Run() override { key_.MakeSignature(k_, h_, r_, s_); }
+  bool Check() const override { return r_.Length() == rLength_ && s_.Length() == sLength_; }
 
  private:
   std::mt19937_64& rng_;
   TECCrypt key_;
   TvlPoint fixed_, k_, h_, r_, s_;
+  std::int32_t rLength_ = 0, sLength_ = 0;
   std::vector<TvlPoint> inputs_;
 };
 
@@ -189,12 +260,6 @@ class TPublicKeyTarget : public TTarget {
   TvlPoint fixed_, out_;
   std::vector<TvlPoint> inputs_;
 };
-
-std::string RandomPhrase(std::mt19937_64& rng) {
-  std::string p(20, 'a');
-  for (char& ch : p) ch = static_cast<char>('a' + rng() % 26);
-  return p;
-}
 
 // The pass-phrase generator alone (Seed, then MakeSecret): the phrase is fixed or random.
 class TGeneratorTarget : public TTarget {
@@ -269,13 +334,23 @@ class TX25519Target : public TTarget {
   bool ok_ = false;
 };
 
-std::unique_ptr<TTarget> MakeTarget(std::string_view name, std::mt19937_64& rng, TMode mode) {
-  if (name == "decrypt") return std::make_unique<TSecretKeyTarget>(rng, mode, false);
-  if (name == "sign") return std::make_unique<TSecretKeyTarget>(rng, mode, true);
+struct TOptions {
+  TMode mode = TMode::Hex;
+  std::size_t pool = 100000;
+  std::size_t fixedCopies = 1;
+  bool timeLoad = false;
+};
+
+std::unique_ptr<TTarget> MakeTarget(std::string_view name, std::mt19937_64& rng,
+                                    const TOptions& options) {
+  if (name == "decrypt") return std::make_unique<TDecryptTarget>(rng, options.mode);
+  if (name == "sign") {
+    return std::make_unique<TSignTarget>(rng, options.mode, options.pool, options.fixedCopies);
+  }
   if (name == "signature") return std::make_unique<TSignatureTarget>(rng);
   if (name == "publickey") return std::make_unique<TPublicKeyTarget>(rng);
   if (name == "generator") return std::make_unique<TGeneratorTarget>(rng);
-  if (name == "makekey") return std::make_unique<TMakeKeyTarget>(rng, mode);
+  if (name == "makekey") return std::make_unique<TMakeKeyTarget>(rng, options.mode);
   if (name == "x25519") return std::make_unique<TX25519Target>(rng);
   return nullptr;
 }
@@ -283,7 +358,7 @@ std::unique_ptr<TTarget> MakeTarget(std::string_view name, std::mt19937_64& rng,
 constexpr std::uint64_t WarmUp = 1000;
 
 // Measures until each class has perClass measurements; false if an operation failed.
-bool Measure(TTarget& target, std::uint64_t perClass, std::mt19937_64& rng,
+bool Measure(TTarget& target, std::uint64_t perClass, bool timeLoad, std::mt19937_64& rng,
              std::array<std::vector<std::uint64_t>, 2>& cycles) {
   for (auto& v : cycles) v.reserve(perClass + perClass / 8);
   std::array<int, BatchSize> classes{};
@@ -294,8 +369,9 @@ bool Measure(TTarget& target, std::uint64_t perClass, std::mt19937_64& rng,
       target.Generate(i, classes[i]);
     }
     for (std::size_t i = 0; i < BatchSize; ++i) {
+      const std::uint64_t before = Cycles();
       target.Load(i);
-      const std::uint64_t start = Cycles();
+      const std::uint64_t start = timeLoad ? before : Cycles();
       target.Run();
       const std::uint64_t end = Cycles();
       counts[i] = end - start;
@@ -311,7 +387,8 @@ bool Measure(TTarget& target, std::uint64_t perClass, std::mt19937_64& rng,
 int Usage() {
   std::fprintf(stderr,
                "usage: eccrypt_timing [--measurements N] [--mode hex|base64] "
-               "[--engine fast|reference] [--path NAME] [--seed S] "
+               "[--engine fast|reference] [--path NAME] [--seed S] [--pool P] "
+               "[--fixed-copies C] [--time-load] "
                "[decrypt|sign|signature|publickey|generator|makekey|x25519]...\n");
   return 2;
 }
@@ -321,7 +398,7 @@ int Usage() {
 int main(int argc, char** argv) {
   std::uint64_t perClass = 100000;
   std::uint64_t seed = 1;
-  TMode mode = TMode::Hex;
+  TOptions options;
   std::vector<std::string> names;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
@@ -332,7 +409,13 @@ int main(int argc, char** argv) {
     } else if (arg == "--mode" && i + 1 < argc) {
       const std::string_view m = argv[++i];
       if (m != "hex" && m != "base64") return Usage();
-      mode = m == "hex" ? TMode::Hex : TMode::Base64;
+      options.mode = m == "hex" ? TMode::Hex : TMode::Base64;
+    } else if (arg == "--pool" && i + 1 < argc) {
+      options.pool = std::strtoull(argv[++i], nullptr, 10);
+    } else if (arg == "--fixed-copies" && i + 1 < argc) {
+      options.fixedCopies = std::strtoull(argv[++i], nullptr, 10);
+    } else if (arg == "--time-load") {
+      options.timeLoad = true;
     } else if (arg == "--path" && i + 1 < argc) {
       if (!eccrypt::fast::FeUseImplementation(argv[++i])) {
         std::fprintf(stderr, "no multiplication path %s on this CPU\n", argv[i]);
@@ -353,10 +436,10 @@ int main(int argc, char** argv) {
   std::mt19937_64 rng(seed);
   std::vector<std::pair<std::string, double>> summary;
   for (const std::string& name : names) {
-    std::unique_ptr<TTarget> target = MakeTarget(name, rng, mode);
+    std::unique_ptr<TTarget> target = MakeTarget(name, rng, options);
     if (!target) return Usage();
     std::array<std::vector<std::uint64_t>, 2> cycles;
-    if (!Measure(*target, perClass, rng, cycles)) {
+    if (!Measure(*target, perClass, options.timeLoad, rng, cycles)) {
       std::fprintf(stderr, "%s: the operation failed\n", name.c_str());
       return 1;
     }
@@ -373,10 +456,14 @@ int main(int argc, char** argv) {
     std::printf("  max |t| = %.2f\n\n", summary.back().second);
     std::fflush(stdout);
   }
-  std::printf("summary (max |t|, %llu measurements per class, %s engine, %s path):\n",
-              static_cast<unsigned long long>(perClass),
-              eccrypt::ActiveEngine() == eccrypt::TEngine::Fast ? "fast" : "reference",
-              eccrypt::fast::FeImplementation());
+  std::printf(
+      "summary (max |t|, %llu measurements per class, %s engine, %s path, %s mode, seed %llu, "
+      "sign: pool %zu, %zu fixed copies; preparation %s):\n",
+      static_cast<unsigned long long>(perClass),
+      eccrypt::ActiveEngine() == eccrypt::TEngine::Fast ? "fast" : "reference",
+      eccrypt::fast::FeImplementation(), options.mode == TMode::Hex ? "hex" : "base64",
+      static_cast<unsigned long long>(seed), options.pool, options.fixedCopies,
+      options.timeLoad ? "timed" : "untimed");
   for (const auto& [name, t] : summary) std::printf("  %-10s %8.2f\n", name.c_str(), t);
   return 0;
 }
