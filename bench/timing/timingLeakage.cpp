@@ -9,8 +9,8 @@
 // on the secret; below it, no dependence this test can see.
 //
 // Usage: eccrypt_timing [--measurements N] [--mode hex|base64] [--engine fast|reference]
-//                       [--path NAME] [--seed S] [--pool P] [--fixed-copies C] [--time-load]
-//                       [TARGET...]
+//                       [--path NAME] [--seed S] [--pool P] [--fixed-copies C] [--same-key]
+//                       [--time-load] [TARGET...]
 //   N: measurements per class (default 100000; the first 1000 of each run are warm-up and
 //      dropped). TARGET: decrypt, sign, signature, publickey, generator, makekey, x25519
 //      (default: decrypt, sign, signature, makekey, x25519).
@@ -21,7 +21,9 @@
 //             measurement sets KeySecret and clears Signature (untimed unless --time-load), then
 //             signs with a fresh nonce, in both classes. The fixed class reads its text from C
 //             copies in turn (default 1), the random class from the pool's own texts, so that
-//             C = P gives both classes the same pattern of memory reads.
+//             C = P gives both classes the same pattern of memory reads. --same-key fills the
+//             pool with copies of the fixed key's text: a control in which the classes differ
+//             only in where their texts lie, so that any |t| comes from memory, not the key.
 //   signature TECCrypt::MakeSignature, the nonce fixed or random (one key, one digest); random
 //             nonces are drawn until r and s have the lengths the fixed nonce gives them, since
 //             those lengths are public and the fixed class would otherwise have one of each
@@ -161,14 +163,15 @@ std::string RandomPhrase(std::mt19937_64& rng, std::size_t length = 20) {
 // text's length are kept, so that the texts' length says nothing.
 class TSignTarget : public TTarget {
  public:
-  TSignTarget(std::mt19937_64& rng, TMode mode, std::size_t poolSize, std::size_t fixedCopies)
+  TSignTarget(std::mt19937_64& rng, TMode mode, std::size_t poolSize, std::size_t fixedCopies,
+              bool sameKey)
       : inputs_(BatchSize) {
     c_.SetIOMode(mode);
     const std::string fixedText = KeyText(RandomPhrase(rng, 24));
     fixed_.assign(std::max<std::size_t>(fixedCopies, 1), fixedText);
     pool_.reserve(poolSize);
     while (pool_.size() < std::max<std::size_t>(poolSize, 1)) {
-      std::string text = KeyText(RandomPhrase(rng, 24));
+      std::string text = sameKey ? fixedText : KeyText(RandomPhrase(rng, 24));
       if (text.size() == fixedText.size()) pool_.push_back(std::move(text));
     }
   }
@@ -338,6 +341,7 @@ struct TOptions {
   TMode mode = TMode::Hex;
   std::size_t pool = 100000;
   std::size_t fixedCopies = 1;
+  bool sameKey = false;
   bool timeLoad = false;
 };
 
@@ -345,7 +349,8 @@ std::unique_ptr<TTarget> MakeTarget(std::string_view name, std::mt19937_64& rng,
                                     const TOptions& options) {
   if (name == "decrypt") return std::make_unique<TDecryptTarget>(rng, options.mode);
   if (name == "sign") {
-    return std::make_unique<TSignTarget>(rng, options.mode, options.pool, options.fixedCopies);
+    return std::make_unique<TSignTarget>(rng, options.mode, options.pool, options.fixedCopies,
+                                         options.sameKey);
   }
   if (name == "signature") return std::make_unique<TSignatureTarget>(rng);
   if (name == "publickey") return std::make_unique<TPublicKeyTarget>(rng);
@@ -388,7 +393,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: eccrypt_timing [--measurements N] [--mode hex|base64] "
                "[--engine fast|reference] [--path NAME] [--seed S] [--pool P] "
-               "[--fixed-copies C] [--time-load] "
+               "[--fixed-copies C] [--same-key] [--time-load] "
                "[decrypt|sign|signature|publickey|generator|makekey|x25519]...\n");
   return 2;
 }
@@ -414,6 +419,8 @@ int main(int argc, char** argv) {
       options.pool = std::strtoull(argv[++i], nullptr, 10);
     } else if (arg == "--fixed-copies" && i + 1 < argc) {
       options.fixedCopies = std::strtoull(argv[++i], nullptr, 10);
+    } else if (arg == "--same-key") {
+      options.sameKey = true;
     } else if (arg == "--time-load") {
       options.timeLoad = true;
     } else if (arg == "--path" && i + 1 < argc) {
@@ -458,11 +465,12 @@ int main(int argc, char** argv) {
   }
   std::printf(
       "summary (max |t|, %llu measurements per class, %s engine, %s path, %s mode, seed %llu, "
-      "sign: pool %zu, %zu fixed copies; preparation %s):\n",
+      "sign: pool %zu%s, %zu fixed copies; preparation %s):\n",
       static_cast<unsigned long long>(perClass),
       eccrypt::ActiveEngine() == eccrypt::TEngine::Fast ? "fast" : "reference",
       eccrypt::fast::FeImplementation(), options.mode == TMode::Hex ? "hex" : "base64",
-      static_cast<unsigned long long>(seed), options.pool, options.fixedCopies,
+      static_cast<unsigned long long>(seed), options.pool,
+      options.sameKey ? " of the fixed key" : "", options.fixedCopies,
       options.timeLoad ? "timed" : "untimed");
   for (const auto& [name, t] : summary) std::printf("  %-10s %8.2f\n", name.c_str(), t);
   return 0;
