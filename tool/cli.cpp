@@ -120,8 +120,14 @@ void AddKeygenCommand(CLI::App& app, TCommandLine& line) {
 
 // Print a secret-key file's public key.
 void AddPubkeyCommand(CLI::App& app, TCommandLine& line) {
-  CLI::App* command = app.add_subcommand("pubkey", "Print the public key of a secret-key file");
+  CLI::App* command = app.add_subcommand(
+      "pubkey", "Print the public key of a secret-key file, unlocking a protected one");
   command->add_option("KEYFILE", line.pubkey.keyFile, "Secret-key file")->required();
+  command
+      ->add_option("--passphrase-file", line.pubkey.passPhraseFile,
+                   "Read the pass phrase of a protected key file from FILE (otherwise asked on "
+                   "the terminal)")
+      ->type_name("FILE");
   line.pubkeyCommand = command;
 }
 
@@ -131,8 +137,8 @@ void AddEncryptCommand(CLI::App& app, TCommandLine& line) {
       app.add_subcommand("encrypt", "Encrypt a file for one or more recipients' public keys");
   command
       ->add_option("-r,--to,--recipient", line.encrypt.recipients,
-                   "A recipient's public key: its text, a file holding it (or @FILE), "
-                   "or a key file; repeat for several recipients")
+                   "A recipient's public key: its text, or a file holding it or a clear "
+                   "key file (@FILE, or a name with '/' or '.'); repeat for several recipients")
       ->allow_extra_args(false)
       ->type_name("KEY");
   command
@@ -218,12 +224,14 @@ void AddVerifyCommand(CLI::App& app, TCommandLine& line) {
       "verify", "Check a signature on a file; exit 0 when it is good, 1 when it is not");
   command
       ->add_option("--key", line.verify.publicKey,
-                   "The signer's public key: its text, a file holding it, or a key file")
+                   "The signer's public key: its text, or a file holding it or a clear key "
+                   "file (@FILE, or a name with '/' or '.')")
       ->required()
       ->type_name("KEY");
   command
       ->add_option("--signature", line.verify.signature,
-                   "Signature file, or a bare signature text (default: FILE.sig)")
+                   "Signature file (@FILE, or a name with '/' or '.'), or a bare signature "
+                   "text (default: FILE.sig)")
       ->type_name("SIGFILE");
   command->add_option("FILE", line.verify.input, "Signed file (default: standard input)")
       ->type_name("");

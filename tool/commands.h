@@ -28,10 +28,11 @@ struct TKeygenOptions {
 
 struct TPubkeyOptions {
   std::string keyFile;
+  std::optional<std::string> passPhraseFile;  // unlocks a protected key file
 };
 
 struct TEncryptOptions {
-  std::vector<std::string> recipients;      // -r, --to: key texts, @FILE or key files
+  std::vector<std::string> recipients;      // -r, --to: key texts, files of them, key files
   std::vector<std::string> recipientFiles;  // -R: files of key texts, one a line
   bool armour = false;                      // -a: PEM-style text
   std::string output;                       // empty: standard output

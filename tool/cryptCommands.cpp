@@ -66,9 +66,6 @@ int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
   rules.applyUmask = true;  // an encrypted file is as private as the umask makes it
   rules.force = options.force;
   rules.input = input.Identity();
-  rules.alsoRead = options.recipients;
-  rules.alsoRead.insert(rules.alsoRead.end(), options.recipientFiles.begin(),
-                        options.recipientFiles.end());
   rules.writeBackEarly = true;  // ciphertext: nothing to keep off the disk
   TOutputFile output(options.output, rules);
   if (!options.armour && output.IsTerminal()) {
@@ -94,7 +91,6 @@ int RunDecrypt(const TDecryptOptions& options, TConsole& /*console*/) {
   TOutputRules rules;  // mode 0600 whatever the umask: the output is plaintext
   rules.force = options.force;
   rules.input = input.Identity();
-  rules.alsoRead = {options.keyFile, options.passPhraseFile.value_or("")};
   TOutputFile output(options.output, rules);
 
   try {

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 
 #include "tool/secure.h"
 #include "tool/toolError.h"
@@ -16,6 +17,22 @@ namespace {
 
 std::string SystemError() {
   return std::strerror(errno);
+}
+
+struct TFilesRead {
+  std::mutex lock;
+  std::vector<TFileIdentity> files;
+};
+
+TFilesRead& FilesReadRecord() {
+  static TFilesRead record;
+  return record;
+}
+
+void RecordFileRead(const TFileIdentity& identity) {
+  TFilesRead& record = FilesReadRecord();
+  const std::lock_guard<std::mutex> guard(record.lock);
+  record.files.push_back(identity);
 }
 
 }  // namespace
@@ -38,6 +55,7 @@ TFileSource::TFileSource(const std::string& path) {
     size_ = static_cast<std::uint64_t>(info.st_size);
     identity_ = TFileIdentity{static_cast<std::uint64_t>(info.st_dev),
                               static_cast<std::uint64_t>(info.st_ino)};
+    RecordFileRead(*identity_);
   } else if (owned_ && S_ISDIR(info.st_mode)) {
     ::close(fd_);
     fd_ = -1;
@@ -73,6 +91,12 @@ std::string ReadSmallFile(const std::string& path, std::size_t limit, const std:
                      "check that you named the right file");
   }
   return std::string(bytes.data(), bytes.data() + got);
+}
+
+std::vector<TFileIdentity> FilesRead() {
+  TFilesRead& record = FilesReadRecord();
+  const std::lock_guard<std::mutex> guard(record.lock);
+  return record.files;
 }
 
 bool IsStdinTerminal() {

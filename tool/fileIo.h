@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tool/byteStream.h"
 
@@ -15,7 +16,8 @@ struct TFileIdentity {
   bool operator==(const TFileIdentity&) const = default;
 };
 
-// Reads a named file, or standard input when the path is empty or "-".
+// Reads a named file, or standard input when the path is empty or "-". Every regular file
+// opened so is recorded, by the identity of the open descriptor, in FilesRead().
 class TFileSource : public TByteSource {
  public:
   explicit TFileSource(const std::string& path);
@@ -40,6 +42,11 @@ class TFileSource : public TByteSource {
 // Reads a small text file whole (at most `limit` bytes; larger files are refused).
 // `what` names the file's role in error messages ("key file").
 std::string ReadSmallFile(const std::string& path, std::size_t limit, const std::string& what);
+
+// Every regular file this process has opened for reading (key, pass-phrase, recipient and
+// signature files, the input, standard input when it is one), by device and inode as fstat
+// reported them on the open descriptor. An output never replaces one of them.
+std::vector<TFileIdentity> FilesRead();
 
 bool IsStdinTerminal();
 bool PathExists(const std::string& path);

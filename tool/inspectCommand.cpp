@@ -65,10 +65,12 @@ void InspectEncrypted(TByteSource& source, const std::string& name, TConsole& co
 
 void InspectText(const std::string& text, const std::string& name, TConsole& console) {
   if (LooksLikeProtectedKeyFile(text)) {
+    // The clear lines are proven only by unlocking ('eccrypt pubkey' does): both may have been
+    // swapped for another key's.
     const TProtectedKeyInfo info = ReadProtectedKeyInfo(text, name);
     console.out << name << ": eccrypt secret-key file, protected by a pass phrase\n"
-                << "  public key: " << info.publicKey.text << "\n"
-                << "  key id: " << info.keyId << "\n"
+                << "  public key: " << info.publicKey.text << " (unverified)\n"
+                << "  key id: " << info.keyId << " (unverified)\n"
                 << "  text form: " << ModeName(info.publicKey.mode) << "\n"
                 << "  kdf: " << info.kdf.substr(0, info.kdf.find(" salt=")) << "\n";
     return;

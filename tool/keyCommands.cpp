@@ -17,8 +17,10 @@ namespace eccrypt::tool {
 
 namespace {
 
-// Bytes of randomness behind a random key pair: 256 bits, fed to the component's own key
-// derivation as a phrase of hexadecimal digits so that the key is made as every key is.
+// Bytes of randomness drawn for a random key pair: 256 bits, fed to the component's own key
+// derivation as a phrase of hexadecimal digits so that the key is made as every key is. That
+// derivation hashes the phrase into a 160-bit generator state, so the key carries at most 160
+// bits of them.
 constexpr std::size_t kRandomKeyBytes = 32;
 
 void RandomKeyPhrase(TSecretString& phrase) {
@@ -43,7 +45,6 @@ int RunKeygen(const TKeygenOptions& options, TConsole& console) {
   const bool toStdout = options.output == "-";
   TOutputRules rules;  // a new key file has mode 0600
   rules.force = options.force;
-  rules.alsoRead = {options.passPhraseFile.value_or("")};
   TOutputFile output(options.output, rules);
 
   // The pass phrase derives the key pair (--from-passphrase, --random) and protects the file,
@@ -105,6 +106,7 @@ int RunKeygen(const TKeygenOptions& options, TConsole& console) {
           : ProtectedKeyFileText(clear.str(), {options.mode, curve.KeyPublic()}, phrase.str()));
   if (toStdout) {
     // The key file takes standard output; the public key goes to standard error.
+    output.RefuseFileRead();
     console.out << text.str();
     FlushChecked(console.out, "standard output");
     console.err << "Public key: " << curve.KeyPublic() << "\n";
@@ -120,8 +122,11 @@ int RunKeygen(const TKeygenOptions& options, TConsole& console) {
 }
 
 int RunPubkey(const TPubkeyOptions& options, TConsole& console) {
-  TSecretString text(ReadSmallFile(options.keyFile, kMaxKeyFileBytes, "key file"));
-  console.out << PublicKeyOfKeyFileText(text.str(), options.keyFile).text << "\n";
+  // The public key the secret key proves: a protected file is unlocked, since its clear public
+  // key line is covered only by the sealed part; a clear one is checked against its secret key.
+  TKeyFile key;
+  LoadSecretKey(options.keyFile, options.passPhraseFile, key);
+  console.out << key.publicKey << "\n";
   FlushChecked(console.out, "standard output");
   return kExitOk;
 }

@@ -1,11 +1,10 @@
 #include "tool/keyText.h"
 
-#include <sys/stat.h>
-
 #include "tool/fileFormat.h"
 #include "tool/fileIo.h"
 #include "tool/keyFile.h"
 #include "tool/protectedKey.h"
+#include "tool/secure.h"
 #include "tool/signatureText.h"
 #include "tool/textForm.h"
 #include "tool/toolError.h"
@@ -16,18 +15,104 @@ namespace {
 
 constexpr std::size_t kMaxArgumentFileBytes = std::size_t{64} * 1024;
 
-bool IsRegularFile(const std::string& path) {
-  struct stat info {};
-  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+// The public-key file that keygen's documented use puts beside a key file: NAME.pub for
+// NAME.key, KEYFILE.pub otherwise.
+std::string PublicKeyFileBeside(const std::string& keyFile) {
+  const std::string stem =
+      keyFile.ends_with(".key") ? keyFile.substr(0, keyFile.size() - 4) : keyFile;
+  return stem + ".pub";
 }
 
-// The file an argument names: FILE for "@FILE", the argument when it is an existing file.
-std::string ArgumentPath(const std::string& argument) {
-  if (argument.starts_with('@')) return argument.substr(1);
-  return IsRegularFile(argument) ? argument : std::string();
+// The public key held in a file named where a public key is asked for.
+TPublicKey PublicKeyOfFile(const std::string& text, const std::string& path) {
+  if (LooksLikeProtectedKeyFile(text)) {
+    // Its clear lines are covered only by the sealed part: without the pass phrase nothing
+    // shows that they were not swapped for another key's.
+    throw TToolError(path +
+                         " is a protected secret-key file: its public key is proven only by "
+                         "unlocking it, so it is not read from there",
+                     "give the public key instead, for example " + PublicKeyFileBeside(path) +
+                         " as 'eccrypt keygen' printed it, or print it with 'eccrypt pubkey " +
+                         path + "' and the pass phrase");
+  }
+  if (LooksLikeKeyFile(text)) {
+    // A clear key file holds the secret key too: ParseKeyFile checks that the public key
+    // belongs to it.
+    TKeyFile key;
+    ParseKeyFile(text, path, key);
+    return {key.mode, key.publicKey};
+  }
+  TPublicKey key = ResolvePublicKeyText(text, " in " + path);
+  RequireAcceptedPublicKey(key, " in " + path);
+  return key;
 }
 
 }  // namespace
+
+TKeyArgument ClassifyKeyArgument(const std::string& argument) {
+  if (argument.starts_with('@')) {
+    if (argument.size() == 1) {
+      throw TToolError("@ must be followed by a file name", "write @FILE", kExitUsage);
+    }
+    return {argument, argument.substr(1)};
+  }
+  if (argument.find_first_of("/.") != std::string::npos) return {argument, argument};
+  return {argument, ""};
+}
+
+std::string FileArgumentPath(const std::string& argument) {
+  return argument.starts_with('@') && argument.size() > 1 ? argument.substr(1) : argument;
+}
+
+std::string KeyArgumentText(const TKeyArgument& argument, const std::string& what) {
+  if (!argument.IsFile()) return argument.given;
+  if (argument.file.find_first_of("\r\n") != std::string::npos) {
+    // Such as a whole signature file pasted as the argument: it holds '.' or '/', so it is
+    // taken for a file name, and no file name of a key or signature has a line break.
+    throw TToolError("the " + what + " given holds '.' or '/' and a line break: it is neither a " +
+                         what + " text nor a file name",
+                     "give the file's name, or the " + what + " text alone", kExitUsage);
+  }
+  return ReadSmallFile(argument.file, kMaxArgumentFileBytes, what + " file");
+}
+
+TToolError WithFileHint(const TToolError& error, const TKeyArgument& argument) {
+  if (argument.IsFile() || argument.given.empty() || !PathExists(argument.given)) return error;
+  return TToolError(error.what(),
+                    "a file named " + argument.given +
+                        " exists, but a name without '/' or '.' is read as a text, never as a "
+                        "file: to read the file, write ./" +
+                        argument.given + " or @" + argument.given,
+                    error.ExitCode());
+}
+
+TPublicKey ResolvePublicKey(const std::string& argument) {
+  const TKeyArgument given = ClassifyKeyArgument(argument);
+  if (given.IsFile()) {
+    TSecretString text(KeyArgumentText(given, "public key"));  // may be a clear key file
+    return PublicKeyOfFile(text.str(), given.file);
+  }
+  try {
+    TPublicKey key = ResolvePublicKeyText(given.given);
+    RequireAcceptedPublicKey(key);
+    return key;
+  } catch (const TToolError& error) {
+    throw WithFileHint(error, given);
+  }
+}
+
+void RequireAcceptedPublicKey(const TPublicKey& key, const std::string& source) {
+  TEllipticCurve curve;
+  curve.SetIOMode(key.mode);
+  curve.SetKeyPublic(key.text);
+  curve.Encrypt();  // refuses (clears) a text that is no point of the group
+  if (curve.ExchangedValue().empty()) {
+    throw TToolError("the public key" + source +
+                         " is not a key of this system (the component "
+                         "refuses it)",
+                     "give the text that 'eccrypt keygen' or 'eccrypt pubkey' printed");
+  }
+}
 
 const char* ModeName(TMode mode) {
   return mode == TMode::Hex ? "hex" : "base64";
@@ -49,37 +134,6 @@ std::string TrimText(std::string text) {
   text.erase(last == std::string::npos ? 0 : last + 1);
   text.erase(0, text.find_first_not_of(kBlank));
   return text;
-}
-
-std::string ArgumentText(const std::string& argument, const std::string& what) {
-  const std::string path = ArgumentPath(argument);
-  if (argument.starts_with('@') && path.empty()) {
-    throw TToolError("@ must be followed by a file name for the " + what, "", kExitUsage);
-  }
-  if (path.empty()) return argument;
-  return ReadSmallFile(path, kMaxArgumentFileBytes, what + " file");
-}
-
-std::string ArgumentSource(const std::string& argument, const std::string& fallback) {
-  const std::string path = ArgumentPath(argument);
-  return path.empty() ? fallback : path;
-}
-
-TPublicKey ResolvePublicKey(const std::string& argument) {
-  std::string text = ArgumentText(argument, "public key");
-  if (LooksLikeKeyFile(text) || LooksLikeProtectedKeyFile(text)) {
-    TPublicKey key = PublicKeyOfKeyFileText(text, ArgumentSource(argument, "the key file"));
-    Wipe(text);
-    return key;
-  }
-  const std::string path = ArgumentPath(argument);
-  if (path.empty() && text.find_first_of("./") != std::string::npos &&
-      text.find_first_of(" \t\r\n") == std::string::npos) {
-    // No key text has '.' or '/': a file name that names no file.
-    throw IoError("cannot open " + argument + ": there is no such file, and it is no key text",
-                  "check the file name");
-  }
-  return ResolvePublicKeyText(text, path.empty() ? "" : " in " + path);
 }
 
 TPublicKey ResolvePublicKeyText(std::string text, const std::string& source) {

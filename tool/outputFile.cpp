@@ -63,16 +63,14 @@ std::string TemporaryNameBeside(const std::string& path) {
   return name;
 }
 
-// Whether the file `info` describes is one the run reads.
-bool IsReadByTheRun(const struct stat& info, const TOutputRules& rules) {
+// Whether the file `info` describes is one the run reads: the input, or any file the run has
+// opened for reading so far.
+bool IsReadByTheRun(const struct stat& info, const std::optional<TFileIdentity>& input) {
   if (!S_ISREG(info.st_mode)) return false;
-  if (rules.input && IdentityOf(info) == *rules.input) return true;
-  for (const std::string& argument : rules.alsoRead) {
-    const std::string path = argument.starts_with('@') ? argument.substr(1) : argument;
-    struct stat read {};
-    if (!path.empty() && ::stat(path.c_str(), &read) == 0 && IdentityOf(read) == IdentityOf(info)) {
-      return true;
-    }
+  const TFileIdentity identity = IdentityOf(info);
+  if (input && identity == *input) return true;
+  for (const TFileIdentity& read : FilesRead()) {
+    if (read == identity) return true;
   }
   return false;
 }
@@ -80,13 +78,17 @@ bool IsReadByTheRun(const struct stat& info, const TOutputRules& rules) {
 }  // namespace
 
 TOutputFile::TOutputFile(const std::string& path, const TOutputRules& rules)
-    : path_(path), name_(path), force_(rules.force), writeBackEarly_(rules.writeBackEarly) {
+    : path_(path),
+      name_(path),
+      force_(rules.force),
+      input_(rules.input),
+      writeBackEarly_(rules.writeBackEarly) {
   if (path.empty() || path == "-") {
     kind_ = TKind::Stdout;
     name_ = "standard output";
     fd_ = kStandardOutput;
     struct stat info {};
-    if (::fstat(fd_, &info) == 0 && IsReadByTheRun(info, rules)) throw IsTheInput(name_);
+    if (::fstat(fd_, &info) == 0 && IsReadByTheRun(info, input_)) throw IsTheInput(name_);
     return;
   }
 
@@ -107,7 +109,7 @@ TOutputFile::TOutputFile(const std::string& path, const TOutputRules& rules)
   }
   if (S_ISDIR(entry.st_mode)) throw IoError(path + " is a directory", "name a file");
   if (S_ISREG(entry.st_mode)) {
-    if (IsReadByTheRun(entry, rules)) throw IsTheInput(path);
+    if (IsReadByTheRun(entry, input_)) throw IsTheInput(path);
     if (!rules.force) throw AlreadyExists(path);
     Stage(rules);
     return;
@@ -171,7 +173,24 @@ bool TOutputFile::IsTerminal() const {
   return ::isatty(fd_) == 1;
 }
 
+void TOutputFile::RefuseFileRead() const {
+  struct stat info {};
+  if (kind_ == TKind::Stdout || kind_ == TKind::InPlace) {
+    if (fd_ >= 0 && ::fstat(fd_, &info) == 0 && IsReadByTheRun(info, input_)) {
+      throw IsTheInput(name_);
+    }
+    return;
+  }
+  // A new file takes the name on Commit: whatever the name leads to then would be replaced.
+  if (::stat(path_.c_str(), &info) == 0 && IsReadByTheRun(info, input_)) throw IsTheInput(path_);
+}
+
 void TOutputFile::Write(std::span<const std::uint8_t> bytes) {
+  if (!checkedBeforeWrite_) {
+    // Files opened since the output was set up (a key unlocked after the output was checked).
+    RefuseFileRead();
+    checkedBeforeWrite_ = true;
+  }
   while (!bytes.empty()) {
     const ssize_t count = ::write(fd_, bytes.data(), bytes.size());
     if (count < 0) {
@@ -201,6 +220,7 @@ void TOutputFile::Commit() {
       return;
     case TKind::Unnamed:
     case TKind::Named:
+      RefuseFileRead();
       if (::fsync(fd_) != 0) {
         throw IoError("cannot write " + path_ + ": " + SystemError(),
                       "check that there is room for it and that the destination is writable");

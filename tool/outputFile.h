@@ -11,12 +11,15 @@
 //
 // Refused: an existing regular file without `force`; a symbolic link to a regular file or to
 // nothing (whatever `force` says: a link planted in a shared directory must not redirect the
-// output, and replacing the link would surprise as much); a directory; the file being read.
+// output, and replacing the link would surprise as much); a directory; the file being read,
+// and every other file the run has opened for reading (FilesRead(): key, pass-phrase and
+// recipient files), compared by device and inode, so that --force cannot destroy a key. Files
+// read after the output was set up are caught before the first byte is written and again
+// before a file is replaced.
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "tool/byteStream.h"
 #include "tool/fileIo.h"
@@ -28,9 +31,6 @@ struct TOutputRules {
   bool applyUmask = false;             // whether the umask narrows `mode`
   bool force = false;                  // an existing regular file may be replaced
   std::optional<TFileIdentity> input;  // the file being read, which is never the output
-  // Other files the run reads (key, pass-phrase and recipient files, as named on the command
-  // line, "@" allowed): never the output either, so that --force cannot destroy a key.
-  std::vector<std::string> alsoRead;
   // Start writing a new file to disk while it is still being produced, so that Commit's flush
   // finds little left to do. Only for output that may reach the disk early: ciphertext.
   bool writeBackEarly = false;
@@ -54,6 +54,10 @@ class TOutputFile : public TByteSink {
   bool WritesInPlace() const { return kind_ == TKind::Stdout || kind_ == TKind::InPlace; }
   bool IsStandardOutput() const { return kind_ == TKind::Stdout; }
   bool IsTerminal() const;
+  // Throws when the destination is a regular file the run has opened for reading. Write and
+  // Commit check by themselves; a caller that writes standard output through another stream
+  // calls this first.
+  void RefuseFileRead() const;
   // The path, or "standard output".
   const std::string& Name() const { return name_; }
   std::uint64_t BytesWritten() const { return written_; }
@@ -71,6 +75,8 @@ class TOutputFile : public TByteSink {
   std::string name_;
   TKind kind_ = TKind::Stdout;
   bool force_ = false;
+  std::optional<TFileIdentity> input_;
+  bool checkedBeforeWrite_ = false;
   int fd_ = -1;
   std::string tempPath_;  // the named stand-in, while it exists
   std::uint64_t written_ = 0;

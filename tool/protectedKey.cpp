@@ -232,9 +232,7 @@ void UnlockKeyFile(std::string_view text, const std::string& name, const std::st
 
 void LoadSecretKey(const std::string& argument, const std::optional<std::string>& passPhraseFile,
                    TKeyFile& key) {
-  // "@FILE" names a file as it does wherever a key is asked for.
-  const std::string path =
-      argument.starts_with('@') && !PathExists(argument) ? argument.substr(1) : argument;
+  const std::string path = FileArgumentPath(argument);  // "@FILE" is FILE
   TSecretString text(ReadSmallFile(path, kMaxKeyFileBytes, "key file"));
   if (!LooksLikeProtectedKeyFile(text.str())) {
     LoadKeyFileText(text.str(), path, key);
@@ -243,13 +241,6 @@ void LoadSecretKey(const std::string& argument, const std::optional<std::string>
   TSecretString phrase;
   UnlockPassPhrase(path, passPhraseFile, phrase);
   UnlockKeyFile(text.str(), path, phrase.str(), key);
-}
-
-TPublicKey PublicKeyOfKeyFileText(std::string_view text, const std::string& name) {
-  if (LooksLikeProtectedKeyFile(text)) return ReadProtectedKeyInfo(text, name).publicKey;
-  TKeyFile key;
-  LoadKeyFileText(text, name, key);
-  return {key.mode, key.publicKey};
 }
 
 }  // namespace eccrypt::tool

@@ -12,7 +12,9 @@
 // stored, and bounded when read) turns the pass phrase and the salt into a 32-byte key;
 // XChaCha20-Poly1305 seals the clear key-file text under it, with every line before "secret:"
 // as additional data. So the public key, key id and parameters can be read without the pass
-// phrase, and none of them can be changed without unlocking failing.
+// phrase, and none of them can be changed without unlocking failing; until the file is
+// unlocked they are unproven (both lines may have been swapped for another key's together),
+// so nothing takes a public key from them.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,12 +48,9 @@ TProtectedKeyInfo ReadProtectedKeyInfo(std::string_view text, const std::string&
 void UnlockKeyFile(std::string_view text, const std::string& name, const std::string& passPhrase,
                    TKeyFile& key);
 
-// The key pair of a key file, clear or protected. A protected one is unlocked with the pass
-// phrase from `passPhraseFile`, or asked for on the terminal.
+// The key pair of a key file, clear or protected ("@FILE" names FILE). A protected one is
+// unlocked with the pass phrase from `passPhraseFile`, or asked for on the terminal.
 void LoadSecretKey(const std::string& path, const std::optional<std::string>& passPhraseFile,
                    TKeyFile& key);
-
-// The public key of a key file, clear or protected, without unlocking it.
-TPublicKey PublicKeyOfKeyFileText(std::string_view text, const std::string& name);
 
 }  // namespace eccrypt::tool

@@ -1,7 +1,7 @@
 #pragma once
 // The recipients of an encrypted file, as the command line names them: -r KEY (repeatable;
-// the key text, @FILE, a file holding it, or a key file) and -R FILE (one key text a line;
-// blank lines and lines starting with '#' are skipped).
+// the key text, or a file holding it or a clear key file, told apart as keyText.h says) and
+// -R FILE (one key text a line; blank lines and lines starting with '#' are skipped).
 #include <string>
 #include <vector>
 

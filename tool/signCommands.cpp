@@ -52,6 +52,7 @@ std::string UtcNow() {
 
 void WriteText(TOutputFile& output, const std::string& text, TConsole& console) {
   if (output.IsStandardOutput()) {  // through the console, as every result
+    output.RefuseFileRead();
     console.out << text;
     FlushChecked(console.out, "standard output");
     return;
@@ -67,7 +68,6 @@ TOutputRules SignatureRules(const TSignOptions& options, const TFileSource& inpu
   rules.applyUmask = true;
   rules.force = options.force;
   rules.input = input.Identity();
-  rules.alsoRead = {options.keyFile, options.passPhraseFile.value_or("")};
   return rules;
 }
 
@@ -129,23 +129,22 @@ int RunVerify(const TVerifyOptions& options, TConsole& console) {
   const TPublicKey key = ResolvePublicKey(options.publicKey);
   const std::string keyId = KeyIdOf(key.text, key.mode);
   const bool fromStdin = options.input.empty() || options.input == "-";
-  std::string signatureArgument = options.signature;
-  if (signatureArgument.empty()) {
-    if (fromStdin) {
-      throw TToolError("no signature given", "name the signature with --signature SIGFILE",
-                       kExitUsage);
-    }
-    signatureArgument = "@" + options.input + ".sig";
+  if (options.signature.empty() && fromStdin) {
+    throw TToolError("no signature given", "name the signature with --signature SIGFILE",
+                     kExitUsage);
   }
-  const std::string signatureText = ArgumentText(signatureArgument, "signature");
+  // By default FILE.sig, always a file.
+  const TKeyArgument signatureArgument = ClassifyKeyArgument(
+      options.signature.empty() ? "@" + options.input + ".sig" : options.signature);
+  const std::string signatureText = KeyArgumentText(signatureArgument, "signature");
   TFileSource input(options.input);
   const auto say = [&](const std::string& line) {
     if (!options.quiet) console.out << line << "\n";
   };
 
   if (LooksLikeSignatureFile(signatureText)) {
-    const TSignatureFile file =
-        ParseSignatureFile(signatureText, ArgumentSource(signatureArgument, "given"));
+    const TSignatureFile file = ParseSignatureFile(
+        signatureText, signatureArgument.IsFile() ? signatureArgument.file : std::string("given"));
     // SHA-1 is accepted only when asked for: its collisions are practical.
     if (file.digest == TDigestKind::Sha1 && options.digest != TDigestKind::Sha1) {
       say("BAD signature: made with another digest (SHA-1), which is accepted only with --sha1");
@@ -169,16 +168,13 @@ int RunVerify(const TVerifyOptions& options, TConsole& console) {
     return kExitOk;
   }
 
-  // A bare component signature text; a name of no file is not taken for a malformed one.
-  if (ArgumentSource(signatureArgument, "").empty() &&
-      signatureText.find_first_of("./") != std::string::npos &&
-      signatureText.find_first_of(": \t\r\n") == std::string::npos) {
-    throw IoError(
-        "cannot open " + signatureText + ": there is no such file, and it is no signature text",
-        "check the file name");
+  // A bare component signature text.
+  std::string signature;
+  try {
+    signature = BareSignature(signatureText, key.mode, signatureArgument.file);
+  } catch (const TToolError& error) {
+    throw WithFileHint(error, signatureArgument);
   }
-  const std::string signature =
-      BareSignature(signatureText, key.mode, ArgumentSource(signatureArgument, ""));
   const TBothDigests digests = BothDigestsOf(input);
   if (!Verifies(key, signature, digests.Of(options.digest))) {
     if (Verifies(key, signature, digests.Of(OtherDigest(options.digest)))) {

@@ -20,9 +20,9 @@ scenario_keygen() {
   contains a.key "kdf: argon2id opslimit=3 memlimit=268435456 salt="
   lacks a.key "KeySecret"
   lacks a.key "horse"
-  run 0 "$bin" pubkey a.key
-  same out.txt a.pub
   printf '%s' "$phrase" >phrase.txt
+  run 0 "$bin" pubkey --passphrase-file phrase.txt a.key
+  same out.txt a.pub
   run 0 "$bin" keygen --passphrase-file phrase.txt -o b.key
   if cmp -s out.txt a.pub; then fail "two random key pairs are the same"; else pass; fi
 
@@ -135,7 +135,10 @@ scenario_protected() {
   run 0 "$bin" keygen --passphrase-file right.txt -o p.key
   cp out.txt p.pub
   random_file message.bin 100000
-  run 0 "$bin" encrypt -r p.key -o m.ecc message.bin
+  # Its clear public key line is not proven without the pass phrase: encrypt takes the .pub.
+  run 1 "$bin" encrypt -r p.key -o m.ecc message.bin
+  contains err.txt "p.pub"
+  run 0 "$bin" encrypt -r p.pub -o m.ecc message.bin
   run 1 "$bin" decrypt --key p.key --passphrase-file wrong.txt -o m.out m.ecc
   contains err.txt "the pass phrase does not unlock p.key"
   absent m.out
@@ -166,7 +169,7 @@ scenario_protected() {
   contains err.txt "out of the range"
   make_key other
   sed "s|^public key: .*|public key: $(cat other.pub)|" p.key >swap.key
-  run 1 "$bin" pubkey swap.key
+  run 1 "$bin" pubkey --passphrase-file right.txt swap.key
   contains err.txt "key id does not belong"
   absent x.out
 }
@@ -470,8 +473,8 @@ scenario_sign_verify() {
   contains doc.sig "key id: "
   contains doc.sig "trusted comment: file: doc.bin, signed "
   # Verified in other processes, with the key as text, @FILE, a path and @KEYFILE; the
-  # signature as a path, @FILE, text, or FILE.sig by default; input from stdin.
-  run 0 "$bin" verify --key "$(cat alice.pub)" --signature "$(cat doc.sig)" doc.bin
+  # signature as a path, @FILE, or FILE.sig by default (bare texts below); input from stdin.
+  run 0 "$bin" verify --key "$(cat alice.pub)" --signature @doc.sig doc.bin
   contains out.txt "Good signature"
   contains out.txt "Trusted comment: file: doc.bin"
   run 0 "$bin" verify --key @alice.pub --signature @doc.sig doc.bin
