@@ -11,9 +11,7 @@ namespace eccrypt::tool {
 
 std::string KeyIdOf(std::string_view publicKey, TMode mode) {
   if (sodium_init() < 0) throw TToolError("the cryptographic library failed to start");
-  std::string hex = ConvertTextForm(publicKey, mode, TMode::Hex);
-  while (hex.starts_with("0000")) hex.erase(0, 4);  // the number, not its spelling
-  const std::string message = "eccrypt key id\n" + hex;
+  const std::string message = "eccrypt key id\n" + KeyValueOf(publicKey, mode);
   std::array<unsigned char, crypto_hash_sha256_BYTES> hash{};
   crypto_hash_sha256(hash.data(), reinterpret_cast<const unsigned char*>(message.data()),
                      message.size());
@@ -23,6 +21,13 @@ std::string KeyIdOf(std::string_view publicKey, TMode mode) {
     id.push_back(kHexDigits[hash[i] & 15]);
   }
   return id;
+}
+
+std::string KeyValueOf(std::string_view publicKey, TMode mode) {
+  std::string hex = ConvertTextForm(publicKey, mode, TMode::Hex);
+  std::size_t zeros = 0;
+  while (hex.compare(zeros, 4, "0000") == 0) zeros += 4;  // the number, not its spelling
+  return hex.substr(zeros);
 }
 
 }  // namespace eccrypt::tool

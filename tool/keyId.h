@@ -14,4 +14,9 @@ inline constexpr std::size_t kKeyIdLength = 16;
 
 std::string KeyIdOf(std::string_view publicKey, TMode mode);
 
+// The number a public key text stands for, whatever its form and spelling: its hexadecimal
+// text without leading zero groups. Two texts of one key give the same value; the value, not
+// the 64-bit id, tells whether two keys are the same.
+std::string KeyValueOf(std::string_view publicKey, TMode mode);
+
 }  // namespace eccrypt::tool

@@ -18,9 +18,11 @@ constexpr std::size_t kMaxRecipientFileBytes = std::size_t{1024} * 1024;
 std::vector<TPublicKey> CollectRecipients(const std::vector<std::string>& keys,
                                           const std::vector<std::string>& keyListFiles) {
   std::vector<TPublicKey> recipients;
-  std::set<std::string> seen;  // key ids
+  // By the key's value: the two text forms of one key count once, and two keys whose 64-bit
+  // ids collide stay two recipients.
+  std::set<std::string> seen;
   const auto add = [&](TPublicKey key) {
-    if (seen.insert(KeyIdOf(key.text, key.mode)).second) recipients.push_back(std::move(key));
+    if (seen.insert(KeyValueOf(key.text, key.mode)).second) recipients.push_back(std::move(key));
   };
   for (const std::string& key : keys) add(ResolvePublicKey(key));
   for (const std::string& path : keyListFiles) {
