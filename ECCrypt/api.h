@@ -13,6 +13,7 @@
 #if !defined(_MSVC_LANG) && __cplusplus < 202002L || defined(_MSVC_LANG) && _MSVC_LANG < 202002L
 #error "ECCrypt needs C++20 or later: compile with -std=c++20 (MSVC: /std:c++20)"
 #else
+#include "ECCrypt/api/agreement.h"
 #include "ECCrypt/api/keys.h"
 #include "ECCrypt/api/result.h"
 #endif

@@ -19,6 +19,10 @@
 
 namespace eccrypt {
 
+namespace apidetail {
+struct Access;
+}  // namespace apidetail
+
 /// @brief The two text forms of keys, exchanged values and signatures.
 enum class TextForm : std::uint8_t {
   /// Radix-64 over the alphabet "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
@@ -61,6 +65,7 @@ class PublicKey {
  private:
   friend class KeyPair;
   friend class SecretKey;
+  friend struct apidetail::Access;
   explicit PublicKey(const std::array<std::uint8_t, ValueBytes>& value) : value_(value) {}
   std::array<std::uint8_t, ValueBytes> value_;
 };
@@ -99,6 +104,7 @@ class SecretKey {
 
  private:
   friend class KeyPair;
+  friend struct apidetail::Access;
   explicit SecretKey(const std::array<std::uint8_t, ValueBytes>& value) : value_(value) {}
   std::array<std::uint8_t, ValueBytes> value_;
 };

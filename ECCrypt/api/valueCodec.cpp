@@ -56,9 +56,7 @@ TextForm FormOf(std::string_view text) {
   return hex != 0 && text.size() % 4 == 0 ? TextForm::Hex : TextForm::Radix64;
 }
 
-Result<void> ReadText(std::string_view text, TextForm form, int maxDigits, std::string_view what,
-                      TvlPoint& target) {
-  if (text.empty()) return Fail(ErrorCode::Empty, what, "empty text");
+Result<void> CheckCharacters(std::string_view text, TextForm form, std::string_view what) {
   std::uint64_t good = ~std::uint64_t{0};
   for (const char c : text) good &= CharOfFormMask(static_cast<unsigned char>(c), form);
   fast::CtDeclassify(good);
@@ -67,10 +65,25 @@ Result<void> ReadText(std::string_view text, TextForm form, int maxDigits, std::
     std::size_t at = 0;
     while (CharOfFormMask(static_cast<unsigned char>(text[at]), form) != 0) ++at;
     return Fail(ErrorCode::BadCharacter, what,
-                "character " + std::to_string(at + 1) + " is in neither text form");
+                "character " + std::to_string(at + 1) +
+                    (form == TextForm::Hex ? " is not an upper-case hexadecimal digit"
+                                           : " is in neither text form"));
   }
+  return {};
+}
 
+Result<void> ReadText(std::string_view text, TextForm form, int maxDigits, std::string_view what,
+                      TvlPoint& target) {
+  if (text.empty()) return Fail(ErrorCode::Empty, what, "empty text");
+  Result<void> characters = CheckCharacters(text, form, what);
+  if (!characters) return characters;
   const std::size_t longest = LongestText(form, static_cast<std::size_t>(maxDigits));
+  if (form == TextForm::Radix64 && text.size() > longest && text.size() % 4 == 0 &&
+      text.size() <= LongestText(TextForm::Hex, static_cast<std::size_t>(maxDigits))) {
+    // Too long for radix-64 but of a hexadecimal text's length: most likely a hexadecimal
+    // text with a wrong character, so that is the reason given.
+    return CheckCharacters(text, TextForm::Hex, what);
+  }
   if (text.size() > longest) return Fail(ErrorCode::TooLong, what, "too many digits");
 
   TvlPoint value;

@@ -30,6 +30,10 @@ Error Fail(ErrorCode code, std::string_view what, std::string_view detail);
 /// multiple of 4, radix-64 otherwise. Constant time in the characters.
 TextForm FormOf(std::string_view text);
 
+/// BadCharacter, naming the position of the first character that is not of @p form (constant
+/// time in the characters but for the verdict).
+Result<void> CheckCharacters(std::string_view text, TextForm form, std::string_view what);
+
 /// Reads a text in @p form strictly: not empty, every character of the form, at most
 /// @p maxDigits digits, and the very text IntegerToHex / IntegerToBase64 writes for its value
 /// (so no leading zero group). target is in normal form. Constant time in the characters but
@@ -55,6 +59,15 @@ Bytes32 ReduceModOrder(const TvlPoint& v);
 /// A scalar uniform on [1, n) (see KeyPair::Generate). Throws std::system_error when the
 /// operating system's random source fails.
 Bytes32 DrawScalar();
+
+/// The private constructors and values of the interface's value types, for the library's own
+/// operations.
+struct Access {
+  template <class T, class... Args>
+  static T Make(const Args&... args) {
+    return T(args...);
+  }
+};
 
 /// Runs body (which returns a Result<T>), turning a failure of the random source into
 /// RandomSourceFailed and any other exception but std::bad_alloc into Internal, so that no

@@ -61,7 +61,7 @@ std::vector<BadText> BadPublicKeyTexts() {
       {"radix-64 too long", radix + "AB", ErrorCode::TooLong},
       {"leading zero group", "0000" + pinned.substr(4), ErrorCode::NotCanonical},
       {"another radix-64 spelling", otherSpelling, ErrorCode::NotCanonical},
-      {"lower-case hexadecimal, read as radix-64", "ac11" + pinned.substr(4), ErrorCode::TooLong},
+      {"lower-case hexadecimal", "ac11" + pinned.substr(4), ErrorCode::BadCharacter},
       {"one, the point of order 2", "0001", ErrorCode::NotAGroupPoint},
       {"an x with no point on the curve", pinned.substr(0, 60) + "0000", ErrorCode::NotAGroupPoint},
       {"2^256 - 1", std::string(64, 'F'), ErrorCode::NotAGroupPoint},
