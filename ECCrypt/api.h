@@ -16,4 +16,5 @@
 #include "ECCrypt/api/agreement.h"
 #include "ECCrypt/api/keys.h"
 #include "ECCrypt/api/result.h"
+#include "ECCrypt/api/signing.h"
 #endif
