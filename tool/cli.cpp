@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tool/consoleIo.h"
+#include "tool/displayText.h"
 #include "tool/fileIo.h"
 #include "tool/toolError.h"
 
@@ -46,8 +47,10 @@ struct TCommandLine {
 
 // "eccrypt verify: what is wrong", then the hint as a sentence of its own.
 void PrintError(std::ostream& err, const std::string& command, const TToolError& error) {
-  err << "eccrypt" << (command.empty() ? "" : " " + command) << ": " << error.what() << "\n";
-  std::string hint = error.Hint();
+  // Messages quote file names, arguments and lines of files: shown escaped.
+  err << "eccrypt" << (command.empty() ? "" : " " + command) << ": " << DisplayText(error.what())
+      << "\n";
+  std::string hint = DisplayText(error.Hint());
   if (hint.empty()) return;
   hint[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(hint[0])));
   if (hint.back() != '.') hint.push_back('.');
@@ -204,7 +207,7 @@ void AddSignCommand(CLI::App& app, TCommandLine& line) {
   command->add_flag("--force", line.sign.force, "Replace an existing signature file");
   command->add_option("-c,--comment", line.sign.trustedComment,
                       "Trusted comment, covered by the signature (default: the file name and "
-                      "the time)");
+                      "the time); one line of UTF-8 text without control characters");
   command
       ->add_option("--untrusted-comment", line.sign.untrustedComment,
                    "Untrusted comment, not covered by the signature")
@@ -213,8 +216,16 @@ void AddSignCommand(CLI::App& app, TCommandLine& line) {
                     "Print only the signature text r:s, for programs that take the "
                     "component's signatures");
   command->add_flag("--sha1", line.signSha1,
-                    "Sign the SHA-1 digest instead of truncated SHA-256 (only to match "
-                    "other software; SHA-1 is not collision-resistant)");
+                    "With --bare: sign the SHA-1 digest instead of truncated SHA-256 (only to "
+                    "match other software; SHA-1 is not collision-resistant)");
+  // Checked here rather than declared to the parser, whose help would add its own wording.
+  command->parse_complete_callback([&line] {
+    if (line.signSha1 && !line.sign.bare) {
+      throw CLI::ValidationError("--sha1",
+                                 "signs bare signatures only (add --bare): signature files "
+                                 "always take SHA-256");
+    }
+  });
   line.signCommand = command;
 }
 
@@ -237,8 +248,12 @@ void AddVerifyCommand(CLI::App& app, TCommandLine& line) {
       ->type_name("");
   command->add_flag("-q,--quiet", line.verify.quiet, "Print nothing; only the exit status tells");
   command->add_flag("--sha1", line.verifySha1,
-                    "Accept a signature over the file's SHA-1 digest (files signed "
+                    "Accept a bare signature over the file's SHA-1 digest (files signed "
                     "elsewhere with SHA-1)");
+  command->add_flag("--allow-v1", line.verify.allowV1,
+                    "Also check a version 1 signature file ('eccrypt signature 1'), with a "
+                    "warning: its signature could have been made as a bare signature of another "
+                    "file");
   line.verifyCommand = command;
 }
 
@@ -273,7 +288,7 @@ std::optional<int> RejectMissingSubcommand(CLI::App& app, int argc, char** argv,
   const std::string first = argv[1];
   if (!first.starts_with('-') &&
       app.get_subcommands([&](CLI::App* sub) { return sub->get_name() == first; }).empty()) {
-    console.err << "eccrypt: unknown subcommand '" << first << "'\n"
+    console.err << "eccrypt: unknown subcommand '" << DisplayText(first) << "'\n"
                 << "  Subcommands: keygen, pubkey, encrypt, decrypt, sign, verify, inspect, demo; "
                    "see eccrypt --help.\n";
     return kExitUsage;

@@ -6,6 +6,7 @@
 
 #include "tool/commands.h"
 #include "tool/consoleIo.h"
+#include "tool/displayText.h"
 #include "tool/fileIo.h"
 #include "tool/keyFile.h"
 #include "tool/outputFile.h"
@@ -97,7 +98,7 @@ int RunKeygen(const TKeygenOptions& options, TConsole& console) {
   TSecretString clear(KeyFileText(curve));
   if (options.unprotected) {
     console.err << "eccrypt: warning: the secret key is written in clear to "
-                << (toStdout ? std::string("standard output") : options.output)
+                << (toStdout ? std::string("standard output") : DisplayText(options.output))
                 << ": anyone who can read it has the key\n";
   }
   TSecretString text(
