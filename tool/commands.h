@@ -66,6 +66,7 @@ struct TVerifyOptions {
   std::string input;
   bool quiet = false;  // exit status only
   TDigestKind digest = TDigestKind::Sha256Truncated;
+  bool allowV1 = false;  // check version 1 signature files too, with a warning
 };
 
 struct TInspectOptions {

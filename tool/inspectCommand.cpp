@@ -4,6 +4,7 @@
 #include "tool/armour.h"
 #include "tool/commands.h"
 #include "tool/digest.h"
+#include "tool/displayText.h"
 #include "tool/fileFormat.h"
 #include "tool/fileIo.h"
 #include "tool/formatV2.h"
@@ -54,7 +55,8 @@ void InspectEncrypted(TByteSource& source, const std::string& name, TConsole& co
       const TFileHeaderV2 header = ReadHeaderV2(input);
       description = "  recipients: " + std::to_string(header.stanzas.size()) + "\n";
     }
-    console.out << name << ": eccrypt encrypted file, format version " << int{version} << "\n"
+    console.out << DisplayText(name) << ": eccrypt encrypted file, format version " << int{version}
+                << "\n"
                 << description << "  armoured: " << (input.Armoured() ? "yes" : "no") << "\n";
   } catch (const TFormatError& error) {
     throw TToolError(
@@ -68,29 +70,34 @@ void InspectText(const std::string& text, const std::string& name, TConsole& con
     // The clear lines are proven only by unlocking ('eccrypt pubkey' does): both may have been
     // swapped for another key's.
     const TProtectedKeyInfo info = ReadProtectedKeyInfo(text, name);
-    console.out << name << ": eccrypt secret-key file, protected by a pass phrase\n"
-                << "  public key: " << info.publicKey.text << " (unverified)\n"
-                << "  key id: " << info.keyId << " (unverified)\n"
+    console.out << DisplayText(name) << ": eccrypt secret-key file, protected by a pass phrase\n"
+                << "  public key: " << DisplayText(info.publicKey.text) << " (unverified)\n"
+                << "  key id: " << DisplayText(info.keyId) << " (unverified)\n"
                 << "  text form: " << ModeName(info.publicKey.mode) << "\n"
-                << "  kdf: " << info.kdf.substr(0, info.kdf.find(" salt=")) << "\n";
+                << "  kdf: " << DisplayText(info.kdf.substr(0, info.kdf.find(" salt="))) << "\n";
     return;
   }
   if (LooksLikeKeyFile(text)) {
     TKeyFile key;
     ParseKeyFile(text, name, key);
-    console.out << name << ": eccrypt secret-key file, in clear (not protected)\n"
-                << "  public key: " << key.publicKey << "\n"
+    console.out << DisplayText(name) << ": eccrypt secret-key file, in clear (not protected)\n"
+                << "  public key: " << DisplayText(key.publicKey) << "\n"
                 << "  key id: " << KeyIdOf(key.publicKey, key.mode) << "\n"
                 << "  text form: " << ModeName(key.mode) << "\n";
     return;
   }
   if (LooksLikeSignatureFile(text)) {
     const TSignatureFile file = ParseSignatureFile(text, name);
-    console.out << name << ": eccrypt signature file\n"
-                << "  key id: " << file.keyId << "\n"
-                << "  digest: " << DigestName(file.digest) << "\n"
-                << "  trusted comment: " << file.trustedComment << "\n"
-                << "  untrusted comment: " << file.untrustedComment << "\n";
+    console.out << DisplayText(name) << ": eccrypt signature file, version " << file.version
+                << (file.version == 1 ? " (verify accepts it only with --allow-v1)" : "") << "\n"
+                << "  key id: " << file.keyId << "\n";
+    if (file.version == 1) {
+      console.out << "  digest: " << DigestName(file.digest) << "\n";
+    } else {
+      console.out << "  prehash: SHA-256\n";
+    }
+    console.out << "  trusted comment: " << DisplayText(file.trustedComment) << "\n"
+                << "  untrusted comment: " << DisplayText(file.untrustedComment) << "\n";
     return;
   }
   const std::string trimmed = TrimText(text);
@@ -98,7 +105,7 @@ void InspectText(const std::string& text, const std::string& name, TConsole& con
     const TMode mode = SignatureTextMode(trimmed);
     const TSignatureForm form = ClassifySignature(trimmed, mode);
     if (form != TSignatureForm::Malformed) {
-      console.out << name << ": bare signature text (names no key and no digest)\n"
+      console.out << DisplayText(name) << ": bare signature text (names no key and no digest)\n"
                   << "  text form: " << ModeName(mode) << "\n"
                   << "  form: "
                   << (form == TSignatureForm::Canonical ? "canonical"
@@ -116,7 +123,7 @@ void InspectText(const std::string& text, const std::string& name, TConsole& con
     curve.SetKeyPublic(key.text);
     curve.Encrypt();
     if (curve.ExchangedValue().empty()) throw TToolError("not a public key");
-    console.out << name << ": public key\n"
+    console.out << DisplayText(name) << ": public key\n"
                 << "  key id: " << KeyIdOf(key.text, key.mode) << "\n"
                 << "  text form: " << ModeName(key.mode) << "\n";
     return;

@@ -30,4 +30,21 @@ std::string KeyValueOf(std::string_view publicKey, TMode mode) {
   return hex.substr(zeros);
 }
 
+std::vector<std::uint8_t> PublicKeyValue(std::string_view publicKey, TMode mode) {
+  // Whole 16-bit digits, as the component reads them: two hexadecimal digits to a byte, in
+  // either case.
+  std::string hex = KeyValueOf(publicKey, mode);
+  hex.resize(hex.size() / 4 * 4);
+  const auto digit = [](char c) {
+    const auto upper = static_cast<char>(c >= 'a' && c <= 'f' ? c - 'a' + 'A' : c);
+    return static_cast<std::uint8_t>(kHexDigits.find(upper) & 15u);
+  };
+  std::vector<std::uint8_t> value;
+  for (std::size_t i = 0; i < hex.size(); i += 2) {
+    const auto byte = static_cast<std::uint8_t>((digit(hex[i]) << 4) | digit(hex[i + 1]));
+    if (!value.empty() || byte != 0) value.push_back(byte);
+  }
+  return value;
+}
+
 }  // namespace eccrypt::tool

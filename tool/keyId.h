@@ -3,8 +3,10 @@
 // tool's messages. The first 8 bytes of SHA-256 over the label "eccrypt key id" and the key's
 // hexadecimal text, shown as 16 upper-case hexadecimal digits. The two text forms of one key
 // have the same id.
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ECCrypt/ECCrypt.h"
 
@@ -18,5 +20,9 @@ std::string KeyIdOf(std::string_view publicKey, TMode mode);
 // text without leading zero groups. Two texts of one key give the same value; the value, not
 // the 64-bit id, tells whether two keys are the same.
 std::string KeyValueOf(std::string_view publicKey, TMode mode);
+
+// The key's value: the integer its text stands for, as big-endian bytes without leading zero
+// bytes. The two text forms of one key, and spellings led by zero digits, give the same bytes.
+std::vector<std::uint8_t> PublicKeyValue(std::string_view publicKey, TMode mode);
 
 }  // namespace eccrypt::tool

@@ -5,6 +5,7 @@
 
 #include "tool/commands.h"
 #include "tool/consoleIo.h"
+#include "tool/displayText.h"
 #include "tool/fileIo.h"
 #include "tool/keyFile.h"
 #include "tool/keyId.h"
@@ -91,36 +92,121 @@ TDigestKind OtherDigest(TDigestKind kind) {
   return kind == TDigestKind::Sha1 ? TDigestKind::Sha256Truncated : TDigestKind::Sha1;
 }
 
+// The comments of a new signature file, checked before the key is unlocked.
+void CheckComments(const TSignatureFile& file, const TSignOptions& options) {
+  if (!IsCommentText(file.trustedComment) && !options.trustedComment.has_value()) {
+    throw TToolError("the file name is too long for the default trusted comment",
+                     "give the trusted comment with -c TEXT", kExitUsage);
+  }
+  if (!IsCommentText(file.trustedComment) || !IsCommentText(file.untrustedComment)) {
+    throw TToolError("a comment must be one line of at most " + std::to_string(kMaxCommentLength) +
+                         " bytes of UTF-8 text, without control characters or direction marks",
+                     "", kExitUsage);
+  }
+}
+
+// What a verdict shows; `line` may hold file names and comments.
+class TVerdict {
+ public:
+  TVerdict(TConsole& console, bool quiet) : console_(console), quiet_(quiet) {}
+  void Say(const std::string& line) const {
+    if (!quiet_) console_.out << DisplayText(line) << "\n";
+  }
+
+ private:
+  TConsole& console_;
+  bool quiet_;
+};
+
+// A signature file checked against the file: version 2 files, and version 1 ones when asked for.
+int VerifySignatureFile(const TSignatureFile& file, const std::string& source,
+                        const TVerifyOptions& options, const TPublicKey& key,
+                        const std::string& keyId, TFileSource& input, TConsole& console) {
+  const TVerdict verdict(console, options.quiet);
+  if (file.version == 1) {
+    if (!options.allowV1) {
+      throw TToolError("the signature file " + source +
+                           " is of version 1 ('eccrypt signature 1'), which is not accepted by "
+                           "default: its signature could have been made as a bare signature of "
+                           "another file",
+                       "have the file signed again with this eccrypt ('eccrypt sign --key KEYFILE "
+                       "-o FILE.sig FILE' writes version 2); to check a file you trust was made "
+                       "by an earlier eccrypt, add --allow-v1");
+    }
+    console.err << "eccrypt verify: warning: "
+                << DisplayText("the signature file " + source +
+                               " is of version 1, checked because of --allow-v1: a bare "
+                               "signature the key made could pass for it; sign the file again")
+                << "\n";
+    // SHA-1 is accepted only when asked for: its collisions are practical.
+    if (file.digest == TDigestKind::Sha1 && options.digest != TDigestKind::Sha1) {
+      verdict.Say(
+          "BAD signature: made with another digest (SHA-1), which is accepted only with --sha1");
+      return kExitFailed;
+    }
+  }
+  // The key id is only a name, read from the file: what is signed is the whole key.
+  if (file.keyId != keyId) {
+    verdict.Say("BAD signature: the signature file names key id " + file.keyId +
+                ", not the key given (key id " + keyId + ")");
+    return kExitFailed;
+  }
+  const TDigest digest = file.version == 1
+                             ? SignedDigestV1(file, DigestOf(input, file.digest))
+                             : SignatureFileDigest(PublicKeyValue(key.text, key.mode), kPrehashName,
+                                                   file.trustedComment, Sha256Of(input));
+  if (!Verifies(key, ConvertSignatureText(file.signature, key.mode), digest)) {
+    verdict.Say("BAD signature: " + input.Name() +
+                " was changed since it was signed, or the signature file was altered (key id " +
+                keyId + ")");
+    return kExitFailed;
+  }
+  verdict.Say("Good signature: " + input.Name() + " was signed by key " + keyId + " (" +
+              (file.version == 1
+                   ? std::string("version 1 signature file; digest: ") + DigestName(file.digest)
+                   : std::string("prehash: SHA-256")) +
+              ")");
+  verdict.Say("Trusted comment: " + file.trustedComment);
+  return kExitOk;
+}
+
 }  // namespace
 
 int RunSign(const TSignOptions& options, TConsole& console) {
+  if (!options.bare && options.digest != TDigestKind::Sha256Truncated) {
+    throw TToolError("--sha1 signs bare signatures only: signature files take SHA-256",
+                     "add --bare, or leave out --sha1", kExitUsage);
+  }
+  TSignatureFile file;
+  if (!options.bare) {
+    file.trustedComment = options.trustedComment.value_or(
+        "file: " +
+        (options.input.empty() || options.input == "-" ? std::string("standard input")
+                                                       : DisplayText(BaseName(options.input))) +
+        ", signed " + UtcNow());
+    file.untrustedComment = options.untrustedComment.value_or("");
+    CheckComments(file, options);
+  }
   TFileSource input(options.input);
   // Refused before the key is unlocked; written only once the signature is made.
   TOutputFile output(options.output, SignatureRules(options, input));
   TKeyFile key;
   LoadSecretKey(options.keyFile, options.passPhraseFile, key);
-  const TDigest fileDigest = DigestOf(input, options.digest);
 
   if (options.bare) {
+    const TDigest fileDigest = DigestOf(input, options.digest);
     WriteText(output, SignCanonical(key, fileDigest, options.keyFile) + "\n", console);
     return kExitOk;
   }
-  TSignatureFile file;
-  file.digest = options.digest;
   file.keyId = KeyIdOf(key.publicKey, key.mode);
-  file.trustedComment = options.trustedComment.value_or(
-      "file: " +
-      (options.input.empty() || options.input == "-" ? std::string("standard input")
-                                                     : BaseName(options.input)) +
-      ", signed " + UtcNow());
-  file.untrustedComment =
-      options.untrustedComment.value_or("signature by eccrypt key " + file.keyId);
-  if (!IsCommentText(file.trustedComment) || !IsCommentText(file.untrustedComment)) {
-    throw TToolError(
-        "a comment must be one line of at most " + std::to_string(kMaxCommentLength) + " bytes", "",
-        kExitUsage);
+  if (!options.untrustedComment.has_value()) {
+    file.untrustedComment = "signature by eccrypt key " + file.keyId;
   }
-  file.signature = SignCanonical(key, SignedDigest(file, fileDigest), options.keyFile);
+  const TPrehash prehash = Sha256Of(input);
+  file.signature = SignCanonical(key,
+                                 SignatureFileDigest(PublicKeyValue(key.publicKey, key.mode),
+                                                     kPrehashName, file.trustedComment, prehash),
+                                 options.keyFile);
   WriteText(output, SignatureFileText(file), console);
   return kExitOk;
 }
@@ -138,34 +224,12 @@ int RunVerify(const TVerifyOptions& options, TConsole& console) {
       options.signature.empty() ? "@" + options.input + ".sig" : options.signature);
   const std::string signatureText = KeyArgumentText(signatureArgument, "signature");
   TFileSource input(options.input);
-  const auto say = [&](const std::string& line) {
-    if (!options.quiet) console.out << line << "\n";
-  };
 
   if (LooksLikeSignatureFile(signatureText)) {
-    const TSignatureFile file = ParseSignatureFile(
-        signatureText, signatureArgument.IsFile() ? signatureArgument.file : std::string("given"));
-    // SHA-1 is accepted only when asked for: its collisions are practical.
-    if (file.digest == TDigestKind::Sha1 && options.digest != TDigestKind::Sha1) {
-      say("BAD signature: made with another digest (SHA-1), which is accepted only with --sha1");
-      return kExitFailed;
-    }
-    if (file.keyId != keyId) {
-      say("BAD signature: signed by another key (key id " + file.keyId +
-          "), not by the key given (key id " + keyId + ")");
-      return kExitFailed;
-    }
-    const TDigest digest = SignedDigest(file, DigestOf(input, file.digest));
-    if (!Verifies(key, ConvertSignatureText(file.signature, key.mode), digest)) {
-      say("BAD signature: " + input.Name() +
-          " was changed since it was signed, or the signature file was altered (key id " + keyId +
-          ")");
-      return kExitFailed;
-    }
-    say("Good signature: " + input.Name() + " was signed by key " + keyId +
-        " (digest: " + DigestName(file.digest) + ")");
-    say("Trusted comment: " + file.trustedComment);
-    return kExitOk;
+    const std::string source =
+        signatureArgument.IsFile() ? signatureArgument.file : std::string("given");
+    return VerifySignatureFile(ParseSignatureFile(signatureText, source), source, options, key,
+                               keyId, input, console);
   }
 
   // A bare component signature text.
@@ -175,21 +239,24 @@ int RunVerify(const TVerifyOptions& options, TConsole& console) {
   } catch (const TToolError& error) {
     throw WithFileHint(error, signatureArgument);
   }
+  const TVerdict verdict(console, options.quiet);
   const TBothDigests digests = BothDigestsOf(input);
   if (!Verifies(key, signature, digests.Of(options.digest))) {
     if (Verifies(key, signature, digests.Of(OtherDigest(options.digest)))) {
-      say(std::string("BAD signature: made with another digest (") +
+      verdict.Say(
+          std::string("BAD signature: made with another digest (") +
           DigestName(OtherDigest(options.digest)) + "); " +
           (options.digest == TDigestKind::Sha1 ? "verify without --sha1" : "verify with --sha1"));
       return kExitFailed;
     }
-    say("BAD signature: " + input.Name() +
-        " was not signed with the secret key of this public key, or was changed since (digest: " +
-        DigestName(options.digest) + ")");
+    verdict.Say("BAD signature: " + input.Name() +
+                " was not signed with the secret key of this public key, or was changed since "
+                "(digest: " +
+                DigestName(options.digest) + ")");
     return kExitFailed;
   }
-  say("Good signature: " + input.Name() + " was signed by key " + keyId +
-      " (bare signature text; digest: " + DigestName(options.digest) + ")");
+  verdict.Say("Good signature: " + input.Name() + " was signed by key " + keyId +
+              " (bare signature text; digest: " + DigestName(options.digest) + ")");
   return kExitOk;
 }
 

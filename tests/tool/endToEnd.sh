@@ -469,7 +469,8 @@ scenario_sign_verify() {
   random_file doc.bin 150000
   run 0 "$bin" sign --key alice.key doc.bin
   cp out.txt doc.sig
-  contains doc.sig "eccrypt signature 1"
+  contains doc.sig "eccrypt signature 2"
+  contains doc.sig "prehash: sha256"
   contains doc.sig "key id: "
   contains doc.sig "trusted comment: file: doc.bin, signed "
   # Verified in other processes, with the key as text, @FILE, a path and @KEYFILE; the
@@ -491,20 +492,22 @@ scenario_sign_verify() {
   contains err.txt "already exists"
   run 0 "$bin" sign --key alice.key -o doc.bin.sig --force doc.bin
 
-  # The three failures each say what they are: another signer, another digest, a changed file.
+  # The failures each say what they are: another signer, a changed file; a signature file has
+  # one digest, so --sha1 is for bare signatures only.
   flip_bit doc.bin 5 changed.bin
   run 1 "$bin" verify --key @alice.pub --signature @doc.sig changed.bin
   contains out.txt "BAD signature: changed.bin was changed since it was signed"
   run 1 "$bin" verify --key @bob.pub --signature @doc.sig doc.bin
-  contains out.txt "BAD signature: signed by another key (key id $(sed -n 's/^key id: //p' doc.sig))"
-  run 0 "$bin" sign --sha1 --key alice.key -o sha1.sig doc.bin
-  run 1 "$bin" verify --key @alice.pub --signature @sha1.sig doc.bin
-  contains out.txt "BAD signature: made with another digest (SHA-1)"
-  run 0 "$bin" verify --sha1 --key @alice.pub --signature @sha1.sig doc.bin
-  # The trusted comment and the digest line are covered; the untrusted comment is not.
+  contains out.txt "BAD signature: the signature file names key id $(sed -n 's/^key id: //p' doc.sig)"
+  run 2 "$bin" sign --sha1 --key alice.key -o sha1.sig doc.bin
+  contains err.txt "bare"
+  # The trusted comment and the prehash line are covered; the untrusted comment is not.
   sed 's/^trusted comment: .*/trusted comment: forged/' doc.sig >forged.sig
   run 1 "$bin" verify --key @alice.pub --signature @forged.sig doc.bin
   contains out.txt "BAD signature"
+  sed 's/^prehash: .*/prehash: sha1/' doc.sig >prehash.sig
+  run 1 "$bin" verify --key @alice.pub --signature @prehash.sig doc.bin
+  contains err.txt "unknown prehash"
   sed 's/^untrusted comment: .*/untrusted comment: anything/' doc.sig >free.sig
   run 0 "$bin" verify --key @alice.pub --signature @free.sig doc.bin
   sed 's/^signature: \(.\)/signature: \1\1/' doc.sig >long.sig
