@@ -223,7 +223,8 @@ scenario_keys_documented() {
 0|verify --key alice.pub contract.pdf
 0|verify --key @alice.pub --signature contract.pdf.sig contract.pdf
 0|verify --key alice.pub --signature @contract.pdf.sig contract.pdf
-0|verify --key $data/v2.pub --signature $data/v2.txt.sig $data/v2.txt
+0|verify --allow-v1 --key $data/v2.pub --signature $data/v2.txt.sig $data/v2.txt
+0|verify --key $data/v2.pub --signature $data/sigfile2.sig $data/v2.txt
 0|verify --key $data/legacy.pub --signature $data/legacy.txt.sig $data/legacy.txt
 0|encrypt -r $data/v2.pub -r $data/v2-hex.pub -o v2.ecc contract.pdf
 0|decrypt --key $data/v2.key --passphrase-file $data/v2.phrase -o v2.out $data/v2.txt.ecc

@@ -182,7 +182,6 @@ scenario_sigs_escapes() {
   # Verdicts, an error that quotes the name, and inspect: each line escaped, no raw escape.
   local -a cases=(
     "1|out.txt|verify --key alice.pub --signature good.sig NAME"
-    "1|out.txt|verify --key alice.pub NAME"
     "3|err.txt|verify --key alice.pub --signature good.sig missing/NAME"
     "1|err.txt|decrypt --key alice.key NAME.sig"
     "0|out.txt|inspect NAME.sig"
