@@ -70,7 +70,7 @@ void TECH::Init() {
 }
 
 void TECH::UpdateByte(std::uint8_t b) {
-  BitCount += 8;  // 32 bits wide: wraps for messages of 2^29 bytes or more
+  BitCount += 8;
   const auto index = static_cast<std::size_t>(Index);
   const unsigned shift = 8 * (index % 4);
   std::uint32_t& word = Block[index / 4];
@@ -86,13 +86,12 @@ void TECH::UpdateString(std::string_view s) {
 }
 
 void TECH::Final(std::uint8_t* out) {
-  // The length field is 64 bits: four zero bytes, then the 32-bit counter, most significant
-  // byte first, taken before the padding is counted.
-  const std::uint32_t bits = BitCount;
+  // The length field: the 64-bit counter, most significant byte first, taken before the
+  // padding is counted.
+  const std::uint64_t bits = BitCount;
   UpdateByte(0x80);
   while (Index != 56) UpdateByte(0);
-  for (int i = 0; i < 4; ++i) UpdateByte(0);
-  for (int shift = 24; shift >= 0; shift -= 8) UpdateByte(static_cast<std::uint8_t>(bits >> shift));
+  for (int shift = 56; shift >= 0; shift -= 8) UpdateByte(static_cast<std::uint8_t>(bits >> shift));
 
   for (std::size_t j = 0; j < Digest.size(); ++j) {
     Digest[j] = static_cast<std::uint8_t>(H[j / 4] >> (8 * (3 - j % 4)));

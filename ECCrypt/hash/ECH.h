@@ -1,6 +1,6 @@
 #pragma once
-// TECH: incremental SHA-1 with a 32-bit bit counter (standard digests for messages below
-// 2^29 bytes).
+// TECH: incremental SHA-1. The bit counter is 64 bits wide, as the standard's length field, so
+// every message below 2^61 bytes gets the standard digest.
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -14,7 +14,7 @@ class TECH {
 
   std::array<std::uint8_t, 20> Digest{};  // digest of the latest Final, H0 first, big-endian
   std::array<std::uint32_t, 5> H{};       // chaining value H0..H4
-  std::uint32_t BitCount = 0;             // bits absorbed since Init, padding included
+  std::uint64_t BitCount = 0;             // bits absorbed since Init, padding included
   std::array<std::uint32_t, 16> Block{};  // byte k at word k/4, bit 8*(k%4)
   std::int32_t Index = 0;                 // bytes in Block, 0..63
 
