@@ -43,6 +43,10 @@
 // The text setters copy their argument and GetVersion and Register build texts: they throw
 // std::bad_alloc only when memory runs out (a setter then leaves its property as it was).
 // SetName, inherited from TComponent, throws std::invalid_argument for a name it refuses.
+// A consumer below C++20 gets this one error, not the many that std::span would give.
+#if (!defined(_MSVC_LANG) && __cplusplus < 202002L) || (defined(_MSVC_LANG) && _MSVC_LANG < 202002L)
+#error "ECCrypt needs C++20 or later: compile with -std=c++20 (MSVC: /std:c++20)"
+#else
 #include <array>
 #include <cstdint>
 #include <span>
@@ -138,3 +142,5 @@ class TEllipticCurve : public ecplatform::TComponent {
 void Register();
 
 }  // namespace eccrypt
+
+#endif  // C++20

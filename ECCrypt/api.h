@@ -10,11 +10,12 @@
 ///
 /// Every operation on untrusted input returns a result or an error: it never throws for bad
 /// input, never modifies its inputs and never touches the caller's other keys.
-#if !defined(_MSVC_LANG) && __cplusplus < 202002L || defined(_MSVC_LANG) && _MSVC_LANG < 202002L
+// A consumer below C++20 gets this one error, not the many its headers would give.
+#if (!defined(_MSVC_LANG) && __cplusplus < 202002L) || (defined(_MSVC_LANG) && _MSVC_LANG < 202002L)
 #error "ECCrypt needs C++20 or later: compile with -std=c++20 (MSVC: /std:c++20)"
 #else
 #include "ECCrypt/api/agreement.h"
 #include "ECCrypt/api/keys.h"
 #include "ECCrypt/api/result.h"
 #include "ECCrypt/api/signing.h"
-#endif
+#endif  // C++20
