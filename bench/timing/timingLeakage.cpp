@@ -20,10 +20,13 @@
 //             (a pool of P, default 100000, reused in turn), all with texts of one length; each
 //             measurement sets KeySecret and clears Signature (untimed unless --time-load), then
 //             signs with a fresh nonce, in both classes. The fixed class reads its text from C
-//             copies in turn (default 1), the random class from the pool's own texts, so that
-//             C = P gives both classes the same pattern of memory reads. --same-key fills the
-//             pool with copies of the fixed key's text: a control in which the classes differ
-//             only in where their texts lie, so that any |t| comes from memory, not the key.
+//             copies in turn (default 1), the random class from the pool's texts; copies and
+//             pool texts are allocated alternately, so that C = P gives both classes the same
+//             pattern of memory reads (with C = 1 the fixed text stays in cache and the pool's
+//             texts stream through it, a difference between the classes that is not the key's).
+//             --same-key fills the pool with copies of the fixed key's text: a control in which the
+//             classes differ only in where their texts lie, so that any |t| comes from memory, not
+//             the key.
 //   signature TECCrypt::MakeSignature, the nonce fixed or random (one key, one digest); random
 //             nonces are drawn until r and s have the lengths the fixed nonce gives them, since
 //             those lengths are public and the fixed class would otherwise have one of each
@@ -168,11 +171,21 @@ class TSignTarget : public TTarget {
       : inputs_(BatchSize) {
     c_.SetIOMode(mode);
     const std::string fixedText = KeyText(RandomPhrase(rng, 24));
-    fixed_.assign(std::max<std::size_t>(fixedCopies, 1), fixedText);
-    pool_.reserve(poolSize);
-    while (pool_.size() < std::max<std::size_t>(poolSize, 1)) {
+    std::vector<std::string> drawn;
+    drawn.reserve(poolSize);
+    while (drawn.size() < std::max<std::size_t>(poolSize, 1)) {
       std::string text = sameKey ? fixedText : KeyText(RandomPhrase(rng, 24));
-      if (text.size() == fixedText.size()) pool_.push_back(std::move(text));
+      if (text.size() == fixedText.size()) drawn.push_back(std::move(text));
+    }
+    // The copies read in the measurements are allocated in one pass, a fixed copy next to each
+    // pool text, so that with as many copies as pool texts both classes read texts of the same
+    // spacing from one region.
+    const std::size_t copies = std::max<std::size_t>(fixedCopies, 1);
+    fixed_.reserve(copies);
+    pool_.reserve(drawn.size());
+    for (std::size_t i = 0; i < std::max(copies, drawn.size()); ++i) {
+      if (i < copies) fixed_.emplace_back(fixedText.data(), fixedText.size());
+      if (i < drawn.size()) pool_.emplace_back(drawn[i].data(), drawn[i].size());
     }
   }
   void Generate(std::size_t slot, int secretClass) override {
