@@ -60,22 +60,41 @@ struct TProtectedKeyFile {
   std::size_t memLimit = 0;
   std::array<std::uint8_t, kSaltBytes> salt{};
   std::array<std::uint8_t, kNonceBytes> nonce{};
-  std::string_view header;  // every line before "secret:", the additional data
+  std::string header;  // every line before "secret:", with "\n" line ends: the additional data
   std::vector<std::uint8_t> sealed;
 };
 
 template <typename Number>
 bool ParseNumber(std::string_view text, Number& number) {
+  if (text.empty()) return false;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-  return error == std::errc() && end == text.data() + text.size() && !text.empty();
+  return error == std::errc() && end == text.data() + text.size();
 }
 
-TProtectedKeyFile ParseProtected(std::string_view text, const std::string& name) {
+// The text with every "\r\n", and a "\r" at its very end, made "\n". The file is written
+// with "\n" line ends and its header, as written, is the additional data; a copy whose line
+// ends a mail program or an editor turned into CR LF still unlocks. No value holds a "\r".
+std::string WithLineFeeds(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] == '\n')) {
+      if (i + 1 == text.size()) out.push_back('\n');
+      continue;
+    }
+    out.push_back(text[i]);
+  }
+  return out;
+}
+
+TProtectedKeyFile ParseProtected(std::string_view original, const std::string& name) {
   const auto damaged = [&](const std::string& what) {
     return TToolError("the key file " + name + " is damaged: " + what,
                       "give the file that 'eccrypt keygen -o' wrote, unchanged");
   };
-  if (!text.starts_with(kProtectedKeyPrefix)) throw damaged("it is not a protected key file");
+  if (!original.starts_with(kProtectedKeyPrefix)) throw damaged("it is not a protected key file");
+  const std::string normalised = WithLineFeeds(original);
+  const std::string_view text = normalised;
   std::vector<std::string_view> lines;
   std::size_t headerEnd = 0;
   for (std::size_t start = 0; start < text.size();) {
@@ -94,9 +113,17 @@ TProtectedKeyFile ParseProtected(std::string_view text, const std::string& name)
   if (lines.size() != 1 + kFields.size()) throw damaged("it does not have six lines");
   const std::array<std::string_view, kFields.size()> values =
       LabelledValues(lines, kFields, damaged);
+  // Every value is checked to be there before it is decoded: the decoders are not given empty
+  // texts.
+  for (std::size_t i = 0; i < kFields.size(); ++i) {
+    if (values[i].empty()) {
+      throw damaged("its '" + std::string(kFields[i].substr(0, kFields[i].find(':'))) +
+                    "' line has no value");
+    }
+  }
 
   TProtectedKeyFile file;
-  file.header = text.substr(0, headerEnd);
+  file.header = std::string(text.substr(0, headerEnd));
   file.info.publicKey = ResolvePublicKeyText(std::string(values[0]), " in " + name);
   file.info.keyId = values[1];
   if (file.info.keyId != KeyIdOf(file.info.publicKey.text, file.info.publicKey.mode)) {
