@@ -33,6 +33,35 @@ void RandomKeyPhrase(TSecretString& phrase) {
   phrase.str().pop_back();
 }
 
+// A phrase chosen now must be one a person can see and type again (NewPassPhraseFault).
+void RequireNewPassPhrase(const std::string& phrase, bool derived) {
+  const std::optional<TPassPhraseFault> fault = NewPassPhraseFault(phrase);
+  if (!fault) return;
+  const std::string choose = derived ? "choose a long random phrase, or use --random"
+                                     : "choose a pass phrase to protect the key file, or add "
+                                       "--unprotected to write it in clear";
+  switch (*fault) {
+    case TPassPhraseFault::Empty:
+      throw TToolError("the pass phrase is empty",
+                       derived ? "an empty phrase gives the one key pair that everybody can "
+                                 "recompute: " +
+                                     choose
+                               : choose);
+    case TPassPhraseFault::Blank:
+      throw TToolError("the pass phrase is blank: it has no visible character",
+                       "a phrase of spaces or other invisible characters cannot be told from "
+                       "another: " +
+                           choose);
+    case TPassPhraseFault::LineBreak:
+      throw TToolError("the pass phrase has a line break in it",
+                       "a pass phrase is one line: a pass-phrase file or standard input may end "
+                       "in one line end, which is not part of the phrase, and holds no other");
+    case TPassPhraseFault::Nul:
+      throw TToolError("the pass phrase has a NUL byte in it",
+                       "no prompt can type a NUL byte: " + choose);
+  }
+}
+
 void WriteText(TOutputFile& output, const std::string& text) {
   output.Write(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()),
                                              text.size()));
@@ -61,15 +90,7 @@ int RunKeygen(const TKeygenOptions& options, TConsole& console) {
     FlushChecked(console.err, "the pass phrase to standard error");
   } else if (derived || !options.unprotected) {
     ReadPassPhrase(options.passPhraseFile, phrase);
-    // Only spaces and tabs (a stray key before Enter) is as good as empty.
-    if (phrase.str().find_first_not_of(" \t") == std::string::npos) {
-      throw TToolError(phrase.str().empty() ? "the pass phrase is empty"
-                                            : "the pass phrase is blank (only spaces)",
-                       derived ? "an empty phrase gives the one key pair that everybody can "
-                                 "recompute: choose a long random phrase, or use --random"
-                               : "choose a pass phrase to protect the key file, or add "
-                                 "--unprotected to write it in clear");
-    }
+    RequireNewPassPhrase(phrase.str(), derived);
     if (derived) {
       if (auto warning = PassPhraseWarning(phrase.str())) {
         console.err << "eccrypt: warning: " << *warning << "\n";

@@ -5,7 +5,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "tool/fileIo.h"
@@ -77,7 +80,86 @@ void PromptTwice(TSecretString& phrase) {
   }
 }
 
+struct TRange {
+  char32_t first;
+  char32_t last;
+};
+
+// The characters that show nothing: White_Space, general categories Cc and Cf (Unicode 15.1),
+// in order.
+constexpr std::array<TRange, 25> kInvisible = {{
+    {0x0000, 0x0020},   {0x007F, 0x00A0},   {0x00AD, 0x00AD},   {0x0600, 0x0605},
+    {0x061C, 0x061C},   {0x06DD, 0x06DD},   {0x070F, 0x070F},   {0x0890, 0x0891},
+    {0x08E2, 0x08E2},   {0x1680, 0x1680},   {0x180E, 0x180E},   {0x2000, 0x200F},
+    {0x2028, 0x202F},   {0x205F, 0x2064},   {0x2066, 0x206F},   {0x3000, 0x3000},
+    {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD}, {0x110CD, 0x110CD},
+    {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0001, 0xE0001},
+    {0xE0020, 0xE007F},
+}};
+
+bool IsInvisible(char32_t c) {
+  const auto* range =
+      std::upper_bound(kInvisible.begin(), kInvisible.end(), c,
+                       [](char32_t value, const TRange& r) { return value < r.first; });
+  return range != kInvisible.begin() && c <= std::prev(range)->last;
+}
+
+bool IsLineBreak(char32_t c) {
+  return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
+// The UTF-8 character at the start of `bytes` and its length, or nothing when the bytes there
+// are no well-formed character (RFC 3629: no overlong forms, surrogates or values above
+// U+10FFFF).
+std::optional<std::pair<char32_t, std::size_t>> DecodeUtf8(std::string_view bytes) {
+  const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(bytes[i]); };
+  const std::uint8_t lead = byte(0);
+  if (lead < 0x80) return std::pair{char32_t{lead}, std::size_t{1}};
+  std::size_t length = 0;
+  std::uint8_t low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return std::nullopt;
+  }
+  if (bytes.size() < length || byte(1) < low || byte(1) > high) return std::nullopt;
+  char32_t c = lead & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return std::nullopt;
+    c = (c << 6) | (byte(i) & 0x3F);
+  }
+  return std::pair{c, length};
+}
+
 }  // namespace
+
+std::optional<TPassPhraseFault> NewPassPhraseFault(std::string_view phrase) {
+  if (phrase.empty()) return TPassPhraseFault::Empty;
+  bool visible = false;
+  while (!phrase.empty()) {
+    const auto decoded = DecodeUtf8(phrase);
+    if (!decoded) {
+      visible = true;  // not UTF-8: a byte of some other encoding, which shows as something
+      phrase.remove_prefix(1);
+      continue;
+    }
+    const char32_t c = decoded->first;
+    if (c == 0) return TPassPhraseFault::Nul;
+    if (IsLineBreak(c)) return TPassPhraseFault::LineBreak;
+    visible = visible || !IsInvisible(c);
+    phrase.remove_prefix(decoded->second);
+  }
+  if (!visible) return TPassPhraseFault::Blank;
+  return std::nullopt;
+}
 
 void ReadPassPhrase(const std::optional<std::string>& file, TSecretString& phrase) {
   if (file) {

@@ -6,6 +6,7 @@
 // the phrase has the key: a phrase must be long and random.
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "tool/secure.h"
 
@@ -25,6 +26,20 @@ bool AskPassPhrase(const std::string& prompt, TSecretString& phrase);
 
 // 30 characters from a 32-letter alphabet (150 bits), in groups of five: "k7mqa-...".
 void RandomPassPhrase(TSecretString& phrase);
+
+// What makes a phrase unfit to be chosen for a new key, or nothing. A phrase must have a
+// visible character (a byte 0x21 to 0x7E, or a UTF-8 character that is not white space, a
+// control or a format character; bytes that are not UTF-8 count as visible), and no line break
+// (LF, VT, FF, CR, U+0085, U+2028, U+2029) or NUL byte: no prompt can type those, and a phrase
+// that looks empty is one nobody can tell from another. Only new phrases are held to this: a
+// key file made with any phrase keeps unlocking with it.
+enum class TPassPhraseFault {
+  Empty,
+  Blank,      // no visible character
+  LineBreak,  // a line break inside
+  Nul,        // a NUL byte inside
+};
+std::optional<TPassPhraseFault> NewPassPhraseFault(std::string_view phrase);
 
 // The warning to show for a weak phrase, or nothing.
 std::optional<std::string> PassPhraseWarning(const std::string& phrase);
