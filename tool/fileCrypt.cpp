@@ -29,6 +29,15 @@ using TKey32 = TSecretBytes<32>;
 
 constexpr std::string_view kRecipientContext = "eccrypt file v2 recipient";
 constexpr std::string_view kPayloadContext = "eccrypt file v2 payload";
+// Every stanza is written in one form: the exchanged value in the radix-64 form, its 16 digits
+// in 44 characters, whatever form the recipient's key was given in, so that a file does not tell
+// which recipients keep hexadecimal keys. (The reader takes both forms and any length it bounds.)
+// The recipient's key is converted first; its holder converts the secret key to the stanza's form
+// to open it, as for any stanza.
+constexpr TMode kStanzaMode = TMode::Base64;
+constexpr std::size_t kStanzaValueChars = 44;
+// Each draw is short with a chance of about 2^-16; this many in a row do not happen.
+constexpr int kMaxExchangeDraws = 64;
 // Every wrapping key seals one file key only, so a fixed nonce is never reused under a key.
 constexpr std::array<unsigned char, crypto_aead_chacha20poly1305_ietf_NPUBBYTES> kZeroNonce{};
 
@@ -117,17 +126,26 @@ void EncryptForRecipients(const std::vector<TPublicKey>& recipients, TByteSource
   TFileHeaderV2 header;
   for (const TPublicKey& recipient : recipients) {
     TEllipticCurve curve;
-    curve.SetIOMode(recipient.mode);
-    curve.SetKeyPublic(recipient.text);
-    curve.Encrypt();
+    curve.SetIOMode(kStanzaMode);
+    curve.SetKeyPublic(ConvertTextForm(recipient.text, recipient.mode, kStanzaMode));
+    // A value with a zero top digit (about one draw in 65536) would be written shorter: draw
+    // again, so that every stanza has the one length.
+    for (int draw = 0; draw < kMaxExchangeDraws; ++draw) {
+      curve.Encrypt();
+      if (curve.ExchangedValue().size() == kStanzaValueChars) break;
+    }
     if (curve.ExchangedValue().empty() || curve.KeySession().empty()) {
       throw TToolError(
           "the public key " + recipient.text + " was refused: it is not a valid public key",
           "check that you gave the whole text that 'eccrypt keygen' or 'eccrypt "
           "pubkey' printed");
     }
+    if (curve.ExchangedValue().size() != kStanzaValueChars) {
+      throw TToolError("cannot draw an exchanged value of full length for the public key " +
+                       recipient.text);
+    }
     TRecipientStanza stanza;
-    stanza.mode = recipient.mode;
+    stanza.mode = kStanzaMode;
     stanza.exchangedValue = curve.ExchangedValue();
     TKey32 wrap;
     WrappingKey(curve.KeySession(), stanza.exchangedValue, stanza.mode, wrap);

@@ -431,14 +431,20 @@ scenario_wrong_key() {
   absent m.out
 
   # A key that does not open a file may meet damage as well: one bit changed in the parity of
-  # the exchanged value (the last digit of a hexadecimal one) or in the sealed file key, or in
-  # the key check of a version 1 file, is not blamed on the key alone.
+  # the exchanged value or in the sealed file key, or in the key check of a version 1 file, is
+  # not blamed on the key alone. A stanza's value is in the radix-64 form, 44 characters of which
+  # the last is always '+': the parity is bit 2 of the value of the one before it.
   printf '%s\n' "$phrase bob" |
     "$bin" keygen --from-passphrase --unprotected --format hex -o bobhex.key >bobhex.pub 2>/dev/null
   "$bin" encrypt --to @bobhex.pub -o h.ecc message.bin
-  local length
+  local length alphabet='+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz' char
   length=$(od -An -tu1 -j12 -N2 h.ecc | awk '{ print $1 * 256 + $2 }')
-  flip_digit h.ecc $((14 + length - 1)) parity.ecc
+  char=$(dd if=h.ecc bs=1 skip=$((14 + length - 2)) count=1 2>/dev/null)
+  char=${alphabet%%"$char"*}
+  cp h.ecc parity.ecc
+  printf '%s' "${alphabet:$((${#char} ^ 4)):1}" |
+    dd of=parity.ecc bs=1 seek=$((14 + length - 2)) conv=notrunc 2>/dev/null
+  cmp -s h.ecc parity.ecc && fail "the parity bit was not changed" || pass
   flip_bit h.ecc $((14 + length)) sealed.ecc
   for damaged in parity.ecc sealed.ecc; do
     run 1 "$bin" decrypt --key bobhex.key -o x.out "$damaged"

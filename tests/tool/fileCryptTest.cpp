@@ -97,6 +97,18 @@ TEST_F(FileCrypt, EveryRecipientAndNobodyElseOpensTheFile) {
   }
 }
 
+TEST_F(FileCrypt, EveryStanzaHasOneFormAndLengthWhateverTheKeyForm) {
+  for (int round = 0; round < 8; ++round) {
+    const TBytes file = Encrypt({alice_->publicKey, bob_->publicKey}, Plaintext(10));
+    TMemorySource source(file);
+    ASSERT_EQ(ReadFormatVersion(source), kFormatVersion2);
+    for (const TRecipientStanza& stanza : ReadHeaderV2(source).stanzas) {
+      EXPECT_EQ(stanza.mode, TMode::Base64);
+      EXPECT_EQ(stanza.exchangedValue.size(), 44u);
+    }
+  }
+}
+
 TEST_F(FileCrypt, AChangedHeaderByteIsNeverDecrypted) {
   const TBytes plain = Plaintext(1000);
   const TBytes file = Encrypt({alice_->publicKey, bob_->publicKey}, plain);
