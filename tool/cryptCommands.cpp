@@ -38,6 +38,18 @@ namespace {
                            ", or its header is damaged",
                        "decrypt with the key file of a public key it was encrypted for; if " +
                            keyFile + " is one, the file was damaged: get an intact copy");
+    case TFormatFault::TrailingData:
+      if (output.WritesInPlace()) {
+        // Every block, the final one included, was authenticated and written: only what
+        // follows the file is wrong.
+        throw TToolError(name + ": all of its plaintext (" + std::to_string(output.BytesWritten()) +
+                             " bytes) was written to " + output.Name() +
+                             ", and then trailing data was found: " + error.what(),
+                         "the plaintext is complete and authentic; the data after it is no part "
+                         "of the encrypted file (something was appended to it): get an intact "
+                         "copy");
+      }
+      break;
     case TFormatFault::Damaged:
     case TFormatFault::Truncated:
     case TFormatFault::Tampered:

@@ -20,7 +20,7 @@ void EncryptForRecipients(const std::vector<TPublicKey>& recipients, TByteSource
 
 // Reads a file of version 1 or 2, armoured or not, and writes its plaintext, chunk by authenticated
 // chunk. Throws TFormatError: NotEncrypted, UnsupportedVersion, WrongKey (no stanza opens with this
-// key), Damaged, Truncated, Tampered.
+// key), Damaged, Truncated, Tampered, TrailingData.
 void DecryptWithKey(const TKeyFile& key, TByteSource& input, TByteSink& output,
                     TProgressMeter* progress = nullptr);
 

@@ -50,10 +50,11 @@ struct TFileHeader {
 enum class TFormatFault {
   NotEncrypted,        // no magic: some other kind of file
   UnsupportedVersion,  // a later format version
-  Damaged,             // a header field out of its bounds, or bytes after the end
+  Damaged,             // a header field out of its bounds
   Truncated,           // the data ends inside the header or at a chunk boundary
   WrongKey,            // the key check does not match: not encrypted for this key
   Tampered,            // a chunk fails authentication (altered, or cut inside it)
+  TrailingData,        // bytes after a final chunk that authenticated: all plaintext was given
 };
 
 class TFormatError : public std::runtime_error {

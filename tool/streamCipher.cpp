@@ -98,10 +98,8 @@ void PullChunks(TStreamState& stream, std::span<const std::uint8_t> headerBytes,
     if (tag == kTagFinal) {
       std::uint8_t extra = 0;
       if (sealedSize == sealed.size() && input.Read(std::span<std::uint8_t>(&extra, 1)) != 0) {
-        throw TFormatError(TFormatFault::Damaged,
-                           "the file has extra data after its final "
-                           "block, at byte " +
-                               Offset(offset));
+        throw TFormatError(TFormatFault::TrailingData,
+                           "the file has data after its final block, at byte " + Offset(offset));
       }
       break;
     }

@@ -24,7 +24,8 @@ void EncryptStream(TMode mode, std::string_view exchangedValue, const TFileKeys&
                    TByteSource& input, TByteSink& output, TProgressMeter* progress = nullptr);
 
 // Checks the key and decrypts the chunks that follow a header already read by ReadHeader.
-// Throws TFormatError: WrongKey, Tampered, Truncated or Damaged (bytes after the final chunk).
+// Throws TFormatError: WrongKey, Tampered, Truncated, Damaged, or TrailingData (bytes after the
+// final chunk, once all of the plaintext has been written).
 void DecryptStream(const TFileHeader& header, const TFileKeys& keys, TByteSource& input,
                    TByteSink& output, TProgressMeter* progress = nullptr);
 
@@ -35,7 +36,7 @@ void SealStream(std::span<const std::uint8_t> prefix, const std::uint8_t* stream
                 TByteSource& input, TByteSink& output, TProgressMeter* progress = nullptr);
 
 // Reads the stream header that follows `prefix` (already read from `input`) and decrypts the
-// chunks. Throws TFormatError: Tampered, Truncated or Damaged.
+// chunks. Throws TFormatError: Tampered, Truncated, Damaged or TrailingData.
 void OpenStream(std::span<const std::uint8_t> prefix, const std::uint8_t* streamKey,
                 TByteSource& input, TByteSink& output, TProgressMeter* progress = nullptr);
 

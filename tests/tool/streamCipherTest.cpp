@@ -171,7 +171,8 @@ TEST(StreamCipher, DataAfterTheFinalChunkIsRefused) {
     ASSERT_FALSE(outcome.plain) << size;
     // After a full final chunk the extra byte is seen as such; after a short one it joins
     // the chunk, which then fails.
-    EXPECT_EQ(*outcome.fault, size == kChunkBytes ? TFormatFault::Damaged : TFormatFault::Tampered);
+    EXPECT_EQ(*outcome.fault,
+              size == kChunkBytes ? TFormatFault::TrailingData : TFormatFault::Tampered);
   }
 }
 
