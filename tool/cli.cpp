@@ -342,6 +342,30 @@ void RequireInputFile(const TCommandLine& line, const CLI::App* chosen) {
   if (chosen == line.inspectCommand) needsFile(line.inspect.input, "inspect");
 }
 
+// Standard input gives one thing per run: a key file or pass phrase read from "-" while the data
+// comes from standard input too would take the data's first bytes, or the data a key's.
+void RequireOneUseOfStdin(const TCommandLine& line, const CLI::App* chosen) {
+  const auto once = [](const std::string& input, const std::string& keyFile,
+                       const std::optional<std::string>& passPhraseFile, const std::string& what) {
+    std::vector<std::string> uses;
+    if (keyFile == "-" || keyFile == "@-") uses.emplace_back("the key file (--key -)");
+    if (passPhraseFile == "-" || passPhraseFile == "@-") {
+      uses.emplace_back("the pass phrase (--passphrase-file -)");
+    }
+    if (uses.empty() || (uses.size() == 1 && !input.empty() && input != "-")) return;
+    if (uses.size() == 1) uses.push_back("the file to " + what);
+    throw TToolError("standard input cannot give both " + uses[0] + " and " + uses[1],
+                     "read only one of them from standard input, and name a file for the other",
+                     kExitUsage);
+  };
+  if (chosen == line.decryptCommand) {
+    once(line.decrypt.input, line.decrypt.keyFile, line.decrypt.passPhraseFile, "decrypt");
+  }
+  if (chosen == line.signCommand) {
+    once(line.sign.input, line.sign.keyFile, line.sign.passPhraseFile, "sign");
+  }
+}
+
 // The chosen subcommand, run with its options; its exit status.
 int RunChosenCommand(const TCommandLine& line, const CLI::App* chosen, TConsole& console) {
   if (chosen == line.keygenCommand) return RunKeygen(line.keygen, console);
@@ -359,6 +383,7 @@ int RunChosenCommand(const TCommandLine& line, const CLI::App* chosen, TConsole&
 int Execute(const TCommandLine& line, const CLI::App* chosen, TConsole& console) {
   const std::string command = chosen->get_name();
   try {
+    RequireOneUseOfStdin(line, chosen);
     RequireInputFile(line, chosen);
     const int status = RunChosenCommand(line, chosen, console);
     // Whatever was printed must have arrived: a verdict or a notice that was lost is a failure.
