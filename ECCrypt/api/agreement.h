@@ -55,10 +55,13 @@ class ExchangedValue {
 /// @brief An agreed session key. Move-only; wiped when destroyed or moved from.
 class SessionKey {
  public:
+  /// @brief Takes @p other's key; @p other is wiped (zero).
   SessionKey(SessionKey&& other) noexcept;
+  /// @brief Takes @p other's key in place of this one's; @p other is wiped (zero).
   SessionKey& operator=(SessionKey&& other) noexcept;
-  SessionKey(const SessionKey&) = delete;
-  SessionKey& operator=(const SessionKey&) = delete;
+  SessionKey(const SessionKey&) = delete;  ///< Not copyable: no copy of a secret by accident.
+  SessionKey& operator=(const SessionKey&) = delete;  ///< Not copyable.
+  /// @brief Wipes the key.
   ~SessionKey();
 
   /// @brief 32 bytes for symmetric use:

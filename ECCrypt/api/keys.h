@@ -84,10 +84,13 @@ class SecretKey {
   ///   MultipleOfOrder for zero.
   static Result<SecretKey> Parse(std::string_view text);
 
+  /// @brief Takes @p other's key; @p other is wiped (zero).
   SecretKey(SecretKey&& other) noexcept;
+  /// @brief Takes @p other's key in place of this one's; @p other is wiped (zero).
   SecretKey& operator=(SecretKey&& other) noexcept;
-  SecretKey(const SecretKey&) = delete;
-  SecretKey& operator=(const SecretKey&) = delete;
+  SecretKey(const SecretKey&) = delete;  ///< Not copyable: no copy of a secret by accident.
+  SecretKey& operator=(const SecretKey&) = delete;  ///< Not copyable.
+  /// @brief Wipes the key.
   ~SecretKey();
 
   /// @brief The key's text in @p form, the text the component writes for it. The caller owns

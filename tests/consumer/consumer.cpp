@@ -1,7 +1,9 @@
-// Exchanges a session key and checks a signature through the installed public header only.
+// Exchanges a session key and checks a signature through the installed public headers only: the
+// component (ECCrypt/ECCrypt.h) and the typed interface (ECCrypt/api.h).
 // Built as C++23 both through the CMake package and through pkg-config: the library asks for
 // C++20 as a minimum and must not lower a consumer's standard.
 #include <ECCrypt/ECCrypt.h>
+#include <ECCrypt/api.h>
 
 static_assert(__cplusplus > 202002L, "the consumer's C++23 was lowered by the library's flags");
 
@@ -30,6 +32,21 @@ int main() {
                   alice.KeySession() == bob.KeySession() && bob.Valid() &&
                   alice.KeySessionBytes(aliceBytes) && bob.KeySessionBytes(bobBytes) &&
                   aliceBytes == bobBytes;
-  std::printf("version %s: %s\n", alice.GetVersion().c_str(), ok ? "ok" : "FAILED");
-  return ok ? 0 : 1;
+
+  // The typed interface: a random key pair, a session key agreed with it, a signed digest.
+  const auto carol = eccrypt::KeyPair::Generate();
+  bool apiOk = carol.Ok();
+  if (apiOk) {
+    const auto sent = eccrypt::Encapsulate(carol.Value().PublicKey());
+    const auto received = sent
+                              ? eccrypt::Decapsulate(sent.Value().Exchanged, carol.Value().Secret())
+                              : eccrypt::Result<eccrypt::SessionKey>(sent.Error());
+    const auto signature = eccrypt::SignDigest(digest, carol.Value().Secret());
+    apiOk = received.Ok() &&
+            received.Value().SymmetricKey() == sent.Value().Session.SymmetricKey() &&
+            signature.Ok() &&
+            eccrypt::VerifyDigest(digest, signature.Value(), carol.Value().PublicKey()).Ok();
+  }
+  std::printf("version %s: %s\n", alice.GetVersion().c_str(), ok && apiOk ? "ok" : "FAILED");
+  return ok && apiOk ? 0 : 1;
 }
