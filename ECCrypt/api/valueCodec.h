@@ -16,11 +16,12 @@
 
 namespace eccrypt::apidetail {
 
+/// A value of up to 256 bits, big-endian.
 using Bytes32 = std::array<std::uint8_t, ValueBytes>;
 
-/// Digits of the values that fit 32 bytes (keys, exchanged values, r), and of the component's
-/// unreduced s (below 2^272).
+/// Digits of the values that fit 32 bytes (keys, exchanged values, r).
 inline constexpr int ValueDigits = 16;
+/// Digits of the component's unreduced s (below 2^272).
 inline constexpr int ComponentSDigits = 17;
 
 /// An error whose message is "<what>: <detail>".
