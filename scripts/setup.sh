@@ -2,7 +2,8 @@
 # Installs the Debian packages one purpose needs, when any is missing, and says what it installs.
 # Usage: scripts/setup.sh [PURPOSE]   (default: test)
 #   demo     build the library and the eccrypt tool, and run the demonstration
-#   test     the above, plus the test suites and the benchmarks
+#   test     the above, plus the test suites and the benchmarks (and zsh and fish, whose
+#            completions are tested)
 #   ci       the above, plus clang (fuzzers, sanitizer runtimes), the linters, valgrind and
 #            go-md2man (the man page is generated from the manual)
 #   python   the C library and the Python package's build and tests
@@ -13,7 +14,8 @@ set -euo pipefail
 
 purpose="${1:-test}"
 demo=(build-essential cmake ninja-build pkg-config git libssl-dev libsodium-dev libcli11-dev)
-test=("${demo[@]}" libgtest-dev libgmock-dev libbenchmark-dev)
+# zsh and fish: the completions' test parses them.
+test=("${demo[@]}" libgtest-dev libgmock-dev libbenchmark-dev zsh fish)
 case "$purpose" in
   demo) packages=("${demo[@]}") ;;
   test) packages=("${test[@]}") ;;
