@@ -6,7 +6,9 @@
 // serialising time-stamp counter. The counts of the two classes are then compared with Welch's t
 // (leakageStats.h), first and second order, over the whole sample and cropped above several
 // percentiles. |t| above 5 at a million measurements per class says the operation's time depends
-// on the secret; below it, no dependence this test can see.
+// on the secret or on something else that differs between the classes (where their inputs lie in
+// memory, for one; a control that changes only that tells them apart); below it, no dependence
+// this test can see.
 //
 // Usage: eccrypt_timing [--measurements N] [--mode hex|base64] [--engine fast|reference]
 //                       [--path NAME] [--seed S] [--pool P] [--fixed-copies C] [--same-key]
@@ -20,13 +22,15 @@
 //             (a pool of P, default 100000, reused in turn), all with texts of one length; each
 //             measurement sets KeySecret and clears Signature (untimed unless --time-load), then
 //             signs with a fresh nonce, in both classes. The fixed class reads its text from C
-//             copies in turn (default 1), the random class from the pool's texts; copies and
-//             pool texts are allocated alternately, so that C = P gives both classes the same
-//             pattern of memory reads (with C = 1 the fixed text stays in cache and the pool's
-//             texts stream through it, a difference between the classes that is not the key's).
-//             --same-key fills the pool with copies of the fixed key's text: a control in which the
-//             classes differ only in where their texts lie, so that any |t| comes from memory, not
-//             the key.
+//             copies in turn (default: as many as the pool has texts), the random class from
+//             the pool's texts; copies and pool texts are allocated alternately, so that by
+//             default both classes read texts of one spacing from one region. With C = 1 the
+//             fixed text stays in cache while the pool's texts stream through it: a difference
+//             between the classes that is not the key's, which shows as |t| of 20 to 60 in some
+//             process runs and not in others. --same-key fills the pool with copies of the fixed
+//             key's text: a control whose classes sign with one key and differ only in where
+//             their texts lie, so that any |t| it shows comes from memory, not from the key;
+//             --pool 1 --fixed-copies 1 compares two fixed keys read alike.
 //   signature TECCrypt::MakeSignature, the nonce fixed or random (one key, one digest); random
 //             nonces are drawn until r and s have the lengths the fixed nonce gives them, since
 //             those lengths are public and the fixed class would otherwise have one of each
@@ -162,8 +166,8 @@ std::string RandomPhrase(std::mt19937_64& rng, std::size_t length = 20) {
 // Sign: secret keys as MakeKey makes them from pass phrases, the fixed one from one phrase and
 // the random ones from a pool made ahead (MakeKey is slower than Sign's preparation should be).
 // The classes read their texts from separate copies: the fixed class from fixedCopies copies of
-// its text in turn, the random class from the pool's texts in turn; only those with the fixed
-// text's length are kept, so that the texts' length says nothing.
+// its text in turn (0: as many as the pool has texts), the random class from the pool's texts in
+// turn; only those with the fixed text's length are kept, so that the texts' length says nothing.
 class TSignTarget : public TTarget {
  public:
   TSignTarget(std::mt19937_64& rng, TMode mode, std::size_t poolSize, std::size_t fixedCopies,
@@ -180,7 +184,7 @@ class TSignTarget : public TTarget {
     // The copies read in the measurements are allocated in one pass, a fixed copy next to each
     // pool text, so that with as many copies as pool texts both classes read texts of the same
     // spacing from one region.
-    const std::size_t copies = std::max<std::size_t>(fixedCopies, 1);
+    const std::size_t copies = fixedCopies == 0 ? drawn.size() : fixedCopies;
     fixed_.reserve(copies);
     pool_.reserve(drawn.size());
     for (std::size_t i = 0; i < std::max(copies, drawn.size()); ++i) {
@@ -353,7 +357,7 @@ class TX25519Target : public TTarget {
 struct TOptions {
   TMode mode = TMode::Hex;
   std::size_t pool = 100000;
-  std::size_t fixedCopies = 1;
+  std::size_t fixedCopies = 0;  // as many as the pool has texts
   bool sameKey = false;
   bool timeLoad = false;
 };
@@ -483,7 +487,8 @@ int main(int argc, char** argv) {
       eccrypt::ActiveEngine() == eccrypt::TEngine::Fast ? "fast" : "reference",
       eccrypt::fast::FeImplementation(), options.mode == TMode::Hex ? "hex" : "base64",
       static_cast<unsigned long long>(seed), options.pool,
-      options.sameKey ? " of the fixed key" : "", options.fixedCopies,
+      options.sameKey ? " of the fixed key" : "",
+      options.fixedCopies == 0 ? std::max<std::size_t>(options.pool, 1) : options.fixedCopies,
       options.timeLoad ? "timed" : "untimed");
   for (const auto& [name, t] : summary) std::printf("  %-10s %8.2f\n", name.c_str(), t);
   return 0;
