@@ -6,7 +6,9 @@
 //      for armoured text, armoured again, must read back the same;
 //   1: an encrypted file's header: a version 2 header the reader accepts must be exactly the
 //      bytes the writer makes for it;
-//   2: a signature file: one the reader accepts must be the text the writer makes for it.
+//   2: a signature file (version 1 or 2): one the reader accepts must be the text the writer
+//      makes for it; its comments, shown escaped, hold no line break and no ESC, and a version
+//      2 file's need no escaping at all.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,6 +16,7 @@
 
 #include "fuzzCheck.h"
 #include "tool/armour.h"
+#include "tool/displayText.h"
 #include "tool/fileFormat.h"
 #include "tool/formatV2.h"
 #include "tool/signatureFile.h"
@@ -82,6 +85,13 @@ void Signature(const TBytes& input) {
     }
     if (!plain.empty() && plain.back() != '\n') plain.push_back('\n');
     FUZZ_CHECK(plain == written);
+    // Comments are one line: shown escaped they stay one line, and a version 2 file holds
+    // nothing that needs escaping.
+    for (const std::string* comment : {&file.trustedComment, &file.untrustedComment}) {
+      const std::string shown = DisplayText(*comment);
+      FUZZ_CHECK(shown.find_first_of("\n\r\x1b") == std::string::npos);
+      if (file.version == kSignatureFileVersion) FUZZ_CHECK(IsPlainText(*comment));
+    }
   } catch (const TToolError&) {
   }
 }
