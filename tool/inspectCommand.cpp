@@ -7,6 +7,7 @@
 #include "tool/displayText.h"
 #include "tool/fileFormat.h"
 #include "tool/fileIo.h"
+#include "tool/fileKind.h"
 #include "tool/formatV2.h"
 #include "tool/keyFile.h"
 #include "tool/keyId.h"
@@ -65,46 +66,53 @@ void InspectEncrypted(TByteSource& source, const std::string& name, TConsole& co
   }
 }
 
-void InspectText(const std::string& text, const std::string& name, TConsole& console) {
-  if (LooksLikeProtectedKeyFile(text)) {
-    // The clear lines are proven only by unlocking ('eccrypt pubkey' does): both may have been
-    // swapped for another key's.
-    const TProtectedKeyInfo info = ReadProtectedKeyInfo(text, name);
-    console.out << DisplayText(name) << ": eccrypt secret-key file, protected by a pass phrase\n"
-                << "  public key: " << DisplayText(info.publicKey.text) << " (unverified)\n"
-                << "  key id: " << DisplayText(info.keyId) << " (unverified)\n"
-                << "  text form: " << ModeName(info.publicKey.mode) << "\n"
-                << "  kdf: " << DisplayText(info.kdf.substr(0, info.kdf.find(" salt="))) << "\n";
-    return;
-  }
-  if (LooksLikeKeyFile(text)) {
-    TKeyFile key;
-    ParseKeyFile(text, name, key);
-    console.out << DisplayText(name) << ": eccrypt secret-key file, in clear (not protected)\n"
-                << "  public key: " << DisplayText(key.publicKey) << "\n"
-                << "  key id: " << KeyIdOf(key.publicKey, key.mode) << "\n"
-                << "  text form: " << ModeName(key.mode) << "\n";
-    return;
-  }
-  if (LooksLikeSignatureFile(text)) {
-    const TSignatureFile file = ParseSignatureFile(text, name);
-    console.out << DisplayText(name) << ": eccrypt signature file, version " << file.version
-                << (file.version == 1 ? " (verify accepts it only with --allow-v1)" : "") << "\n"
-                << "  key id: " << file.keyId << "\n";
-    if (file.version == 1) {
-      console.out << "  digest: " << DigestName(file.digest) << "\n";
-    } else {
-      console.out << "  prehash: SHA-256\n";
+[[noreturn]] void NotOurs(const std::string& name) {
+  throw TToolError(name + " is not a file eccrypt makes",
+                   "inspect knows encrypted files, key files, signature files, signatures and "
+                   "public keys");
+}
+
+void InspectText(const std::string& text, TFileKind kind, const std::string& name,
+                 TConsole& console) {
+  switch (kind) {
+    case TFileKind::ProtectedKey: {
+      // The clear lines are proven only by unlocking ('eccrypt pubkey' does): both may have
+      // been swapped for another key's.
+      const TProtectedKeyInfo info = ReadProtectedKeyInfo(text, name);
+      console.out << DisplayText(name) << ": eccrypt secret-key file, protected by a pass phrase\n"
+                  << "  public key: " << DisplayText(info.publicKey.text) << " (unverified)\n"
+                  << "  key id: " << DisplayText(info.keyId) << " (unverified)\n"
+                  << "  text form: " << ModeName(info.publicKey.mode) << "\n"
+                  << "  kdf: " << DisplayText(info.kdf.substr(0, info.kdf.find(" salt="))) << "\n";
+      return;
     }
-    console.out << "  trusted comment: " << DisplayText(file.trustedComment) << "\n"
-                << "  untrusted comment: " << DisplayText(file.untrustedComment) << "\n";
-    return;
-  }
-  const std::string trimmed = TrimText(text);
-  if (trimmed.find(':') != std::string::npos && trimmed.size() <= kMaxKeyTextLength) {
-    const TMode mode = SignatureTextMode(trimmed);
-    const TSignatureForm form = ClassifySignature(trimmed, mode);
-    if (form != TSignatureForm::Malformed) {
+    case TFileKind::ClearKey: {
+      TKeyFile key;
+      ParseKeyFile(text, name, key);
+      console.out << DisplayText(name) << ": eccrypt secret-key file, in clear (not protected)\n"
+                  << "  public key: " << DisplayText(key.publicKey) << "\n"
+                  << "  key id: " << KeyIdOf(key.publicKey, key.mode) << "\n"
+                  << "  text form: " << ModeName(key.mode) << "\n";
+      return;
+    }
+    case TFileKind::SignatureFile: {
+      const TSignatureFile file = ParseSignatureFile(text, name);
+      console.out << DisplayText(name) << ": eccrypt signature file, version " << file.version
+                  << (file.version == 1 ? " (verify accepts it only with --allow-v1)" : "") << "\n"
+                  << "  key id: " << file.keyId << "\n";
+      if (file.version == 1) {
+        console.out << "  digest: " << DigestName(file.digest) << "\n";
+      } else {
+        console.out << "  prehash: SHA-256\n";
+      }
+      console.out << "  trusted comment: " << DisplayText(file.trustedComment) << "\n"
+                  << "  untrusted comment: " << DisplayText(file.untrustedComment) << "\n";
+      return;
+    }
+    case TFileKind::BareSignature: {
+      const std::string trimmed = TrimText(text);
+      const TMode mode = SignatureTextMode(trimmed);
+      const TSignatureForm form = ClassifySignature(trimmed, mode);
       console.out << DisplayText(name) << ": bare signature text (names no key and no digest)\n"
                   << "  text form: " << ModeName(mode) << "\n"
                   << "  form: "
@@ -114,24 +122,18 @@ void InspectText(const std::string& text, const std::string& name, TConsole& con
                   << "\n";
       return;
     }
+    case TFileKind::PublicKey: {
+      const TPublicKey key = ResolvePublicKeyText(text);
+      console.out << DisplayText(name) << ": public key\n"
+                  << "  key id: " << KeyIdOf(key.text, key.mode) << "\n"
+                  << "  text form: " << ModeName(key.mode) << "\n";
+      return;
+    }
+    case TFileKind::Encrypted:
+    case TFileKind::Other:
+      break;
   }
-  try {
-    const TPublicKey key = ResolvePublicKeyText(trimmed);
-    // Any short word is a radix-64 text; a public key is one the component accepts.
-    TEllipticCurve curve;
-    curve.SetIOMode(key.mode);
-    curve.SetKeyPublic(key.text);
-    curve.Encrypt();
-    if (curve.ExchangedValue().empty()) throw TToolError("not a public key");
-    console.out << DisplayText(name) << ": public key\n"
-                << "  key id: " << KeyIdOf(key.text, key.mode) << "\n"
-                << "  text form: " << ModeName(key.mode) << "\n";
-    return;
-  } catch (const TToolError&) {
-  }
-  throw TToolError(name + " is not a file eccrypt makes",
-                   "inspect knows encrypted files, key files, signature files, signatures and "
-                   "public keys");
+  NotOurs(name);
 }
 
 }  // namespace
@@ -142,20 +144,15 @@ int RunInspect(const TInspectOptions& options, TConsole& console) {
   const std::size_t got = file.Read(prefix.bytes());
   const std::span<const std::uint8_t> bytes(prefix.data(), got);
   const std::string_view start(reinterpret_cast<const char*>(prefix.data()), got);
-  if (start.starts_with(
-          std::string_view(reinterpret_cast<const char*>(kMagic.data()), kMagic.size())) ||
-      start.starts_with(kArmourBegin)) {
+  const TFileKind kind = ClassifyFile(start);
+  if (kind == TFileKind::Encrypted) {
     TReplaySource source(bytes, file);
     InspectEncrypted(source, file.Name(), console);
     return kExitOk;
   }
-  if (got > kMaxTextBytes) {
-    throw TToolError(file.Name() + " is not a file eccrypt makes",
-                     "inspect knows encrypted files, key files, signature files, signatures "
-                     "and public keys");
-  }
+  if (got > kMaxTextBytes) NotOurs(file.Name());
   TSecretString text{std::string(start)};
-  InspectText(text.str(), file.Name(), console);
+  InspectText(text.str(), kind, file.Name(), console);
   return kExitOk;
 }
 

@@ -6,6 +6,7 @@
 #include "ECPlatform/Streaming.h"
 #include "tool/fileFormat.h"
 #include "tool/fileIo.h"
+#include "tool/fileKind.h"
 #include "tool/keyText.h"
 #include "tool/toolError.h"
 
@@ -76,7 +77,7 @@ void ParseKeyFile(std::string_view text, const std::string& name, TKeyFile& key)
 void LoadKeyFile(const std::string& path, TKeyFile& key) {
   TSecretString text(ReadSmallFile(path, kMaxKeyFileBytes, "key file"));
   if (!LooksLikeKeyFile(text.str())) {
-    throw TToolError(path + " is not an eccrypt key file",
+    throw TToolError(WrongKindMessage(path, ClassifyFile(text.str()), "a secret-key file"),
                      "give the secret-key file that 'eccrypt keygen -o' wrote");
   }
   ParseKeyFile(text.str(), path, key);

@@ -2,6 +2,7 @@
 
 #include "tool/fileFormat.h"
 #include "tool/fileIo.h"
+#include "tool/fileKind.h"
 #include "tool/keyFile.h"
 #include "tool/protectedKey.h"
 #include "tool/secure.h"
@@ -42,6 +43,16 @@ TPublicKey PublicKeyOfFile(const std::string& text, const std::string& path) {
     ParseKeyFile(text, path, key);
     return {key.mode, key.publicKey};
   }
+  // Another kind of file (a signature, an encrypted file, a text of several lines) is named as
+  // what it is; a line that is nearly a key keeps the reason it is not one.
+  const TFileKind kind = ClassifyFile(text);
+  const std::string trimmed = TrimText(text);
+  if (kind != TFileKind::PublicKey &&
+      (kind != TFileKind::Other || trimmed.size() > kMaxKeyTextLength ||
+       trimmed.find_first_of("\r\n") != std::string::npos)) {
+    throw TToolError(WrongKindMessage(path, kind, "a public key"),
+                     "give the public key that 'eccrypt keygen' or 'eccrypt pubkey' printed");
+  }
   TPublicKey key = ResolvePublicKeyText(text, " in " + path);
   RequireAcceptedPublicKey(key, " in " + path);
   return key;
@@ -73,7 +84,7 @@ std::string KeyArgumentText(const TKeyArgument& argument, const std::string& wha
                          what + " text nor a file name",
                      "give the file's name, or the " + what + " text alone", kExitUsage);
   }
-  return ReadSmallFile(argument.file, kMaxArgumentFileBytes, what + " file");
+  return ReadSmallFileNamingKind(argument.file, kMaxArgumentFileBytes, what + " file", "a " + what);
 }
 
 TToolError WithFileHint(const TToolError& error, const TKeyArgument& argument) {

@@ -180,7 +180,7 @@ scenario_pubkey() {
   same out.txt alice.pub
   printf 'hello\n' >plain.txt
   run 1 "$bin" pubkey plain.txt
-  contains err.txt "not an eccrypt key file"
+  contains err.txt "plain.txt is not a secret-key file"
   run 3 "$bin" pubkey missing.key
   contains err.txt "cannot open missing.key"
   # A key file whose public key was replaced by another is damaged.
