@@ -3,7 +3,7 @@
 
 _eccrypt() {
   local cur="${COMP_WORDS[COMP_CWORD]}" prev="${COMP_WORDS[COMP_CWORD - 1]}"
-  local subcommands="keygen pubkey encrypt decrypt sign verify inspect demo help"
+  local subcommands="keygen pubkey passwd encrypt decrypt sign verify inspect demo help"
   local sub="" i
   for ((i = 1; i < COMP_CWORD; i++)); do
     case "${COMP_WORDS[i]}" in
@@ -23,8 +23,8 @@ _eccrypt() {
       return ;;
     -c | --comment | --untrusted-comment)
       return ;;
-    -o | --output | --key | --passphrase-file | -r | --to | --recipient | -R | \
-      --recipients-file | --signature)
+    -o | --output | --key | --passphrase-file | --new-passphrase-file | -r | --to | \
+      --recipient | -R | --recipients-file | --signature)
       compopt -o filenames 2>/dev/null
       mapfile -t COMPREPLY < <(compgen -f -- "$cur")
       return ;;
@@ -33,7 +33,8 @@ _eccrypt() {
   local options
   case "$sub" in
     keygen) options="--help --output --format --passphrase-file --unprotected --from-passphrase --random --force" ;;
-    pubkey) options="--help --passphrase-file" ;;
+    pubkey) options="--help --passphrase-file --id" ;;
+    passwd) options="--help --passphrase-file --new-passphrase-file --protect" ;;
     encrypt) options="--help --to --recipient --recipients-file --armor --armour --output --force" ;;
     decrypt) options="--help --key --passphrase-file --output --force" ;;
     sign) options="--help --key --passphrase-file --output --force --comment --untrusted-comment --bare --sha1" ;;

@@ -1,12 +1,13 @@
 # fish completion for eccrypt: subcommands, their options, and file names where a file is named.
 # Installed as share/fish/vendor_completions.d/eccrypt.fish.
 
-set -l subcommands keygen pubkey encrypt decrypt sign verify inspect demo help
+set -l subcommands keygen pubkey passwd encrypt decrypt sign verify inspect demo help
 complete -c eccrypt -f
 complete -c eccrypt -n "not __fish_seen_subcommand_from $subcommands" -l help -d 'Print help'
 complete -c eccrypt -n "not __fish_seen_subcommand_from $subcommands" -l version -d 'Print the version'
 complete -c eccrypt -n "not __fish_seen_subcommand_from $subcommands" -a keygen -d 'Make a key pair'
 complete -c eccrypt -n "not __fish_seen_subcommand_from $subcommands" -a pubkey -d 'Print the public key of a key file'
+complete -c eccrypt -n "not __fish_seen_subcommand_from $subcommands" -a passwd -d 'Change the pass phrase of a key file'
 complete -c eccrypt -n "not __fish_seen_subcommand_from $subcommands" -a encrypt -d 'Encrypt a file for recipients'
 complete -c eccrypt -n "not __fish_seen_subcommand_from $subcommands" -a decrypt -d 'Decrypt a file'
 complete -c eccrypt -n "not __fish_seen_subcommand_from $subcommands" -a sign -d 'Sign a file'
@@ -17,12 +18,15 @@ complete -c eccrypt -n "not __fish_seen_subcommand_from $subcommands" -a help -d
 complete -c eccrypt -n "__fish_seen_subcommand_from help" -a "$subcommands"
 
 # Files as operands wherever a subcommand reads one.
-complete -c eccrypt -n "__fish_seen_subcommand_from pubkey encrypt decrypt sign verify inspect" -F
+complete -c eccrypt -n "__fish_seen_subcommand_from pubkey passwd encrypt decrypt sign verify inspect" -F
 
 complete -c eccrypt -n "__fish_seen_subcommand_from $subcommands" -s h -l help -d 'Print help'
 complete -c eccrypt -n "__fish_seen_subcommand_from keygen" -s o -l output -r -F -d 'Secret-key file to write'
 complete -c eccrypt -n "__fish_seen_subcommand_from keygen" -l format -x -a "hex base64" -d 'Text form of keys'
-complete -c eccrypt -n "__fish_seen_subcommand_from keygen pubkey decrypt sign" -l passphrase-file -r -F -d 'Read the pass phrase from a file'
+complete -c eccrypt -n "__fish_seen_subcommand_from keygen pubkey passwd decrypt sign" -l passphrase-file -r -F -d 'Read the pass phrase from a file'
+complete -c eccrypt -n "__fish_seen_subcommand_from passwd" -l new-passphrase-file -r -F -d 'Read the new pass phrase from a file'
+complete -c eccrypt -n "__fish_seen_subcommand_from passwd" -l protect -d 'Protect a key file in clear'
+complete -c eccrypt -n "__fish_seen_subcommand_from pubkey" -l id -d 'Print the key id'
 complete -c eccrypt -n "__fish_seen_subcommand_from keygen" -l unprotected -d 'Write the secret-key file in clear'
 complete -c eccrypt -n "__fish_seen_subcommand_from keygen" -l from-passphrase -d 'Derive the key pair from the pass phrase'
 complete -c eccrypt -n "__fish_seen_subcommand_from keygen" -l random -d 'Draw a strong pass phrase'

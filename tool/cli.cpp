@@ -26,6 +26,7 @@ struct TCommandLine {
   TKeygenOptions keygen;
   std::string keygenFormat = "base64";
   TPubkeyOptions pubkey;
+  TPasswdOptions passwd;
   TEncryptOptions encrypt;
   TDecryptOptions decrypt;
   TSignOptions sign;
@@ -37,6 +38,7 @@ struct TCommandLine {
 
   CLI::App* keygenCommand = nullptr;
   CLI::App* pubkeyCommand = nullptr;
+  CLI::App* passwdCommand = nullptr;
   CLI::App* encryptCommand = nullptr;
   CLI::App* decryptCommand = nullptr;
   CLI::App* signCommand = nullptr;
@@ -57,6 +59,55 @@ void PrintError(std::ostream& err, const std::string& command, const TToolError&
   err << "  " << hint << "\n";
 }
 
+// `text` with `prefix` removed, when it starts so.
+std::optional<std::string> After(const std::string& text, std::string_view prefix) {
+  if (!text.starts_with(prefix)) return std::nullopt;
+  return text.substr(prefix.size());
+}
+
+// The parser's own wording never reaches the user: each kind of error it reports is told in the
+// tool's words, from the option's name it gives. What it would say otherwise is replaced by a
+// plain statement that the command line was not understood.
+std::string UsageMessage(const CLI::ParseError& error) {
+  std::string text = error.what();
+  const auto name = [&](std::string_view separator) {
+    return text.substr(0, text.find(separator));
+  };
+  if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
+    if (text.starts_with("A subcommand")) return "no subcommand given";
+    if (text.ends_with(" is required")) {
+      const std::string what = name(" is required");
+      return what.starts_with('-') ? "the option " + what + " is missing"
+                                   : what + " is missing: name it";
+    }
+  }
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
+    const std::size_t colon = text.find(": ");
+    const std::string what = text.substr(0, colon);
+    if (colon != std::string::npos) {
+      const std::string rest = text.substr(colon + 2);
+      if (const auto received = After(rest, "At Most 1 required but received ")) {
+        return what + " is given " + *received + " times: it takes one value, given once";
+      }
+      if (rest.ends_with("missing")) return what + " needs a value";
+    }
+    if (text.ends_with(" was given a disallowed flag override")) {
+      return name(" was given") + " takes no value";
+    }
+  }
+  if (dynamic_cast<const CLI::ConversionError*>(&error) != nullptr) {
+    if (text.ends_with(": too many inputs for a flag") ||
+        text.ends_with(": Should be true/false or a number")) {
+      return name(": ") + " takes no value";
+    }
+  }
+  if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr) {
+    // The tool's own checks (keygen, sign), raised as validation errors: "--sha1: signs ...".
+    return text;
+  }
+  return "the command line is not understood";
+}
+
 // A command line that does not parse, told as every other error is. An unknown option is named
 // first: it usually explains the missing option that would otherwise be reported instead.
 void PrintUsageError(const CLI::App& app, const CLI::ParseError& error, std::ostream& err) {
@@ -64,7 +115,7 @@ void PrintUsageError(const CLI::App& app, const CLI::ParseError& error, std::ost
   const std::string command = chosen.empty() ? "" : chosen.front()->get_name();
   const std::string help = "see eccrypt " + (command.empty() ? "" : command + " ") + "--help";
   const std::vector<std::string> extra = app.remaining(true);
-  std::string message = error.what();
+  std::string message = UsageMessage(error);
   if (!extra.empty()) {
     message = (extra.front().starts_with('-') ? "unknown option '" : "unexpected argument '") +
               extra.front() + "'";
@@ -125,13 +176,39 @@ void AddKeygenCommand(CLI::App& app, TCommandLine& line) {
 void AddPubkeyCommand(CLI::App& app, TCommandLine& line) {
   CLI::App* command = app.add_subcommand(
       "pubkey", "Print the public key of a secret-key file, unlocking a protected one");
-  command->add_option("KEYFILE", line.pubkey.keyFile, "Secret-key file")->required();
+  command
+      ->add_option("KEYFILE", line.pubkey.keyFile,
+                   "Secret-key file; with --id, a public-key file too")
+      ->required();
   command
       ->add_option("--passphrase-file", line.pubkey.passPhraseFile,
                    "Read the pass phrase of a protected key file from FILE (otherwise asked on "
                    "the terminal)")
       ->type_name("FILE");
+  command->add_flag("--id", line.pubkey.id,
+                    "Print the key id (16 hexadecimal digits) instead of the public key");
   line.pubkeyCommand = command;
+}
+
+// Change the pass phrase of a protected key file in place.
+void AddPasswdCommand(CLI::App& app, TCommandLine& line) {
+  CLI::App* command = app.add_subcommand(
+      "passwd",
+      "Change the pass phrase of a protected secret-key file; the file is replaced in one step "
+      "once the new one is complete");
+  command->add_option("KEYFILE", line.passwd.keyFile, "Protected secret-key file")->required();
+  command
+      ->add_option("--passphrase-file", line.passwd.passPhraseFile,
+                   "Read the current pass phrase from FILE (otherwise asked on the terminal)")
+      ->type_name("FILE");
+  command
+      ->add_option("--new-passphrase-file", line.passwd.newPassPhraseFile,
+                   "Read the new pass phrase from FILE (otherwise asked twice on a terminal, or "
+                   "read from standard input)")
+      ->type_name("FILE");
+  command->add_flag("--protect", line.passwd.protect,
+                    "Also accept a key file in clear, and protect it with the new pass phrase");
+  line.passwdCommand = command;
 }
 
 // Encrypt for recipients named one by one or in files.
@@ -164,21 +241,26 @@ void AddEncryptCommand(CLI::App& app, TCommandLine& line) {
   line.encryptCommand = command;
 }
 
-// The secret-key file of a subcommand that uses one (decrypt, sign), and how to unlock it.
-void AddSecretKeyOptions(CLI::App& command, std::string& keyFile,
-                         std::optional<std::string>& passPhraseFile) {
-  command.add_option("--key", keyFile, "Your secret-key file")->required()->type_name("KEYFILE");
-  command
-      .add_option("--passphrase-file", passPhraseFile,
-                  "Read the pass phrase of a protected key file from FILE (otherwise asked on "
-                  "the terminal)")
-      ->type_name("FILE");
+// How a subcommand that uses a secret-key file unlocks a protected one.
+void AddPassPhraseFileOption(CLI::App& command, std::optional<std::string>& passPhraseFile,
+                             const std::string& description) {
+  command.add_option("--passphrase-file", passPhraseFile, description)->type_name("FILE");
 }
 
 // Decrypt with a secret-key file.
 void AddDecryptCommand(CLI::App& app, TCommandLine& line) {
   CLI::App* command = app.add_subcommand("decrypt", "Decrypt a file encrypted for your public key");
-  AddSecretKeyOptions(*command, line.decrypt.keyFile, line.decrypt.passPhraseFile);
+  command
+      ->add_option("--key", line.decrypt.keyFiles,
+                   "Your secret-key file; repeat it to try several, in order, until one opens "
+                   "the file")
+      ->required()
+      ->allow_extra_args(false)
+      ->type_name("KEYFILE");
+  AddPassPhraseFileOption(*command, line.decrypt.passPhraseFile,
+                          "Read the pass phrase of protected key files from FILE, read once and "
+                          "tried for each of them (otherwise asked on the terminal for each "
+                          "protected key when it is tried)");
   command
       ->add_option(
           "-o,--output", line.decrypt.output,
@@ -197,7 +279,12 @@ void AddDecryptCommand(CLI::App& app, TCommandLine& line) {
 void AddSignCommand(CLI::App& app, TCommandLine& line) {
   CLI::App* command = app.add_subcommand(
       "sign", "Sign a file: write a signature file naming the key, the digest and a comment");
-  AddSecretKeyOptions(*command, line.sign.keyFile, line.sign.passPhraseFile);
+  command->add_option("--key", line.sign.keyFile, "Your secret-key file")
+      ->required()
+      ->type_name("KEYFILE");
+  AddPassPhraseFileOption(*command, line.sign.passPhraseFile,
+                          "Read the pass phrase of a protected key file from FILE (otherwise "
+                          "asked on the terminal)");
   command->add_option("FILE", line.sign.input, "File to sign (default: standard input)")
       ->type_name("");
   command
@@ -289,8 +376,8 @@ std::optional<int> RejectMissingSubcommand(CLI::App& app, int argc, char** argv,
   if (!first.starts_with('-') &&
       app.get_subcommands([&](CLI::App* sub) { return sub->get_name() == first; }).empty()) {
     console.err << "eccrypt: unknown subcommand '" << DisplayText(first) << "'\n"
-                << "  Subcommands: keygen, pubkey, encrypt, decrypt, sign, verify, inspect, demo; "
-                   "see eccrypt --help.\n";
+                << "  Subcommands: keygen, pubkey, passwd, encrypt, decrypt, sign, verify, "
+                   "inspect, demo; see eccrypt --help.\n";
     return kExitUsage;
   }
   return std::nullopt;
@@ -345,10 +432,12 @@ void RequireInputFile(const TCommandLine& line, const CLI::App* chosen) {
 // Standard input gives one thing per run: a key file or pass phrase read from "-" while the data
 // comes from standard input too would take the data's first bytes, or the data a key's.
 void RequireOneUseOfStdin(const TCommandLine& line, const CLI::App* chosen) {
-  const auto once = [](const std::string& input, const std::string& keyFile,
+  const auto once = [](const std::string& input, const std::vector<std::string>& keyFiles,
                        const std::optional<std::string>& passPhraseFile, const std::string& what) {
     std::vector<std::string> uses;
-    if (keyFile == "-" || keyFile == "@-") uses.emplace_back("the key file (--key -)");
+    for (const std::string& keyFile : keyFiles) {
+      if (keyFile == "-" || keyFile == "@-") uses.emplace_back("the key file (--key -)");
+    }
     if (passPhraseFile == "-" || passPhraseFile == "@-") {
       uses.emplace_back("the pass phrase (--passphrase-file -)");
     }
@@ -359,10 +448,10 @@ void RequireOneUseOfStdin(const TCommandLine& line, const CLI::App* chosen) {
                      kExitUsage);
   };
   if (chosen == line.decryptCommand) {
-    once(line.decrypt.input, line.decrypt.keyFile, line.decrypt.passPhraseFile, "decrypt");
+    once(line.decrypt.input, line.decrypt.keyFiles, line.decrypt.passPhraseFile, "decrypt");
   }
   if (chosen == line.signCommand) {
-    once(line.sign.input, line.sign.keyFile, line.sign.passPhraseFile, "sign");
+    once(line.sign.input, {line.sign.keyFile}, line.sign.passPhraseFile, "sign");
   }
 }
 
@@ -370,6 +459,7 @@ void RequireOneUseOfStdin(const TCommandLine& line, const CLI::App* chosen) {
 int RunChosenCommand(const TCommandLine& line, const CLI::App* chosen, TConsole& console) {
   if (chosen == line.keygenCommand) return RunKeygen(line.keygen, console);
   if (chosen == line.pubkeyCommand) return RunPubkey(line.pubkey, console);
+  if (chosen == line.passwdCommand) return RunPasswd(line.passwd, console);
   if (chosen == line.encryptCommand) return RunEncrypt(line.encrypt, console);
   if (chosen == line.decryptCommand) return RunDecrypt(line.decrypt, console);
   if (chosen == line.signCommand) return RunSign(line.sign, console);
@@ -410,6 +500,7 @@ int RunTool(int argc, char** argv, TConsole& console) {
   TCommandLine line;
   AddKeygenCommand(app, line);
   AddPubkeyCommand(app, line);
+  AddPasswdCommand(app, line);
   AddEncryptCommand(app, line);
   AddDecryptCommand(app, line);
   AddSignCommand(app, line);

@@ -29,6 +29,14 @@ struct TKeygenOptions {
 struct TPubkeyOptions {
   std::string keyFile;
   std::optional<std::string> passPhraseFile;  // unlocks a protected key file
+  bool id = false;                            // print the key id instead of the key
+};
+
+struct TPasswdOptions {
+  std::string keyFile;
+  std::optional<std::string> passPhraseFile;     // the current pass phrase
+  std::optional<std::string> newPassPhraseFile;  // the new one
+  bool protect = false;                          // also protect a key file in clear
 };
 
 struct TEncryptOptions {
@@ -41,8 +49,8 @@ struct TEncryptOptions {
 };
 
 struct TDecryptOptions {
-  std::string keyFile;
-  std::optional<std::string> passPhraseFile;  // unlocks a protected key file
+  std::vector<std::string> keyFiles;          // tried in order until one opens the file
+  std::optional<std::string> passPhraseFile;  // tried for every protected key file
   std::string output;
   std::string input;
   bool force = false;
@@ -79,6 +87,7 @@ struct TDemoOptions {
 
 int RunKeygen(const TKeygenOptions& options, TConsole& console);
 int RunPubkey(const TPubkeyOptions& options, TConsole& console);
+int RunPasswd(const TPasswdOptions& options, TConsole& console);
 int RunEncrypt(const TEncryptOptions& options, TConsole& console);
 int RunDecrypt(const TDecryptOptions& options, TConsole& console);
 int RunSign(const TSignOptions& options, TConsole& console);

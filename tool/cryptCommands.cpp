@@ -1,7 +1,12 @@
 // eccrypt encrypt and eccrypt decrypt.
+#include <memory>
+#include <optional>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "tool/commands.h"
+#include "tool/displayText.h"
 #include "tool/fileCrypt.h"
 #include "tool/fileFormat.h"
 #include "tool/fileIo.h"
@@ -20,24 +25,77 @@ namespace eccrypt::tool {
 
 namespace {
 
+// The key files of decrypt's --key options, loaded one at a time, in order, as the file asks
+// for the next one. A protected key whose pass phrase does not unlock it is passed over with a
+// warning when there are several keys, and is named again if no key opens the file; with one
+// key it is an error, as it always was.
+class TDecryptKeys {
+ public:
+  TDecryptKeys(const std::vector<std::string>& files,
+               const std::optional<std::string>& passPhraseFile, TConsole& console)
+      : files_(files), phrases_(passPhraseFile), console_(console) {}
+
+  const TKeyFile* Next() {
+    while (next_ < files_.size()) {
+      const std::string& argument = files_[next_++];
+      std::string path;
+      key_ = std::make_unique<TKeyFile>();
+      if (TryLoadSecretKey(argument, phrases_, *key_, path)) return key_.get();
+      if (files_.size() == 1) throw WrongPassPhrase(path);
+      console_.err << "eccrypt: warning: the pass phrase does not unlock " << DisplayText(path)
+                   << "; it is passed over\n";
+      notUnlocked_.push_back(path);
+    }
+    key_.reset();
+    return nullptr;
+  }
+
+  std::size_t Count() const { return files_.size(); }
+  const std::string& First() const { return files_.front(); }
+  // "; the pass phrase did not unlock a.key, b.key", or nothing.
+  std::string NotUnlocked() const {
+    if (notUnlocked_.empty()) return "";
+    std::string list;
+    for (const std::string& path : notUnlocked_) list += (list.empty() ? "" : ", ") + path;
+    return "; the pass phrase did not unlock " + list;
+  }
+
+ private:
+  const std::vector<std::string>& files_;
+  TUnlockPhrases phrases_;
+  TConsole& console_;
+  std::size_t next_ = 0;
+  std::unique_ptr<TKeyFile> key_;
+  std::vector<std::string> notUnlocked_;
+};
+
 // Turns what the format reader found into a message for the user: what is wrong, what became
-// of the output, then what to do. `name` is the encrypted file's name, `keyFile` the key file
-// used.
+// of the output, then what to do. `name` is the encrypted file's name, `keys` the key files
+// tried.
 [[noreturn]] void ReportFormatError(const TFormatError& error, const std::string& name,
-                                    const std::string& keyFile, const TOutputFile& output) {
+                                    const TDecryptKeys& keys, const TOutputFile& output) {
   switch (error.Fault()) {
     case TFormatFault::NotEncrypted:
       throw TToolError(name + " is not an eccrypt encrypted file (" + error.what() + ")",
                        "give a file made by 'eccrypt encrypt'");
     case TFormatFault::UnsupportedVersion:
       throw TToolError(name + ": " + error.what(), "decrypt it with a newer eccrypt");
-    case TFormatFault::WrongKey:
+    case TFormatFault::WrongKey: {
+      if (keys.Count() > 1) {
+        throw TToolError("none of the " + std::to_string(keys.Count()) + " keys opens " + name +
+                             ": it was encrypted for other keys, or its header is damaged" +
+                             keys.NotUnlocked(),
+                         "decrypt with the key file of a public key it was encrypted for; if one "
+                         "of them is, the file was damaged: get an intact copy");
+      }
       // A key that does not open the file cannot tell another key from a damaged header: say
       // both.
+      const std::string& keyFile = keys.First();
       throw TToolError(name + " was encrypted for another key than the one in " + keyFile +
                            ", or its header is damaged",
                        "decrypt with the key file of a public key it was encrypted for; if " +
                            keyFile + " is one, the file was damaged: get an intact copy");
+    }
     case TFormatFault::TrailingData:
       if (output.WritesInPlace()) {
         // Every block, the final one included, was authenticated and written: only what
@@ -94,9 +152,10 @@ int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
   return kExitOk;
 }
 
-int RunDecrypt(const TDecryptOptions& options, TConsole& /*console*/) {
-  TKeyFile key;
-  LoadSecretKey(options.keyFile, options.passPhraseFile, key);
+int RunDecrypt(const TDecryptOptions& options, TConsole& console) {
+  // The header is read first; each key is loaded, and its pass phrase asked for, only when the
+  // keys before it did not open the file.
+  TDecryptKeys keys(options.keyFiles, options.passPhraseFile, console);
   TFileSource input(options.input);
   // A new file is named only once the last block has been authenticated; standard output, a
   // device or a FIFO receives each block as soon as it has been authenticated.
@@ -107,11 +166,11 @@ int RunDecrypt(const TDecryptOptions& options, TConsole& /*console*/) {
 
   try {
     TProgressMeter progress("decrypting", input.Size());
-    DecryptWithKey(key, input, output, &progress);
+    DecryptWithKeys([&keys] { return keys.Next(); }, input, output, &progress);
     progress.Finish();
     output.Commit();
   } catch (const TFormatError& error) {
-    ReportFormatError(error, input.Name(), options.keyFile, output);
+    ReportFormatError(error, input.Name(), keys, output);
   }
   return kExitOk;
 }

@@ -111,7 +111,7 @@ TKeygenOptions Keygen(const std::string& output, TMode mode) {
 TDecryptOptions Decrypt(const std::string& keyFile, const std::string& phraseFile,
                         const std::string& output, const std::string& input) {
   TDecryptOptions options;
-  options.keyFile = keyFile;
+  options.keyFiles = {keyFile};
   if (!phraseFile.empty()) options.passPhraseFile = phraseFile;
   options.output = output;
   options.input = input;

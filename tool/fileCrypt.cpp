@@ -93,26 +93,33 @@ bool OpenStanza(const TRecipientStanza& stanza, const TSecretString& secretKey, 
          opened == kFileKeyBytes;
 }
 
-void DecryptVersion1(const TKeyFile& key, TByteSource& input, TByteSink& output,
+void DecryptVersion1(const TKeySupplier& nextKey, TByteSource& input, TByteSink& output,
                      TProgressMeter* progress) {
   const TFileHeader header = ReadHeaderAfterVersion(input);
-  // The key file may hold the key in the other text form than the one it was encrypted for;
-  // the component reads both texts in the header's form.
-  TSecretString secretKey(ConvertTextForm(key.secretKey.str(), key.mode, header.mode));
-  TFileKeys keys;
-  {
-    TEllipticCurve curve;
-    curve.SetIOMode(header.mode);
-    curve.SetKeySecret(secretKey.str());
-    curve.SetExchangedValue(header.exchangedValue);
-    curve.Decrypt();
-    if (curve.KeySession().empty()) {
-      throw TFormatError(TFormatFault::Damaged,
-                         "the exchanged value in its header is not a valid curve point");
+  for (const TKeyFile* key = nextKey(); key != nullptr; key = nextKey()) {
+    // The key file may hold the key in the other text form than the one it was encrypted for;
+    // the component reads both texts in the header's form.
+    TSecretString secretKey(ConvertTextForm(key->secretKey.str(), key->mode, header.mode));
+    TFileKeys keys;
+    {
+      TEllipticCurve curve;
+      curve.SetIOMode(header.mode);
+      curve.SetKeySecret(secretKey.str());
+      curve.SetExchangedValue(header.exchangedValue);
+      curve.Decrypt();
+      if (curve.KeySession().empty()) {
+        throw TFormatError(TFormatFault::Damaged,
+                           "the exchanged value in its header is not a valid curve point");
+      }
+      DeriveFileKeys(curve.KeySession(), header.exchangedValue, header.mode, keys);
     }
-    DeriveFileKeys(curve.KeySession(), header.exchangedValue, header.mode, keys);
+    if (sodium_memcmp(header.keyCheck.data(), keys.keyCheck.data(), kKeyCheckBytes) != 0) {
+      continue;  // another key's file, or a damaged key check: the next key may open it
+    }
+    DecryptStream(header, keys, input, output, progress);
+    return;
   }
-  DecryptStream(header, keys, input, output, progress);
+  throw TFormatError(TFormatFault::WrongKey, "the file was not encrypted for this key");
 }
 
 }  // namespace
@@ -173,18 +180,34 @@ void EncryptForRecipients(const std::vector<TPublicKey>& recipients, TByteSource
 
 void DecryptWithKey(const TKeyFile& key, TByteSource& source, TByteSink& output,
                     TProgressMeter* progress) {
+  bool given = false;
+  DecryptWithKeys(
+      [&]() -> const TKeyFile* {
+        if (given) return nullptr;
+        given = true;
+        return &key;
+      },
+      source, output, progress);
+}
+
+void DecryptWithKeys(const TKeySupplier& nextKey, TByteSource& source, TByteSink& output,
+                     TProgressMeter* progress) {
   EnsureSodium();
   TDearmouringSource input(source);
   if (ReadFormatVersion(input) == kFormatVersion) {
-    DecryptVersion1(key, input, output, progress);
+    DecryptVersion1(nextKey, input, output, progress);
     return;
   }
   const TFileHeaderV2 header = ReadHeaderV2(input);
   TKey32 fileKey;
-  const bool opened = std::any_of(header.stanzas.begin(), header.stanzas.end(),
-                                  [&](const TRecipientStanza& stanza) {
-                                    return OpenStanza(stanza, key.secretKey, key.mode, fileKey);
-                                  });
+  bool opened = false;
+  for (const TKeyFile* key = nextKey(); key != nullptr && !opened; key = nextKey()) {
+    opened = std::any_of(header.stanzas.begin(), header.stanzas.end(),
+                         [&](const TRecipientStanza& stanza) {
+                           return OpenStanza(stanza, key->secretKey, key->mode, fileKey);
+                         });
+    if (opened) break;
+  }
   if (!opened) {
     throw TFormatError(TFormatFault::WrongKey, "none of its " +
                                                    std::to_string(header.stanzas.size()) +

@@ -1,6 +1,7 @@
 #pragma once
 // Whole encrypted files: encryption for a list of recipients (format version 2, formatV2.h)
 // and decryption with a key file of either format version.
+#include <functional>
 #include <vector>
 
 #include "tool/byteStream.h"
@@ -23,5 +24,14 @@ void EncryptForRecipients(const std::vector<TPublicKey>& recipients, TByteSource
 // key), Damaged, Truncated, Tampered, TrailingData.
 void DecryptWithKey(const TKeyFile& key, TByteSource& input, TByteSink& output,
                     TProgressMeter* progress = nullptr);
+
+// The keys to try, one at a time: each call gives the next key, or nullptr when none is left.
+// A key is asked for only once the header has been read and the keys before it did not open
+// the file, so a key's pass phrase is asked for only when that key is tried.
+using TKeySupplier = std::function<const TKeyFile*()>;
+
+// As DecryptWithKey, trying the keys in turn until one opens the file; WrongKey when none does.
+void DecryptWithKeys(const TKeySupplier& nextKey, TByteSource& input, TByteSink& output,
+                     TProgressMeter* progress = nullptr);
 
 }  // namespace eccrypt::tool

@@ -1,5 +1,9 @@
 // eccrypt keygen and eccrypt pubkey.
 #include <sodium.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <ostream>
 #include <span>
@@ -8,7 +12,10 @@
 #include "tool/consoleIo.h"
 #include "tool/displayText.h"
 #include "tool/fileIo.h"
+#include "tool/fileKind.h"
 #include "tool/keyFile.h"
+#include "tool/keyId.h"
+#include "tool/keyText.h"
 #include "tool/outputFile.h"
 #include "tool/passPhrase.h"
 #include "tool/protectedKey.h"
@@ -34,12 +41,10 @@ void RandomKeyPhrase(TSecretString& phrase) {
 }
 
 // A phrase chosen now must be one a person can see and type again (NewPassPhraseFault).
-void RequireNewPassPhrase(const std::string& phrase, bool derived) {
+// `choose` says what to do instead.
+void RequireNewPassPhrase(const std::string& phrase, bool derived, const std::string& choose) {
   const std::optional<TPassPhraseFault> fault = NewPassPhraseFault(phrase);
   if (!fault) return;
-  const std::string choose = derived ? "choose a long random phrase, or use --random"
-                                     : "choose a pass phrase to protect the key file, or add "
-                                       "--unprotected to write it in clear";
   switch (*fault) {
     case TPassPhraseFault::Empty:
       throw TToolError("the pass phrase is empty",
@@ -90,7 +95,10 @@ int RunKeygen(const TKeygenOptions& options, TConsole& console) {
     FlushChecked(console.err, "the pass phrase to standard error");
   } else if (derived || !options.unprotected) {
     ReadPassPhrase(options.passPhraseFile, phrase);
-    RequireNewPassPhrase(phrase.str(), derived);
+    RequireNewPassPhrase(phrase.str(), derived,
+                         derived ? "choose a long random phrase, or use --random"
+                                 : "choose a pass phrase to protect the key file, or add "
+                                   "--unprotected to write it in clear");
     if (derived) {
       if (auto warning = PassPhraseWarning(phrase.str())) {
         console.err << "eccrypt: warning: " << *warning << "\n";
@@ -144,12 +152,107 @@ int RunKeygen(const TKeygenOptions& options, TConsole& console) {
 }
 
 int RunPubkey(const TPubkeyOptions& options, TConsole& console) {
+  std::string path;
+  TSecretString text(ReadKeyFileText(options.keyFile, path));
+  const TFileKind kind = ClassifyFile(text.str());
+  if (options.id && kind == TFileKind::PublicKey) {
+    // A public key's id needs nothing unlocked: the key is the file's whole text.
+    const TPublicKey key = ResolvePublicKeyText(text.str());
+    console.out << KeyIdOf(key.text, key.mode) << "\n";
+    FlushChecked(console.out, "standard output");
+    return kExitOk;
+  }
+  if (options.id && kind != TFileKind::ProtectedKey && kind != TFileKind::ClearKey) {
+    throw TToolError(WrongKindMessage(path, kind, "a key file or a public key"),
+                     "give a secret-key file or a public key ('eccrypt inspect' tells what a "
+                     "file is)");
+  }
   // The public key the secret key proves: a protected file is unlocked, since its clear public
   // key line is covered only by the sealed part; a clear one is checked against its secret key.
+  // Its id is printed only once it is proven too.
+  TUnlockPhrases phrases(options.passPhraseFile);
   TKeyFile key;
-  LoadSecretKey(options.keyFile, options.passPhraseFile, key);
-  console.out << key.publicKey << "\n";
+  if (!TryLoadSecretKeyText(text.str(), path, phrases, key)) throw WrongPassPhrase(path);
+  console.out << (options.id ? KeyIdOf(key.publicKey, key.mode) : key.publicKey) << "\n";
   FlushChecked(console.out, "standard output");
+  return kExitOk;
+}
+
+int RunPasswd(const TPasswdOptions& options, TConsole& console) {
+  const std::string path = FileArgumentPath(options.keyFile);
+  if (path == "-") {
+    throw TToolError("passwd rewrites a key file in place: it cannot take standard input",
+                     "name the key file", kExitUsage);
+  }
+  const bool newFromStdin =
+      options.newPassPhraseFile ? *options.newPassPhraseFile == "-" : !IsStdinTerminal();
+  if (options.passPhraseFile == "-" && newFromStdin) {
+    throw TToolError("standard input cannot give both the current and the new pass phrase",
+                     "read only one of them from standard input, and name a file for the other",
+                     kExitUsage);
+  }
+  // Only a regular file, named as itself, is rewritten: the new file takes the name, so a link
+  // would be replaced by a file, and a device or FIFO cannot be replaced at all.
+  struct stat entry {};
+  if (::lstat(path.c_str(), &entry) != 0) {
+    throw IoError("cannot open " + path + ": " + std::strerror(errno),
+                  "check that the file exists and that you may read it");
+  }
+  if (S_ISLNK(entry.st_mode)) {
+    throw TToolError(path + " is a symbolic link",
+                     "name the key file itself: passwd rewrites the file it is given, never "
+                     "through a link");
+  }
+  if (!S_ISREG(entry.st_mode)) {
+    throw TToolError(path + " is not a regular file", "name the key file itself");
+  }
+  std::string name;
+  TSecretString text(ReadKeyFileText(path, name));
+  struct stat after {};
+  if (::lstat(path.c_str(), &after) != 0 || after.st_dev != entry.st_dev ||
+      after.st_ino != entry.st_ino) {
+    throw TToolError(path + " was moved or replaced while it was being read",
+                     "check the file, then run the command again");
+  }
+
+  if (!LooksLikeProtectedKeyFile(text.str())) {
+    if (!LooksLikeKeyFile(text.str())) throw NotASecretKeyFile(text.str(), path);
+    if (!options.protect) {
+      throw TToolError(path + " is a secret-key file in clear: it has no pass phrase to change",
+                       "add --protect to protect it with a new pass phrase");
+    }
+  }
+  // The new file is set up before any pass phrase is asked for: a directory where it cannot be
+  // written is refused first. It replaces the key file only once complete, in one step.
+  TOutputRules rules;  // mode 0600
+  rules.force = true;
+  rules.replaces = TFileIdentity{static_cast<std::uint64_t>(entry.st_dev),
+                                 static_cast<std::uint64_t>(entry.st_ino)};
+  TOutputFile output(path, rules);
+
+  TUnlockPhrases phrases(options.passPhraseFile);
+  TKeyFile key;
+  if (!TryLoadSecretKeyText(text.str(), path, phrases, key)) throw WrongPassPhrase(path);
+
+  TSecretString phrase;
+  ReadPassPhrase(options.newPassPhraseFile, phrase);
+  RequireNewPassPhrase(phrase.str(), false,
+                       "choose a pass phrase to protect the key file; the file was left as it "
+                       "was");
+  if (phrase.str().size() < kShortPassPhrase) {
+    console.err << "eccrypt: warning: the pass phrase is short (" << phrase.str().size()
+                << " characters): whoever gets the key file can try to guess it\n";
+  }
+
+  TEllipticCurve curve;
+  curve.SetIOMode(key.mode);
+  curve.SetKeyPublic(key.publicKey);
+  curve.SetKeySecret(key.secretKey.str());
+  TSecretString clear(KeyFileText(curve));
+  TSecretString sealed(ProtectedKeyFileText(clear.str(), {key.mode, key.publicKey}, phrase.str()));
+  WriteText(output, sealed.str());
+  FlushChecked(console.err, "standard error");  // the warning
+  output.Commit();
   return kExitOk;
 }
 

@@ -65,9 +65,11 @@ std::string TemporaryNameBeside(const std::string& path) {
 
 // Whether the file `info` describes is one the run reads: the input, or any file the run has
 // opened for reading so far.
-bool IsReadByTheRun(const struct stat& info, const std::optional<TFileIdentity>& input) {
+bool IsReadByTheRun(const struct stat& info, const std::optional<TFileIdentity>& input,
+                    const std::optional<TFileIdentity>& replaces = std::nullopt) {
   if (!S_ISREG(info.st_mode)) return false;
   const TFileIdentity identity = IdentityOf(info);
+  if (replaces && identity == *replaces) return false;
   if (input && identity == *input) return true;
   for (const TFileIdentity& read : FilesRead()) {
     if (read == identity) return true;
@@ -82,6 +84,7 @@ TOutputFile::TOutputFile(const std::string& path, const TOutputRules& rules)
       name_(path),
       force_(rules.force),
       input_(rules.input),
+      replaces_(rules.replaces),
       writeBackEarly_(rules.writeBackEarly) {
   if (path.empty() || path == "-") {
     kind_ = TKind::Stdout;
@@ -109,7 +112,7 @@ TOutputFile::TOutputFile(const std::string& path, const TOutputRules& rules)
   }
   if (S_ISDIR(entry.st_mode)) throw IoError(path + " is a directory", "name a file");
   if (S_ISREG(entry.st_mode)) {
-    if (IsReadByTheRun(entry, input_)) throw IsTheInput(path);
+    if (IsReadByTheRun(entry, input_, replaces_)) throw IsTheInput(path);
     if (!rules.force) throw AlreadyExists(path);
     Stage(rules);
     return;
@@ -182,6 +185,14 @@ void TOutputFile::RefuseFileRead() const {
     return;
   }
   // A new file takes the name on Commit: whatever the name leads to then would be replaced.
+  if (replaces_) {
+    if (::lstat(path_.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        IdentityOf(info) != *replaces_) {
+      throw TToolError(path_ + " was moved or replaced while it was being rewritten",
+                       "check the file, then run the command again");
+    }
+    return;
+  }
   if (::stat(path_.c_str(), &info) == 0 && IsReadByTheRun(info, input_)) throw IsTheInput(path_);
 }
 

@@ -31,6 +31,10 @@ struct TOutputRules {
   bool applyUmask = false;             // whether the umask narrows `mode`
   bool force = false;                  // an existing regular file may be replaced
   std::optional<TFileIdentity> input;  // the file being read, which is never the output
+  // The one file read that this output replaces (a key file given a new pass phrase): exempt
+  // from the check against files read, and required to be still the file at the path when the
+  // output is committed. Needs `force`.
+  std::optional<TFileIdentity> replaces;
   // Start writing a new file to disk while it is still being produced, so that Commit's flush
   // finds little left to do. Only for output that may reach the disk early: ciphertext.
   bool writeBackEarly = false;
@@ -76,6 +80,7 @@ class TOutputFile : public TByteSink {
   TKind kind_ = TKind::Stdout;
   bool force_ = false;
   std::optional<TFileIdentity> input_;
+  std::optional<TFileIdentity> replaces_;
   bool checkedBeforeWrite_ = false;
   int fd_ = -1;
   std::string tempPath_;  // the named stand-in, while it exists

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tool/fileIo.h"
+#include "tool/fileKind.h"
 #include "tool/keyId.h"
 #include "tool/labelledLines.h"
 #include "tool/passPhrase.h"
@@ -168,20 +169,12 @@ TProtectedKeyFile ParseProtected(std::string_view original, const std::string& n
 
 // A clear key file's text, read as LoadKeyFile reads the file.
 void LoadKeyFileText(std::string_view text, const std::string& name, TKeyFile& key) {
-  if (!LooksLikeKeyFile(text)) {
-    throw TToolError(name + " is not an eccrypt key file",
-                     "give the secret-key file that 'eccrypt keygen -o' wrote");
-  }
+  if (!LooksLikeKeyFile(text)) throw NotASecretKeyFile(text, name);
   ParseKeyFile(text, name, key);
 }
 
-// Asks for the pass phrase of a protected key file: from a file, or on the terminal.
-void UnlockPassPhrase(const std::string& keyFile, const std::optional<std::string>& passPhraseFile,
-                      TSecretString& phrase) {
-  if (passPhraseFile) {
-    ReadPassPhrase(passPhraseFile, phrase);
-    return;
-  }
+// Asks for the pass phrase of a protected key file on the terminal.
+void AskUnlockPassPhrase(const std::string& keyFile, TSecretString& phrase) {
   if (!AskPassPhrase("Pass phrase for " + keyFile + ": ", phrase)) {
     throw TToolError(keyFile +
                          " is protected by a pass phrase, and there is no terminal to ask "
@@ -232,8 +225,8 @@ TProtectedKeyInfo ReadProtectedKeyInfo(std::string_view text, const std::string&
   return ParseProtected(text, name).info;
 }
 
-void UnlockKeyFile(std::string_view text, const std::string& name, const std::string& passPhrase,
-                   TKeyFile& key) {
+bool TryUnlockKeyFile(std::string_view text, const std::string& name, const std::string& passPhrase,
+                      TKeyFile& key) {
   EnsureSodium();
   const TProtectedKeyFile file = ParseProtected(text, name);
   TKey derived;
@@ -244,8 +237,7 @@ void UnlockKeyFile(std::string_view text, const std::string& name, const std::st
           clear.data(), &clearSize, nullptr, file.sealed.data(), file.sealed.size(),
           reinterpret_cast<const std::uint8_t*>(file.header.data()), file.header.size(),
           file.nonce.data(), derived.data()) != 0) {
-    throw TToolError("the pass phrase does not unlock " + name + " (or the file was altered)",
-                     "give the pass phrase chosen when the key file was made");
+    return false;
   }
   const TSecretString clearText(
       std::string(clear.data(), clear.data() + static_cast<std::size_t>(clearSize)));
@@ -255,19 +247,68 @@ void UnlockKeyFile(std::string_view text, const std::string& name, const std::st
                      " is damaged: its public key line does not belong "
                      "to the key it holds");
   }
+  return true;
+}
+
+void UnlockKeyFile(std::string_view text, const std::string& name, const std::string& passPhrase,
+                   TKeyFile& key) {
+  if (!TryUnlockKeyFile(text, name, passPhrase, key)) throw WrongPassPhrase(name);
+}
+
+TToolError WrongPassPhrase(const std::string& name) {
+  return TToolError("the pass phrase does not unlock " + name + " (or the file was altered)",
+                    "give the pass phrase chosen when the key file was made");
+}
+
+TToolError NotASecretKeyFile(std::string_view text, const std::string& name) {
+  const TFileKind kind = ClassifyFile(text);
+  return TToolError(WrongKindMessage(name, kind, "a secret-key file"),
+                    kind == TFileKind::PublicKey
+                        ? "a public key is for encrypting and verifying: give the secret-key file "
+                          "that 'eccrypt keygen -o' wrote"
+                        : "give the secret-key file that 'eccrypt keygen -o' wrote");
+}
+
+std::string ReadKeyFileText(const std::string& argument, std::string& path) {
+  path = FileArgumentPath(argument);  // "@FILE" is FILE
+  return ReadSmallFileNamingKind(path, kMaxKeyFileBytes, "key file", "a secret-key file");
+}
+
+void TUnlockPhrases::For(const std::string& keyFile, TSecretString& phrase) {
+  if (file_) {
+    // Read once: a pass phrase from standard input cannot be read again for the next key.
+    if (!read_) {
+      ReadPassPhrase(file_, fromFile_);
+      read_ = true;
+    }
+    phrase.str() = fromFile_.str();
+    return;
+  }
+  AskUnlockPassPhrase(keyFile, phrase);
+}
+
+bool TryLoadSecretKeyText(std::string_view text, const std::string& path, TUnlockPhrases& phrases,
+                          TKeyFile& key) {
+  if (!LooksLikeProtectedKeyFile(text)) {
+    LoadKeyFileText(text, path, key);
+    return true;
+  }
+  TSecretString phrase;
+  phrases.For(path, phrase);
+  return TryUnlockKeyFile(text, path, phrase.str(), key);
+}
+
+bool TryLoadSecretKey(const std::string& argument, TUnlockPhrases& phrases, TKeyFile& key,
+                      std::string& path) {
+  TSecretString text(ReadKeyFileText(argument, path));
+  return TryLoadSecretKeyText(text.str(), path, phrases, key);
 }
 
 void LoadSecretKey(const std::string& argument, const std::optional<std::string>& passPhraseFile,
                    TKeyFile& key) {
-  const std::string path = FileArgumentPath(argument);  // "@FILE" is FILE
-  TSecretString text(ReadSmallFile(path, kMaxKeyFileBytes, "key file"));
-  if (!LooksLikeProtectedKeyFile(text.str())) {
-    LoadKeyFileText(text.str(), path, key);
-    return;
-  }
-  TSecretString phrase;
-  UnlockPassPhrase(path, passPhraseFile, phrase);
-  UnlockKeyFile(text.str(), path, phrase.str(), key);
+  TUnlockPhrases phrases(passPhraseFile);
+  std::string path;
+  if (!TryLoadSecretKey(argument, phrases, key, path)) throw WrongPassPhrase(path);
 }
 
 }  // namespace eccrypt::tool

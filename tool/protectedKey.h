@@ -18,10 +18,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "tool/keyFile.h"
 #include "tool/keyText.h"
 #include "tool/secure.h"
+#include "tool/toolError.h"
 
 namespace eccrypt::tool {
 
@@ -47,6 +49,42 @@ TProtectedKeyInfo ReadProtectedKeyInfo(std::string_view text, const std::string&
 // for a wrong pass phrase (or an altered file) and for a damaged one.
 void UnlockKeyFile(std::string_view text, const std::string& name, const std::string& passPhrase,
                    TKeyFile& key);
+// As UnlockKeyFile, but false for a pass phrase that does not unlock the file.
+bool TryUnlockKeyFile(std::string_view text, const std::string& name, const std::string& passPhrase,
+                      TKeyFile& key);
+
+// "the pass phrase does not unlock NAME (or the file was altered)".
+TToolError WrongPassPhrase(const std::string& name);
+
+// The error for a text that is no secret-key file, naming what it is instead (fileKind.h).
+TToolError NotASecretKeyFile(std::string_view text, const std::string& name);
+
+// The text of the key file `argument` names ("@FILE" is FILE), at most kMaxKeyFileBytes; its
+// path is set in `path`. A longer file of a kind eccrypt makes is refused naming its kind.
+std::string ReadKeyFileText(const std::string& argument, std::string& path);
+
+// Where the pass phrases of protected key files come from: a pass-phrase file, read once and
+// tried for every protected key; otherwise the terminal, asked once for each protected key
+// when that key is tried ("Pass phrase for NAME: ").
+class TUnlockPhrases {
+ public:
+  explicit TUnlockPhrases(std::optional<std::string> file) : file_(std::move(file)) {}
+  void For(const std::string& keyFile, TSecretString& phrase);
+
+ private:
+  std::optional<std::string> file_;
+  bool read_ = false;
+  TSecretString fromFile_;
+};
+
+// The key pair of the key file `argument` names, clear or protected; `path` is set to the
+// file's path. False when the pass phrase does not unlock a protected one; other failures
+// throw TToolError.
+bool TryLoadSecretKey(const std::string& argument, TUnlockPhrases& phrases, TKeyFile& key,
+                      std::string& path);
+// The same for a key file's text already read from `path`.
+bool TryLoadSecretKeyText(std::string_view text, const std::string& path, TUnlockPhrases& phrases,
+                          TKeyFile& key);
 
 // The key pair of a key file, clear or protected ("@FILE" names FILE). A protected one is
 // unlocked with the pass phrase from `passPhraseFile`, or asked for on the terminal.
