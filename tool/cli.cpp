@@ -96,6 +96,14 @@ std::string UsageMessage(const CLI::ParseError& error) {
     }
   }
   if (dynamic_cast<const CLI::ConversionError*>(&error) != nullptr) {
+    // Only the flags convert what they are given: "--id=x".
+    if (const auto given = After(text, "Could not convert: ")) {
+      const std::size_t equals = given->find(" = ");
+      if (equals != std::string::npos) {
+        return given->substr(0, equals) + " takes no value ('" + given->substr(equals + 3) +
+               "' given)";
+      }
+    }
     if (text.ends_with(": too many inputs for a flag") ||
         text.ends_with(": Should be true/false or a number")) {
       return name(": ") + " takes no value";
