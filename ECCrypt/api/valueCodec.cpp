@@ -130,15 +130,18 @@ void BytesToInteger(const Bytes32& bytes, TvlPoint& target) {
     target.Words[i] = static_cast<std::int32_t>(digit);
     length = fast::CtSelect(~fast::CtIsZeroMask(digit), i, length);
   }
-  fast::CtDeclassify(length);  // public: the value's text shows it
   target.Words[0] = static_cast<std::int32_t>(length);
 }
 
 Bytes32 IntegerToBytes(const TvlPoint& v) {
   Bytes32 out{};
-  const auto length = static_cast<std::size_t>(v.Length());
-  for (std::size_t i = 1; i <= static_cast<std::size_t>(ValueDigits) && i <= length; ++i) {
-    const std::uint32_t digit = v.Digit(static_cast<std::int32_t>(i));
+  // The length word of a secret (a session value) is secret too: every digit is read, and those
+  // above the length are masked to zero rather than skipped.
+  const auto length = static_cast<std::int64_t>(v.Length());
+  for (std::size_t i = 1; i <= static_cast<std::size_t>(ValueDigits); ++i) {
+    const std::uint64_t below = static_cast<std::uint64_t>(length - static_cast<std::int64_t>(i));
+    const std::uint64_t keep = fast::CtBarrier(~fast::CtMaskFromBit(below >> 63));
+    const auto digit = static_cast<std::uint32_t>(keep & v.Digit(static_cast<std::int32_t>(i)));
     out[32 - 2 * i] = static_cast<std::uint8_t>(digit >> 8);
     out[33 - 2 * i] = static_cast<std::uint8_t>(digit & 0xFF);
   }

@@ -46,9 +46,10 @@ Result<void> ReadText(std::string_view text, TextForm form, int maxDigits, std::
 std::string WriteText(const TvlPoint& v, TextForm form);
 
 /// target := the integer of 32 big-endian bytes, in normal form. Constant time in the bytes
-/// (the length word, which the value's text shows anyway, is found with masks).
+/// (the length word is found with masks and stays as secret as the bytes: only writing the value
+/// as text declares it public).
 void BytesToInteger(const Bytes32& bytes, TvlPoint& target);
-/// The low 16 digits of v as 32 big-endian bytes. Constant time in the digits.
+/// The low 16 digits of v as 32 big-endian bytes. Constant time in the digits and the length.
 Bytes32 IntegerToBytes(const TvlPoint& v);
 
 /// Whether the 32-byte value is zero / below n. Constant time; only the verdict is public.

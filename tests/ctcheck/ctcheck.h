@@ -29,6 +29,7 @@ std::span<const TCase> PlantedLeakCases();
 std::span<const TCase> ComponentCases();
 std::span<const TCase> EngineCases();
 std::span<const TCase> TextCases();
+std::span<const TCase> ApiCases();
 
 // Marks the digits of v secret (the length word stays public: it is the text's length).
 void PoisonDigits(const TvlPoint& v);

@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
   using eccrypt::ctcheck::TCase;
   const std::span<const TCase> groups[] = {
       eccrypt::ctcheck::PlantedLeakCases(), eccrypt::ctcheck::ComponentCases(),
-      eccrypt::ctcheck::EngineCases(), eccrypt::ctcheck::TextCases()};
+      eccrypt::ctcheck::EngineCases(), eccrypt::ctcheck::TextCases(), eccrypt::ctcheck::ApiCases()};
   const std::string_view wanted = argc == 2 ? argv[1] : "";
   for (const auto& group : groups) {
     for (const TCase& c : group) {
