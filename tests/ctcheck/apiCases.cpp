@@ -57,7 +57,7 @@ bool SecretKeyText(TextForm form) {
   const KeyPair pair = PhraseKeys();
   const std::string expected = pair.Secret().ExportText(form);
 
-  const std::string text = expected;
+  const std::string text(expected.begin(), expected.end());  // its own buffer to mark
   PoisonText(text);
   Result<SecretKey> read = SecretKey::Parse(text);
   if (!Expect(read.Ok(), "Parse accepts the text")) return false;
