@@ -206,8 +206,9 @@ int RunPasswd(const TPasswdOptions& options, TConsole& console) {
   if (!S_ISREG(entry.st_mode)) {
     throw TToolError(path + " is not a regular file", "name the key file itself");
   }
-  std::string name;
-  TSecretString text(ReadKeyFileText(path, name));
+  // Read by the path just looked at ("@" already taken off), not as an argument again.
+  TSecretString text(
+      ReadSmallFileNamingKind(path, kMaxKeyFileBytes, "key file", "a secret-key file"));
   struct stat after {};
   if (::lstat(path.c_str(), &after) != 0 || after.st_dev != entry.st_dev ||
       after.st_ino != entry.st_ino) {
