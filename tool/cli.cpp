@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <exception>
 #include <optional>
@@ -293,13 +294,16 @@ void AddSignCommand(CLI::App& app, TCommandLine& line) {
   AddPassPhraseFileOption(*command, line.sign.passPhraseFile,
                           "Read the pass phrase of a protected key file from FILE (otherwise "
                           "asked on the terminal)");
-  command->add_option("FILE", line.sign.input, "File to sign (default: standard input)")
+  command
+      ->add_option("FILE", line.sign.inputs,
+                   "Files to sign, each signature written to FILE.sig (default: standard input, "
+                   "signature to standard output)")
       ->type_name("");
   command
       ->add_option("-o,--output", line.sign.output,
-                   "Signature file to write (default, or -: standard output)")
+                   "Signature file to write for a single FILE (-: standard output)")
       ->type_name("SIGFILE");
-  command->add_flag("--force", line.sign.force, "Replace an existing signature file");
+  command->add_flag("--force", line.sign.force, "Replace existing signature files");
   command->add_option("-c,--comment", line.sign.trustedComment,
                       "Trusted comment, covered by the signature (default: the file name and "
                       "the time); one line of UTF-8 text without control characters");
@@ -308,8 +312,8 @@ void AddSignCommand(CLI::App& app, TCommandLine& line) {
                    "Untrusted comment, not covered by the signature")
       ->type_name("TEXT");
   command->add_flag("--bare", line.sign.bare,
-                    "Print only the signature text r:s, for programs that take the "
-                    "component's signatures");
+                    "Write only the signature text r:s, for programs that take the "
+                    "component's signatures (to FILE.sig as a signature file would be)");
   command->add_flag("--sha1", line.signSha1,
                     "With --bare: sign the SHA-1 digest instead of truncated SHA-256 (only to "
                     "match other software; SHA-1 is not collision-resistant)");
@@ -319,6 +323,16 @@ void AddSignCommand(CLI::App& app, TCommandLine& line) {
       throw CLI::ValidationError("--sha1",
                                  "signs bare signatures only (add --bare): signature files "
                                  "always take SHA-256");
+    }
+    if (line.sign.inputs.size() > 1 && !line.sign.output.empty()) {
+      throw CLI::ValidationError("-o", "names one signature file, and " +
+                                           std::to_string(line.sign.inputs.size()) +
+                                           " files are given: leave out -o to write FILE.sig "
+                                           "beside each");
+    }
+    if (line.sign.inputs.size() > 1 && std::find(line.sign.inputs.begin(), line.sign.inputs.end(),
+                                                 "-") != line.sign.inputs.end()) {
+      throw CLI::ValidationError("FILE", "- (standard input) is signed only on its own");
     }
   });
   line.signCommand = command;
@@ -420,6 +434,11 @@ void ApplyChoices(TCommandLine& line) {
   line.verify.digest = line.verifySha1 ? TDigestKind::Sha1 : TDigestKind::Sha256Truncated;
 }
 
+// The input the checks of standard input look at: "-" stands alone, so the first file tells.
+std::string SignInputForChecks(const TSignOptions& options) {
+  return options.inputs.empty() ? std::string() : options.inputs.front();
+}
+
 // Data is never read from a terminal unless asked for with "-": a forgotten file name would
 // otherwise wait silently for typed input.
 void RequireInputFile(const TCommandLine& line, const CLI::App* chosen) {
@@ -432,7 +451,7 @@ void RequireInputFile(const TCommandLine& line, const CLI::App* chosen) {
   };
   if (chosen == line.encryptCommand) needsFile(line.encrypt.input, "encrypt");
   if (chosen == line.decryptCommand) needsFile(line.decrypt.input, "decrypt");
-  if (chosen == line.signCommand) needsFile(line.sign.input, "sign");
+  if (chosen == line.signCommand) needsFile(SignInputForChecks(line.sign), "sign");
   if (chosen == line.verifyCommand) needsFile(line.verify.input, "verify");
   if (chosen == line.inspectCommand) needsFile(line.inspect.input, "inspect");
 }
@@ -459,7 +478,7 @@ void RequireOneUseOfStdin(const TCommandLine& line, const CLI::App* chosen) {
     once(line.decrypt.input, line.decrypt.keyFiles, line.decrypt.passPhraseFile, "decrypt");
   }
   if (chosen == line.signCommand) {
-    once(line.sign.input, {line.sign.keyFile}, line.sign.passPhraseFile, "sign");
+    once(SignInputForChecks(line.sign), {line.sign.keyFile}, line.sign.passPhraseFile, "sign");
   }
 }
 

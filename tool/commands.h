@@ -59,10 +59,12 @@ struct TDecryptOptions {
 struct TSignOptions {
   std::string keyFile;
   std::optional<std::string> passPhraseFile;  // unlocks a protected key file
-  std::string input;
-  std::string output;  // empty or "-": standard output
+  std::vector<std::string> inputs;            // none, or "-" alone: standard input
+  // Empty: FILE.sig beside each file, or standard output for standard input. "-": standard
+  // output. Only with one input.
+  std::string output;
   bool force = false;
-  bool bare = false;  // the signature text alone, no signature file
+  bool bare = false;  // the signature text alone, not a signature file
   std::optional<std::string> trustedComment;
   std::optional<std::string> untrustedComment;
   TDigestKind digest = TDigestKind::Sha256Truncated;

@@ -266,7 +266,7 @@ void SignAndVerify(TDemo& demo, const fs::path& dir, const std::string& message)
   TSignOptions sign;
   sign.keyFile = "alice.key";
   sign.passPhraseFile = "alice.phrase";
-  sign.input = "message.txt";
+  sign.inputs = {"message.txt"};
   sign.output = "message.txt.sig";
   sign.trustedComment = "the meeting notice, signed by Alice";
   demo.Check(demo.Run("eccrypt sign --key alice.key --passphrase-file alice.phrase -c \"the "
@@ -301,7 +301,7 @@ void SignAndVerify(TDemo& demo, const fs::path& dir, const std::string& message)
   demo.Step("Carol's signature does not pass as Alice's.");
   TSignOptions carolSign;
   carolSign.keyFile = "carol.key";
-  carolSign.input = "message.txt";
+  carolSign.inputs = {"message.txt"};
   carolSign.output = "carol.sig";
   demo.Run("eccrypt sign --key carol.key -o carol.sig message.txt",
            [&](TConsole& c) { return RunSign(carolSign, c); });

@@ -1,7 +1,12 @@
 // eccrypt sign and eccrypt verify.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <ctime>
 #include <ostream>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "tool/commands.h"
 #include "tool/consoleIo.h"
@@ -170,34 +175,44 @@ int VerifySignatureFile(const TSignatureFile& file, const std::string& source,
   return kExitOk;
 }
 
-}  // namespace
+// One file to sign, and where its signature goes.
+struct TSignJob {
+  std::string input;    // "-": standard input
+  std::string output;   // "-": standard output
+  TSignatureFile file;  // the comments, decided before the key is unlocked
+};
 
-int RunSign(const TSignOptions& options, TConsole& console) {
-  if (!options.bare && options.digest != TDigestKind::Sha256Truncated) {
-    throw TToolError("--sha1 signs bare signatures only: signature files take SHA-256",
-                     "add --bare, or leave out --sha1", kExitUsage);
-  }
-  TSignatureFile file;
-  if (!options.bare) {
-    file.trustedComment = options.trustedComment.value_or(
-        "file: " +
-        (options.input.empty() || options.input == "-" ? std::string("standard input")
-                                                       : DisplayText(BaseName(options.input))) +
-        ", signed " + UtcNow());
-    file.untrustedComment = options.untrustedComment.value_or("");
-    CheckComments(file, options);
-  }
-  TFileSource input(options.input);
-  // Refused before the key is unlocked; written only once the signature is made.
-  TOutputFile output(options.output, SignatureRules(options, input));
-  TKeyFile key;
-  LoadSecretKey(options.keyFile, options.passPhraseFile, key);
+// Where the signature of `input` goes: -o when given, else standard output for standard input
+// and FILE.sig for a file.
+std::string SignatureFileFor(const TSignOptions& options, const std::string& input) {
+  if (!options.output.empty()) return options.output;
+  return input == "-" ? std::string("-") : input + ".sig";
+}
 
+// "eccrypt sign f > f.sig" was how signature files were made when sign wrote to standard
+// output; the shell now creates the empty f.sig before the tool runs, and the refusal says why.
+void RefuseShellRedirection(const TSignOptions& options, const std::string& output) {
+  if (options.force || !options.output.empty() || output == "-") return;
+  struct stat info {};
+  if (::stat(output.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size != 0) return;
+  if (::isatty(STDOUT_FILENO) == 1) return;
+  throw TToolError(
+      output +
+          " already exists and is empty: a redirection such as 'eccrypt sign FILE > "
+          "FILE.sig' creates it before eccrypt runs",
+      "drop the redirection (and remove the empty file): eccrypt sign writes FILE.sig by "
+      "itself; or give -o - to write the signature to standard output");
+}
+
+void SignOne(const TSignOptions& options, const TKeyFile& key, TSignJob& job, TConsole& console) {
+  TFileSource input(job.input);
+  TOutputFile output(job.output, SignatureRules(options, input));
   if (options.bare) {
     const TDigest fileDigest = DigestOf(input, options.digest);
     WriteText(output, SignCanonical(key, fileDigest, options.keyFile) + "\n", console);
-    return kExitOk;
+    return;
   }
+  TSignatureFile& file = job.file;
   file.keyId = KeyIdOf(key.publicKey, key.mode);
   if (!options.untrustedComment.has_value()) {
     file.untrustedComment = "signature by eccrypt key " + file.keyId;
@@ -208,6 +223,49 @@ int RunSign(const TSignOptions& options, TConsole& console) {
                                                      kPrehashName, file.trustedComment, prehash),
                                  options.keyFile);
   WriteText(output, SignatureFileText(file), console);
+}
+
+}  // namespace
+
+int RunSign(const TSignOptions& options, TConsole& console) {
+  if (!options.bare && options.digest != TDigestKind::Sha256Truncated) {
+    throw TToolError("--sha1 signs bare signatures only: signature files take SHA-256",
+                     "add --bare, or leave out --sha1", kExitUsage);
+  }
+  if (options.inputs.size() > 1 && !options.output.empty()) {
+    throw TToolError("-o names one signature file, and several files are given",
+                     "leave out -o to write FILE.sig beside each file", kExitUsage);
+  }
+  std::vector<std::string> inputs = options.inputs;
+  if (inputs.empty()) inputs.emplace_back("-");
+  // Every file and its signature file is checked before the key is unlocked, and a refusal
+  // stops the run before anything is signed: a run either signs all its files or none, unless
+  // a file fails to read or write midway.
+  std::vector<TSignJob> jobs;
+  for (const std::string& input : inputs) {
+    TSignJob job{input, SignatureFileFor(options, input), {}};
+    if (!options.bare) {
+      job.file.trustedComment = options.trustedComment.value_or(
+          "file: " + (input == "-" ? std::string("standard input") : DisplayText(BaseName(input))) +
+          ", signed " + UtcNow());
+      job.file.untrustedComment = options.untrustedComment.value_or("");
+      CheckComments(job.file, options);
+    }
+    try {
+      RefuseShellRedirection(options, job.output);
+      const TFileSource source(job.input);
+      const TOutputFile check(job.output, SignatureRules(options, source));
+    } catch (const TToolError& error) {
+      if (inputs.size() == 1) throw;
+      throw TToolError(error.what(),
+                       error.Hint() + (error.Hint().empty() ? "" : "; ") + "no file was signed",
+                       error.ExitCode());
+    }
+    jobs.push_back(std::move(job));
+  }
+  TKeyFile key;
+  LoadSecretKey(options.keyFile, options.passPhraseFile, key);
+  for (TSignJob& job : jobs) SignOne(options, key, job, console);
   return kExitOk;
 }
 
@@ -225,6 +283,15 @@ int RunVerify(const TVerifyOptions& options, TConsole& console) {
   const std::string signatureText = KeyArgumentText(signatureArgument, "signature");
   TFileSource input(options.input);
 
+  if (const auto format = ForeignSignatureFormat(signatureText)) {
+    const std::string source = signatureArgument.IsFile()
+                                   ? "the signature file " + signatureArgument.file
+                                   : std::string("the signature given");
+    throw TToolError(source + " is a signature made by another program (its format: " + *format +
+                         "), not an eccrypt signature",
+                     "check it with the program that made it; eccrypt verify checks what "
+                     "'eccrypt sign' writes");
+  }
   if (LooksLikeSignatureFile(signatureText)) {
     const std::string source =
         signatureArgument.IsFile() ? signatureArgument.file : std::string("given");

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <vector>
 
 #include "tool/displayText.h"
@@ -57,6 +58,28 @@ std::string SignatureFileFirstLine(int version) {
 
 bool LooksLikeSignatureFile(std::string_view text) {
   return text.starts_with(kSignatureFilePrefix);
+}
+
+std::optional<std::string> ForeignSignatureFormat(std::string_view text) {
+  if (text.starts_with("-----BEGIN SSH SIGNATURE-----")) return "an SSH signature";
+  if (text.starts_with("-----BEGIN PGP SIGNATURE-----")) return "an OpenPGP signature";
+  // A comment line, then the signature as one line of base64.
+  constexpr std::string_view kComment = "untrusted comment:";
+  if (!text.starts_with(kComment)) return std::nullopt;
+  const std::size_t lineEnd = text.find('\n');
+  if (lineEnd == std::string_view::npos) return std::nullopt;
+  std::string_view next = text.substr(lineEnd + 1);
+  next = next.substr(0, next.find('\n'));
+  if (next.ends_with('\r')) next.remove_suffix(1);
+  const bool base64 =
+      next.size() >= 16 && std::all_of(next.begin(), next.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '+' || c == '/' || c == '=';
+      });
+  if (!base64) return std::nullopt;
+  if (text.substr(kComment.size()).starts_with(" verify with ")) {
+    return "an 'untrusted comment: verify with ...' line, then a line of base64";
+  }
+  return "an 'untrusted comment:' line, then a line of base64";
 }
 
 bool IsCommentText(std::string_view text) {

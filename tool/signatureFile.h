@@ -22,6 +22,7 @@
 // trusted comment lines followed by the file's 20-byte digest: what a bare signature of a file
 // holding those bytes signs. They are still read, and verified only when asked for.
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -55,6 +56,10 @@ bool LooksLikeSignatureFile(std::string_view text);
 // A comment a new signature file may carry: at most kMaxCommentLength bytes of UTF-8 text
 // without control characters or direction marks (displayText.h).
 bool IsCommentText(std::string_view text);
+
+// When the text has the layout of a signature made by another program, that layout told in
+// words ("an SSH signature"); otherwise nothing.
+std::optional<std::string> ForeignSignatureFormat(std::string_view text);
 
 // The name of a digest on a version 1 file's "digest:" line.
 const char* DigestLabel(TDigestKind kind);

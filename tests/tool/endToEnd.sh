@@ -473,7 +473,7 @@ scenario_sign_verify() {
   make_key alice
   make_key bob
   random_file doc.bin 150000
-  run 0 "$bin" sign --key alice.key doc.bin
+  run 0 "$bin" sign --key alice.key -o - doc.bin
   cp out.txt doc.sig
   contains doc.sig "eccrypt signature 2"
   contains doc.sig "prehash: sha256"
@@ -528,7 +528,7 @@ scenario_sign_verify() {
 
   # Bare signature texts: made with --bare, canonical, and accepted with or without spaces
   # and line breaks around them; other spellings of the same numbers are refused.
-  run 0 "$bin" sign --bare --key alice.key doc.bin
+  run 0 "$bin" sign --bare --key alice.key -o - doc.bin
   cp out.txt bare.sig
   grep -qE '^[^:]+:[^:]+$' bare.sig && pass || fail "bare signature expected: $(cat bare.sig)"
   run 0 "$bin" verify --key " $(cat alice.pub) " --signature "
@@ -545,7 +545,7 @@ $(cat bare.sig)  " doc.bin
   # under either form of the public key.
   printf '%s\n' "$phrase alice" |
     "$bin" keygen --from-passphrase --unprotected --format hex -o alicehex.key >alicehex.pub 2>/dev/null
-  run 0 "$bin" sign --bare --key alicehex.key doc.bin
+  run 0 "$bin" sign --bare --key alicehex.key -o - doc.bin
   cp out.txt hex.sig
   grep -qE '^[0-9A-F]*:[0-9A-F]*$' hex.sig && pass || fail "hex signature expected: $(cat hex.sig)"
   run 0 "$bin" verify --key @alice.pub --signature @hex.sig doc.bin
@@ -557,7 +557,7 @@ $(cat bare.sig)  " doc.bin
 scenario_sha1() {
   make_key alice
   printf 'signed with SHA-1 elsewhere\n' >doc.txt
-  run 0 "$bin" sign --bare --sha1 --key alice.key doc.txt
+  run 0 "$bin" sign --bare --sha1 --key alice.key -o - doc.txt
   cp out.txt doc.sig
   run 0 "$bin" verify --sha1 --key @alice.pub --signature @doc.sig doc.txt
   contains out.txt "SHA-1"
@@ -649,8 +649,8 @@ scenario_contract() {
     run 2 "$bin" $command
     contains err.txt "unknown option '--bogus'"
   done
-  run 2 "$bin" sign --key alice.key doc.txt extra
-  contains err.txt "eccrypt sign: unexpected argument 'extra'"
+  run 2 "$bin" verify --key @alice.pub doc.txt extra
+  contains err.txt "eccrypt verify: unexpected argument 'extra'"
   run 2 "$bin" keygen -o k.key --format octal
   contains err.txt "--format: must be hex or base64, not 'octal'"
   run 0 "$bin" keygen --unprotected --format HEX -o hex.key
@@ -859,11 +859,11 @@ INSIDE
 scenario_write_errors() {
   make_key alice
   random_file doc.bin 300000
-  "$bin" sign --key alice.key doc.bin >doc.sig
+  "$bin" sign --key alice.key -o doc.sig doc.bin
   "$bin" encrypt --to @alice.pub -o doc.ecc doc.bin
 
   # A result that cannot be written is an input/output error that says so.
-  local commands=("sign --key alice.key doc.bin" "pubkey alice.key"
+  local commands=("sign --key alice.key -o - doc.bin" "pubkey alice.key"
     "verify --key @alice.pub --signature @doc.sig doc.bin" "encrypt --to @alice.pub -o - doc.bin"
     "decrypt --key alice.key doc.ecc" "--help" "--version")
   for command in "${commands[@]}"; do

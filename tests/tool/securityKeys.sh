@@ -19,8 +19,8 @@ scenario_keys_planted_text() {
   "$bin" sign --key alice.key -o alice.sig doc.txt 2>/dev/null || fail "sign as alice"
   "$bin" sign --key mallory.key -o mallory.sig doc.txt 2>/dev/null || fail "sign as mallory"
   alice_text="$(cat alice.pub)"
-  alice_bare="$("$bin" sign --bare --key alice.key doc.txt)"
-  mallory_bare="$("$bin" sign --bare --key mallory.key doc.txt)"
+  alice_bare="$("$bin" sign -o - --bare --key alice.key doc.txt)"
+  mallory_bare="$("$bin" sign -o - --bare --key mallory.key doc.txt)"
 
   # Each case: NAME of the planted file, what it holds, the command, its status and verdict.
   cp mallory.pub "$alice_text"
@@ -169,7 +169,7 @@ EOF
   same @k.key @k.key.orig
   # Standard output appended to a key read after the output was set up.
   cp @k.key.orig k.key
-  run 1 sh -c "'$bin' sign --key k.key m.txt >> k.key"
+  run 1 sh -c "'$bin' sign --key k.key -o - m.txt >> k.key"
   contains err.txt "standard output is the file being read"
   same k.key @k.key.orig
   run 1 sh -c "'$bin' keygen --passphrase-file @p -o - >> @p"
