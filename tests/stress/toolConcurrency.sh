@@ -65,7 +65,7 @@ done
 # Signatures made at once verify, each against its own file only.
 pids=()
 for i in $(seq "$processes"); do
-  "$bin" sign --key k.key "m$i.bin" >"m$i.sig" 2>"g$i.err" & pids+=($!)
+  "$bin" sign --key k.key -o - "m$i.bin" >"m$i.sig" 2>"g$i.err" & pids+=($!)
 done
 wait_all "${pids[@]}"
 pids=()
