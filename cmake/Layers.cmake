@@ -12,7 +12,8 @@
 #   hash       the hash, the pass-phrase generator, randomness    ECCrypt/hash
 #   text       the hexadecimal and radix-64 text forms            ECCrypt/text
 #   component  TEllipticCurve and its operations                  ECCrypt/*.h, ECCrypt/*.cpp
-#   api        the library's typed interface (namespace eccrypt)  ECCrypt/api, ECCrypt/api.h
+#   api        the library's typed interface (namespace eccrypt)  ECCrypt/api
+#   formats    sealed data, key files, signature files (libsodium) ECCrypt/formats, ECCrypt/api.h
 #
 # Every file names the headers it includes from the repository root ("ECCrypt/field/gfPoint.h").
 # A layer's headers are made visible by a folder of its own under the build tree,
@@ -23,7 +24,7 @@
 #
 # tests/layers shows that an upward include fails, and compiles every header alone in its layer.
 
-set(ECCRYPT_LAYERS params platform bigint field curve fast pk hash text component api)
+set(ECCRYPT_LAYERS params platform bigint field curve fast pk hash text component api formats)
 set(ECCRYPT_LAYER_ROOT ${PROJECT_BINARY_DIR}/layers)
 
 # Where each layer lives, relative to the repository root.
@@ -38,18 +39,19 @@ set(ECCRYPT_LAYER_DIR_hash ECCrypt/hash)
 set(ECCRYPT_LAYER_DIR_text ECCrypt/text)
 set(ECCRYPT_LAYER_DIR_component ECCrypt)
 set(ECCRYPT_LAYER_DIR_api ECCrypt/api)
+set(ECCRYPT_LAYER_DIR_formats ECCrypt/formats)
 
-# The umbrella header of the api layer sits in the library's top folder beside the component's
-# headers; it belongs to the api layer.
+# The umbrella header of the library's interface sits in the library's top folder beside the
+# component's headers; it belongs to the top layer, which sees every other.
 set(ECCRYPT_API_UMBRELLA ECCrypt/api.h)
 
 # The headers of a layer (full paths): those of its folder; the top folder's umbrella header is
-# the api layer's, not the component's.
+# the top layer's, not the component's.
 function(eccrypt_layer_headers layer out)
   file(GLOB headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${ECCRYPT_LAYER_DIR_${layer}}/*.h)
   if(layer STREQUAL "component")
     list(REMOVE_ITEM headers ${PROJECT_SOURCE_DIR}/${ECCRYPT_API_UMBRELLA})
-  elseif(layer STREQUAL "api")
+  elseif(layer STREQUAL "formats")
     list(APPEND headers ${PROJECT_SOURCE_DIR}/${ECCRYPT_API_UMBRELLA})
   endif()
   set(${out} ${headers} PARENT_SCOPE)
@@ -57,7 +59,7 @@ endfunction()
 
 # Makes layers/<layer>/<dir> show the layer's headers. The component's folder is the library's
 # top folder, which holds the other layers too, so its headers are linked one by one; so is the
-# api layer's umbrella header in that folder.
+# top layer's umbrella header in that folder.
 function(eccrypt_stage_layer_headers layer)
   set(dir ${ECCRYPT_LAYER_DIR_${layer}})
   set(staged ${ECCRYPT_LAYER_ROOT}/${layer})
@@ -72,7 +74,7 @@ function(eccrypt_stage_layer_headers layer)
     get_filename_component(parent ${staged}/${dir} DIRECTORY)
     file(MAKE_DIRECTORY ${parent})
     file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${dir} ${staged}/${dir} SYMBOLIC)
-    if(layer STREQUAL "api")
+    if(layer STREQUAL "formats")
       file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${ECCRYPT_API_UMBRELLA}
            ${staged}/${ECCRYPT_API_UMBRELLA} SYMBOLIC)
     endif()
@@ -111,3 +113,9 @@ foreach(layer IN LISTS ECCRYPT_LAYERS)
   endif()
   set(below ${target})
 endforeach()
+
+# The formats layer uses libsodium (ChaCha20-Poly1305 streams, Argon2id, BLAKE2b); no layer
+# below it does. Debian ships only a pkg-config file for it.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SODIUM REQUIRED IMPORTED_TARGET libsodium)
+target_link_libraries(eccrypt_layer_formats PUBLIC PkgConfig::SODIUM)

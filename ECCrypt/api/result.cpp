@@ -28,6 +28,28 @@ std::string_view ErrorCodeName(ErrorCode code) noexcept {
       return "random source failed";
     case ErrorCode::Internal:
       return "internal error";
+    case ErrorCode::Malformed:
+      return "malformed";
+    case ErrorCode::UnsupportedVersion:
+      return "unsupported version";
+    case ErrorCode::NoMatchingKey:
+      return "no matching key";
+    case ErrorCode::HeaderAltered:
+      return "header altered";
+    case ErrorCode::Damaged:
+      return "damaged";
+    case ErrorCode::Truncated:
+      return "truncated";
+    case ErrorCode::TrailingData:
+      return "trailing data";
+    case ErrorCode::WrongPassPhrase:
+      return "wrong pass phrase";
+    case ErrorCode::PassPhraseRefused:
+      return "pass phrase refused";
+    case ErrorCode::KeyMismatch:
+      return "key mismatch";
+    case ErrorCode::InvalidArgument:
+      return "invalid argument";
   }
   return "unknown error";
 }

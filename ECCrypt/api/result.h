@@ -31,6 +31,22 @@ enum class ErrorCode : std::uint8_t {
   BadSignature,        ///< The signature does not fit the digest and the public key.
   RandomSourceFailed,  ///< The operating system's random source could not be read.
   Internal,            ///< An unexpected failure inside the library (a fault to report).
+  // Files and streams: sealed data, key files, signature files.
+  Malformed,           ///< Not in the expected format (a header line, field or armour is wrong).
+  UnsupportedVersion,  ///< A format version this library does not read or no longer accepts.
+  NoMatchingKey,       ///< None of the sealed data's recipients is this key (or its header
+                       ///< is damaged where the recipients are stored).
+  HeaderAltered,       ///< The sealed data's header fails authentication.
+  Damaged,             ///< A block of sealed data fails authentication (the message names
+                       ///< the byte offset).
+  Truncated,           ///< The data ends before its end is marked.
+  TrailingData,        ///< More data follows what marks the end.
+  WrongPassPhrase,     ///< The pass phrase does not open the protected key file (or the file
+                       ///< is damaged).
+  PassPhraseRefused,   ///< A new pass phrase with nothing visible, or with a line break.
+  KeyMismatch,         ///< The signature or key names another key than the one given.
+  InvalidArgument,     ///< A call the interface does not allow (no recipients, a stream used
+                       ///< after it finished, ...): a fault in the calling program.
 };
 
 /// @brief A short fixed name of @p code ("empty", "bad character", ...), for logs and tests.
