@@ -85,7 +85,8 @@ TOutputFile::TOutputFile(const std::string& path, const TOutputRules& rules)
       force_(rules.force),
       input_(rules.input),
       replaces_(rules.replaces),
-      writeBackEarly_(rules.writeBackEarly) {
+      writeBackEarly_(rules.writeBackEarly),
+      flushToDisk_(rules.flushToDisk) {
   if (path.empty() || path == "-") {
     kind_ = TKind::Stdout;
     name_ = "standard output";
@@ -214,7 +215,7 @@ void TOutputFile::Write(std::span<const std::uint8_t> bytes) {
   }
   // A hint to the kernel: start writing what has been written so far. Its failures show at
   // Commit's fsync, which waits for the rest.
-  if (writeBackEarly_ && (kind_ == TKind::Unnamed || kind_ == TKind::Named) &&
+  if (writeBackEarly_ && flushToDisk_ && (kind_ == TKind::Unnamed || kind_ == TKind::Named) &&
       written_ - writtenBack_ >= kWriteBackBytes) {
     ::sync_file_range(fd_, static_cast<off_t>(writtenBack_),
                       static_cast<off_t>(written_ - writtenBack_), SYNC_FILE_RANGE_WRITE);
@@ -232,7 +233,7 @@ void TOutputFile::Commit() {
     case TKind::Unnamed:
     case TKind::Named:
       RefuseFileRead();
-      if (::fsync(fd_) != 0) {
+      if (flushToDisk_ && ::fsync(fd_) != 0) {
         throw IoError("cannot write " + path_ + ": " + SystemError(),
                       "check that there is room for it and that the destination is writable");
       }

@@ -38,6 +38,10 @@ struct TOutputRules {
   // Start writing a new file to disk while it is still being produced, so that Commit's flush
   // finds little left to do. Only for output that may reach the disk early: ciphertext.
   bool writeBackEarly = false;
+  // Flush a new file to disk before it is named, so that once the command returns a crash of
+  // the machine cannot leave the name on an empty or partial file. Key files always are; for
+  // data it costs as much as the encryption itself, and is asked for with --sync.
+  bool flushToDisk = true;
 };
 
 class TOutputFile : public TByteSink {
@@ -49,8 +53,8 @@ class TOutputFile : public TByteSink {
   TOutputFile& operator=(const TOutputFile&) = delete;
 
   void Write(std::span<const std::uint8_t> bytes) override;
-  // Makes the output final: a new file is flushed to disk and named; a device or FIFO is
-  // closed. Without Commit, a new file never appears.
+  // Makes the output final: a new file is complete (flushed to disk first when the rules ask
+  // for it) and named; a device or FIFO is closed. Without Commit, a new file never appears.
   void Commit();
 
   // True when written bytes reach their destination at once (standard output, a device, a
@@ -86,6 +90,7 @@ class TOutputFile : public TByteSink {
   std::string tempPath_;  // the named stand-in, while it exists
   std::uint64_t written_ = 0;
   bool writeBackEarly_ = false;
+  bool flushToDisk_ = true;
   std::uint64_t writtenBack_ = 0;  // bytes whose writeback has been started
 };
 
