@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // The folding of a 20-byte message digest d[0..19] into the integer that is signed and checked:
 //
 //   h = (...((d0 + 1)(3 d1 + 1) + (d0 + 1))(3 d2 + 1) + (d0 + 1) ...)(3 d19 + 1) + (d0 + 1)

@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // The frame every working operation of TEllipticCurve runs in. The operation itself tests its
 // required inputs (an empty one means Clear and return, before anything is created); the frame
 // runs the body, whose working integers and generator are automatic objects, so they are

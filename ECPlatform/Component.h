@@ -1,4 +1,6 @@
 #pragma once
+// Support of the component's interface: TEllipticCurve (ECCrypt/ECCrypt.h) derives from
+// TComponent. Program against what ECCrypt.h and ECCrypt/api.h declare.
 // TComponent: the base of every component, with an owner, a name and published properties.
 //
 // Ownership: a component constructed with a non-null owner is owned by it. Create owned

@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // Published properties: a description that a component class declares once, as a static table,
 // and that streaming and tools use to read and write the properties of any instance.
 //

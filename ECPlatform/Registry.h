@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // The palette registry: which component classes each named page offers, and how to make one.
 // Process-wide and safe to use from several threads at once.
 #include <initializer_list>

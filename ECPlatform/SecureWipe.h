@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // The one wiper of the library, the tool and the tests: memory and texts that held secrets
 // (keys, nonces, pass phrases, property texts) are overwritten with zeros before they are
 // released. The zeros are written so that the compiler cannot drop them as dead even when the

@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // ShowMessage: the platform's way of putting a message in front of the user.
 // By default the text and a newline go to standard error. An application (or a test) may
 // install its own handler; it applies process-wide.

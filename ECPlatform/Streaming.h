@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // Streaming of a component's published properties to and from a readable text form:
 //
 //   object KeyHolder: TThing

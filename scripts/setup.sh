@@ -5,7 +5,7 @@
 #   test     the above, plus the test suites and the benchmarks (and zsh and fish, whose
 #            completions are tested)
 #   ci       the above, plus clang (fuzzers, sanitizer runtimes), the linters, valgrind and
-#            go-md2man (the man page is generated from the manual)
+#            go-md2man (the man page is generated from the manual), doxygen (the reference)
 #   python   the C library and the Python package's build and tests
 #   js       the WebAssembly build and the JavaScript package's tests
 # Safe to run repeatedly; needs root (or sudo) only when something has to be installed.
@@ -20,7 +20,7 @@ case "$purpose" in
   demo) packages=("${demo[@]}") ;;
   test) packages=("${test[@]}") ;;
   ci) packages=("${test[@]}" clang libclang-rt-14-dev clang-format clang-tidy cppcheck valgrind
-          go-md2man man-db) ;;
+          go-md2man man-db doxygen) ;;
   python) packages=("${test[@]}" python3 python3-venv python3-pip) ;;
   js) packages=("${test[@]}" emscripten nodejs npm chromium chromium-driver) ;;
   *)

@@ -102,7 +102,7 @@ class [[nodiscard]] Result {
     Check(true);
     return std::get<0>(state_);
   }
-  /// @copydoc Value() const&
+  /// @brief The value, to change in place. @throws BadResultAccess when the result holds an error.
   T& Value() & {
     Check(true);
     return std::get<0>(state_);

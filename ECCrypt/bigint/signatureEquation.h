@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // The last step of signature verification, shared by both engines so that they compare the
 // integers the same way: with d = X mod n, X the integer form of the x coordinate of
 // s * G + r * Q, whether (r - d) mod n equals h: r - d, with n added first when d > r, compared

@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // TvlPoint: the unsigned multi-precision integer of the system.
 //
 // Representation: Words[0] is the length L (0..19, 0 is the value zero); Words[1..19] are the

@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // TecPoint: a point of the curve y^2 + xy = x^3 + 161 over GF(2^255), in affine coordinates.
 //
 // The zero point (the point at infinity, the neutral element) is x = y = the zero element, and

@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // The precomputed multiples of G for the fixed-base multiplication (baseTable.cpp, written by
 // tools/gen_base_table.py): entry [w][d - 1] is d * 32^w * G, affine, never the zero point.
 #include "ECCrypt/fast/fe.h"

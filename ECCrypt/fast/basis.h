@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // The change of basis between the reference representation and Fe.
 //
 // The reference writes an element as 17 units of GF(2^15) = GF(2)[y]/(y^15 + y + 1) over

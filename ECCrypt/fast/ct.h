@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // Constant-time helpers for the fast engine.
 //
 // Contract of the whole engine: a function whose name does not end in "Vartime" takes the same

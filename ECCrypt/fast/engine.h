@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // The fast engine's public-key primitives, the one seam TECCrypt calls.
 //
 // Each function computes exactly what the reference primitive of the same name in

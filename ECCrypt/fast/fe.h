@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // Fe: an element of GF(2^255) in a polynomial basis, GF(2)[t]/(t^255 + t^52 + 1).
 //
 // This is the same field as the reference TgfPoint (every field of 2^255 elements is one field);

@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // The fixed-base multiplication's loop of mixed additions as one field kernel, so that a path
 // with wide registers can keep the accumulator in them from the first window to the last, with
 // each window's table scan fused in (the VPCLMULQDQ path does; the others have no such kernel

@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // The x-only Montgomery ladder's loop as one field kernel, so that a path with wide registers can
 // keep the whole pair in them from the first step to the last (the VPCLMULQDQ path does; the
 // others run it as rounds of FeMul4 / FeSqr4).

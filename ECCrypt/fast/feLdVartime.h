@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // Point operations of the public-data group law (ldVartime.cpp) as field kernels, so that a path
 // with wide registers can run their rounds of products side by side with the point held in
 // registers (the VPCLMULQDQ path does). Variable time, like their callers.

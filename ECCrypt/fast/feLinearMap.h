@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // A GF(2)-linear map of the field (x -> x^(2^k), the half-trace, ...) held as its 255 columns,
 // the images of t^0 .. t^254, and applied in constant time: every column is read, and each
 // coordinate of the argument selects its column through a mask. The columns are stored word by

@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // Secret-scalar multiplication of the base point G: fixed windows over a precomputed table of
 // multiples of G, constant time in the scalar.
 #include "ECCrypt/fast/point.h"

@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // Integers of up to 256 bits between TvlPoint's 16-bit digits and four 64-bit words (word 0
 // lowest), for public values.
 #include <cstdint>

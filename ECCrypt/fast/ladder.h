@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // Secret-scalar multiplication of a variable point: the x-only Montgomery ladder in López–Dahab
 // projective coordinates, constant time in the scalar and the point.
 #include "ECCrypt/fast/fe.h"

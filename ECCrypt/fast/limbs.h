@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // Conversions between TvlPoint (16-bit digits in int32 words, Words[0] the length) and
 // fixed-size little-endian arrays of 64-bit limbs, in constant time.
 //

@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // Curve points for the fast engine: y^2 + xy = x^3 + b over Fe's field (a = 0).
 //
 // AffinePoint carries the zero point explicitly: infinity is an all-ones mask for the zero point

@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // The group law for computations on public data only (decompression, the group check,
 // signature verification), on point.h's AffinePoint and LdPoint.
 //

@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // The fast engine's operations on public data: decompression, the group check and signature
 // verification. All take variable time (their inputs are public keys, exchanged values and
 // signatures), and engine.cpp's IsCompressedGroupPoint and CheckSignature are these functions.

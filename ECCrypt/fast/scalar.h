@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // Scalars modulo n, the prime order of the base point (2^240 < n < 2^241), on fixed-size limbs.
 //
 // Scalar holds a value below 2^256 in four 64-bit words, word 0 lowest. Functions are constant

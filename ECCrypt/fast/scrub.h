@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // Wiping the temporaries of inner loops in one go.
 //
 // The point additions run dozens of times per multiplication; wiping each one's temporaries on

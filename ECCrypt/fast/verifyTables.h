@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // Constants of signature verification (verifyTables.cpp, written by tools/gen_verify_table.py):
 // the odd multiples of G and of psi(G) that it adds from, and the eigenvalue lambda of psi on
 // <G> (psi(P) = lambda P) with a short basis to split scalars by it.

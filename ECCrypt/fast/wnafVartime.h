@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // Public scalars for verification: reduction mod n and signed-window recoding.
 #include <array>
 #include <cstdint>

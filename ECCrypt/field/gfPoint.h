@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // TgfPoint: an element of GF(2^255) = GF(2^15)[x]/(x^17 + x^3 + 1).
 //
 // Representation: Units[0] is the length (number of significant units, 0..36; 0 is the zero

@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // TECH: incremental SHA-1. The bit counter is 64 bits wide, as the standard's length field, so
 // every message below 2^61 bytes gets the standard digest.
 #include <array>

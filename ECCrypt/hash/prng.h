@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // TPRNG: the deterministic generator driven by a pass phrase, from which a key pair is derived.
 //
 // Seed hashes the pass phrase once into State words 1..5; every output is the first word of the

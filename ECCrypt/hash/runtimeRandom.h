@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // The runtime generator behind TvlPoint::FillRandom: a per-thread pool of bytes from the
 // operating system's cryptographic source. Nothing is shared between threads; bytes are wiped
 // from the pool as they are used, and the pool is wiped when its thread ends.

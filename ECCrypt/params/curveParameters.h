@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // The one definition of the field, the curve and its base point, for every engine. Nothing here
 // depends on another part of the library; the generators in tools/ read these values from this
 // file (and .ci/steps/15-generated.sh fails when what they write no longer agrees).

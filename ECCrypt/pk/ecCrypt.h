@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // TECCrypt: the public-key primitives. An integer whose own value is the key an operation
 // needs (a secret key x, or a public key Q in compressed form); it adds no members.
 //

@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // Which arithmetic runs behind TECCrypt's primitives and the group check.
 //
 // Fast (the default): the constant-time engine in ECCrypt/fast/. Reference: the straightforward

@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // TBase64: the radix-64 codec of the system's text forms.
 //
 // Alphabet, value i being the character at position i:

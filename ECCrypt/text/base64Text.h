@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // The radix-64 text form: the bytes spelt by the hexadecimal form, two hex digits to a byte,
 // encoded by TBase64. Writing an integer is IntegerToHex then HexToBase64; reading is
 // Base64ToHex then HexToInteger. IntegerToBase64 and Base64ToInteger do each in one step,

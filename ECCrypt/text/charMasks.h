@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // Constant-time arithmetic on character values for the text forms. The value of a character and
 // the character of a value are computed from ranges with masks, never looked up in a table or
 // chosen by a branch, so the characters of a secret key steer neither addresses nor jumps.

@@ -1,4 +1,6 @@
 #pragma once
+// Internal: part of the library's implementation, installed only because other installed
+// headers may include it; not an interface to program against, and it may change in any release.
 // The hexadecimal text form of an integer: four upper-case hex digits per 16-bit digit, zero
 // filled, most significant digit first, exactly as many groups as the length word says. The
 // integer zero is the empty text.
