@@ -1,5 +1,4 @@
 // eccrypt keygen and eccrypt pubkey.
-#include <sodium.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -8,6 +7,7 @@
 #include <ostream>
 #include <span>
 
+#include "ECCrypt/api.h"
 #include "tool/commands.h"
 #include "tool/consoleIo.h"
 #include "tool/displayText.h"
@@ -24,21 +24,6 @@
 namespace eccrypt::tool {
 
 namespace {
-
-// Bytes of randomness drawn for a random key pair: 256 bits, fed to the component's own key
-// derivation as a phrase of hexadecimal digits so that the key is made as every key is. That
-// derivation hashes the phrase into a 160-bit generator state, so the key carries at most 160
-// bits of them.
-constexpr std::size_t kRandomKeyBytes = 32;
-
-void RandomKeyPhrase(TSecretString& phrase) {
-  if (sodium_init() < 0) throw TToolError("the cryptographic library failed to start");
-  TSecretBytes<kRandomKeyBytes> seed;
-  randombytes_buf(seed.data(), seed.size());
-  phrase.str().assign(2 * kRandomKeyBytes + 1, '\0');
-  sodium_bin2hex(phrase.str().data(), phrase.str().size(), seed.data(), seed.size());
-  phrase.str().pop_back();
-}
 
 // A phrase chosen now must be one a person can see and type again (NewPassPhraseFault).
 // `choose` says what to do instead.
@@ -113,14 +98,21 @@ int RunKeygen(const TKeygenOptions& options, TConsole& console) {
   curve.SetIOMode(options.mode);
   if (derived) {
     curve.SetPassPhrase(phrase.str());
+    curve.MakeKey();
+    curve.SetPassPhrase(std::string());  // done with it (the component wipes the old text)
+    if (!curve.Valid()) throw TToolError("key generation failed");
   } else {
-    TSecretString seed;
-    RandomKeyPhrase(seed);
-    curve.SetPassPhrase(seed.str());
+    // A random key pair: the secret key drawn uniformly from [1, n), the full strength of the
+    // group order (a key derived from a phrase carries at most the 160 bits of the
+    // pass-phrase generator).
+    Result<KeyPair> pair = KeyPair::Generate();
+    if (!pair) throw TToolError("cannot make a random key pair: " + pair.Error().Message());
+    const TextForm form = options.mode == TMode::Hex ? TextForm::Hex : TextForm::Radix64;
+    const TSecretString secretText(pair.Value().Secret().ExportText(form));
+    curve.SetKeySecret(secretText.str());
+    curve.SetKeyPublic(pair.Value().PublicKey().ToText(form));
   }
-  curve.MakeKey();
-  curve.SetPassPhrase(std::string());  // done with it (the component wipes the old text)
-  if (!curve.Valid() || curve.KeyPublic().empty() || curve.KeySecret().empty()) {
+  if (curve.KeyPublic().empty() || curve.KeySecret().empty()) {
     throw TToolError("key generation failed");
   }
 
