@@ -35,8 +35,8 @@ _eccrypt() {
     keygen) options="--help --output --format --passphrase-file --unprotected --from-passphrase --random --force" ;;
     pubkey) options="--help --passphrase-file --id" ;;
     passwd) options="--help --passphrase-file --new-passphrase-file --protect" ;;
-    encrypt) options="--help --to --recipient --recipients-file --armor --armour --output --force" ;;
-    decrypt) options="--help --key --passphrase-file --output --force" ;;
+    encrypt) options="--help --to --recipient --recipients-file --armor --armour --output --force --sync" ;;
+    decrypt) options="--help --key --passphrase-file --output --force --sync" ;;
     sign) options="--help --key --passphrase-file --output --force --comment --untrusted-comment --bare --sha1" ;;
     verify) options="--help --key --signature --quiet --sha1 --allow-v1" ;;
     inspect) options="--help" ;;

@@ -31,6 +31,7 @@ complete -c eccrypt -n "__fish_seen_subcommand_from keygen" -l unprotected -d 'W
 complete -c eccrypt -n "__fish_seen_subcommand_from keygen" -l from-passphrase -d 'Derive the key pair from the pass phrase'
 complete -c eccrypt -n "__fish_seen_subcommand_from keygen" -l random -d 'Draw a strong pass phrase'
 complete -c eccrypt -n "__fish_seen_subcommand_from keygen encrypt decrypt sign" -l force -d 'Replace an existing output file'
+complete -c eccrypt -n "__fish_seen_subcommand_from encrypt decrypt" -l sync -d 'Flush the output file to disk before naming it'
 complete -c eccrypt -n "__fish_seen_subcommand_from encrypt" -s r -l to -l recipient -r -F -d "A recipient's public key"
 complete -c eccrypt -n "__fish_seen_subcommand_from encrypt" -s R -l recipients-file -r -F -d 'A file of public keys'
 complete -c eccrypt -n "__fish_seen_subcommand_from encrypt" -s a -l armor -l armour -d 'Write PEM-style text'

@@ -245,6 +245,9 @@ void AddEncryptCommand(CLI::App& app, TCommandLine& line) {
                    "or FIFO is written in place (default, or -: standard output)")
       ->type_name("OUT");
   command->add_flag("--force", line.encrypt.force, "Replace OUT if it is an existing file");
+  command->add_flag("--sync", line.encrypt.sync,
+                    "Flush OUT to disk before naming it, so that a crash of the machine right "
+                    "after the command cannot leave it empty or partial");
   command->add_option("FILE", line.encrypt.input, "File to encrypt (default: standard input)")
       ->type_name("");
   line.encryptCommand = command;
@@ -279,6 +282,9 @@ void AddDecryptCommand(CLI::App& app, TCommandLine& line) {
           "blocks before the fault, then the run fails")
       ->type_name("OUT");
   command->add_flag("--force", line.decrypt.force, "Replace OUT if it is an existing file");
+  command->add_flag("--sync", line.decrypt.sync,
+                    "Flush OUT to disk before naming it, so that a crash of the machine right "
+                    "after the command cannot leave it empty or partial");
   command->add_option("FILE", line.decrypt.input, "File to decrypt (default: standard input)")
       ->type_name("");
   line.decryptCommand = command;

@@ -46,6 +46,7 @@ struct TEncryptOptions {
   std::string output;                       // empty: standard output
   std::string input;                        // empty or "-": standard input
   bool force = false;                       // an existing regular output file may be replaced
+  bool sync = false;                        // flush a new output file to disk before naming it
 };
 
 struct TDecryptOptions {
@@ -54,6 +55,7 @@ struct TDecryptOptions {
   std::string output;
   std::string input;
   bool force = false;
+  bool sync = false;  // flush a new output file to disk before naming it
 };
 
 struct TSignOptions {

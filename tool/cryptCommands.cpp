@@ -137,6 +137,7 @@ int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
   rules.force = options.force;
   rules.input = input.Identity();
   rules.writeBackEarly = true;  // ciphertext: nothing to keep off the disk
+  rules.flushToDisk = options.sync;
   TOutputFile output(options.output, rules);
   if (!options.armour && output.IsTerminal()) {
     throw TToolError("refusing to write encrypted data to a terminal",
@@ -162,6 +163,7 @@ int RunDecrypt(const TDecryptOptions& options, TConsole& console) {
   TOutputRules rules;  // mode 0600 whatever the umask: the output is plaintext
   rules.force = options.force;
   rules.input = input.Identity();
+  rules.flushToDisk = options.sync;
   TOutputFile output(options.output, rules);
 
   try {
