@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tool/backgroundStreams.h"
 #include "tool/commands.h"
 #include "tool/displayText.h"
 #include "tool/fileCrypt.h"
@@ -147,7 +148,15 @@ int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
   }
 
   TProgressMeter progress("encrypting", input.Size());
-  EncryptForRecipients(recipients, input, output, &progress, options.armour);
+  {
+    // Reading, sealing and writing overlap, each on its own thread.
+    std::optional<TBackgroundSource> readAhead;
+    if (input.Identity()) readAhead.emplace(input);  // a regular file: its reads end
+    TBackgroundSink writeBehind(output);
+    EncryptForRecipients(recipients, readAhead ? static_cast<TByteSource&>(*readAhead) : input,
+                         writeBehind, &progress, options.armour);
+    writeBehind.Finish();
+  }
   progress.Finish();
   output.Commit();
   return kExitOk;
@@ -168,7 +177,18 @@ int RunDecrypt(const TDecryptOptions& options, TConsole& console) {
 
   try {
     TProgressMeter progress("decrypting", input.Size());
-    DecryptWithKeys([&keys] { return keys.Next(); }, input, output, &progress);
+    {
+      // Reading, opening and writing overlap, each on its own thread. When a block fails, the
+      // plaintext authenticated before it is still delivered (to a stream that takes it at
+      // once) before the failure is reported.
+      std::optional<TBackgroundSource> readAhead;
+      if (input.Identity()) readAhead.emplace(input);
+      TBackgroundSink writeBehind(output);
+      DecryptWithKeys([&keys] { return keys.Next(); },
+                      readAhead ? static_cast<TByteSource&>(*readAhead) : input, writeBehind,
+                      &progress);
+      writeBehind.Finish();
+    }
     progress.Finish();
     output.Commit();
   } catch (const TFormatError& error) {
