@@ -4,9 +4,10 @@
 ///
 /// Namespace eccrypt. Typed values parsed once (PublicKey, SecretKey, ExchangedValue,
 /// Signature), random and pass-phrase key pairs (KeyPair), key agreement (Encapsulate,
-/// Decapsulate), signatures on digests (SignDigest, VerifyDigest), and Result<T> / Error for
-/// every failure. Texts are exactly those of the component TEllipticCurve (ECCrypt/ECCrypt.h),
-/// so keys and values pass between the two unchanged.
+/// Decapsulate), signatures on digests (SignDigest, VerifyDigest) and on messages as signature
+/// files (SignMessage, VerifyMessage), and Result<T> / Error for every failure. Texts are exactly
+/// those of the component TEllipticCurve (ECCrypt/ECCrypt.h), so keys and values pass between the
+/// two unchanged.
 ///
 /// Every operation on untrusted input returns a result or an error: it never throws for bad
 /// input, never modifies its inputs and never touches the caller's other keys.
@@ -18,4 +19,5 @@
 #include "ECCrypt/api/keys.h"
 #include "ECCrypt/api/result.h"
 #include "ECCrypt/api/signing.h"
+#include "ECCrypt/formats/messageSignature.h"
 #endif  // C++20

@@ -129,6 +129,9 @@ scenario_sigs_version1() {
   run 0 "$bin" verify --key "@$data/v2.pub" --signature "@$data/sigfile2.sig" "$data/v2.txt"
   contains out.txt "Trusted comment: stored sample, signature file version 2"
   [ ! -s err.txt ] && pass || fail "a version 2 file warned: $(cat err.txt)"
+  # A signature file the library made (SignMessage) verifies as the tool's own do.
+  run 0 "$bin" verify --key "@$data/library.pub" --signature "@$data/library.txt.sig" "$data/v2.txt"
+  contains out.txt "Trusted comment: made by the library"
   # The flag does not make a bad one good, and changes nothing for other signatures.
   printf 'another text\n' >other.txt
   run 1 "$bin" verify --allow-v1 --key "@$data/v2.pub" --signature "@$data/v2.txt.sig" other.txt
