@@ -25,3 +25,7 @@ install(FILES ${PROJECT_BINARY_DIR}/ECCryptConfig.cmake
 file(RELATIVE_PATH ECCRYPT_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/eccrypt.pc.in ${PROJECT_BINARY_DIR}/eccrypt.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/eccrypt.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+# The example programs, as documentation.
+install(FILES ${PROJECT_SOURCE_DIR}/examples/example.cpp
+              ${PROJECT_SOURCE_DIR}/examples/keysAndSignatures.cpp
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)

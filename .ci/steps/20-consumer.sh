@@ -17,3 +17,24 @@ test "$(PKG_CONFIG_PATH="$pcdir" pkg-config --variable=cxx_standard_minimum eccr
 c++ -std=c++23 tests/consumer/consumer.cpp -o "$work/consumer-pc" \
   $(PKG_CONFIG_PATH="$pcdir" pkg-config --cflags --libs eccrypt)
 "$work/consumer-pc"
+
+# The README's complete example, as it stands in the README, built against the installed
+# package with find_package (through the consumer project) and with pkg-config, and run.
+example=examples/keysAndSignatures.cpp
+awk -v file="$example" '
+  $0 == "<!-- example: " file " -->" { marked = 1; next }
+  marked && /^```cpp$/ { inside = 1; next }
+  inside && /^```$/ { exit }
+  inside { print }' README.md >"$work/readme-example.cpp"
+if ! cmp -s "$work/readme-example.cpp" "$example"; then
+  echo "README.md's example differs from $example:" >&2
+  diff "$work/readme-example.cpp" "$example" >&2 || true
+  exit 1
+fi
+cmake -S tests/consumer -B "$work/build-example" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
+  -DCONSUMER_SOURCE="$PWD/$example" >/dev/null
+cmake --build "$work/build-example"
+"$work/build-example/consumer"
+c++ -std=c++20 "$example" -o "$work/example-pc" \
+  $(PKG_CONFIG_PATH="$pcdir" pkg-config --static --cflags --libs eccrypt)
+"$work/example-pc" >/dev/null
