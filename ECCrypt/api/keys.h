@@ -112,6 +112,16 @@ class SecretKey {
   std::array<std::uint8_t, ValueBytes> value_;
 };
 
+/// @brief How KeyPair::ToKeyFile writes a protected key file.
+struct KeyFileOptions {
+  /// The text form of the keys inside.
+  TextForm form = TextForm::Radix64;
+  /// Argon2id's passes; 0 for the default (libsodium's moderate limit, 3).
+  std::uint64_t opsLimit = 0;
+  /// Argon2id's memory in bytes; 0 for the default (libsodium's moderate limit, 256 MiB).
+  std::size_t memLimit = 0;
+};
+
 /// @brief A secret key together with its public key.
 class KeyPair {
  public:
@@ -132,6 +142,23 @@ class KeyPair {
   /// @brief The pair of @p secret (its public key computed).
   /// @return the pair, or MultipleOfOrder for a key that has been moved from.
   static Result<KeyPair> FromSecretKey(SecretKey secret);
+
+  /// @brief The key pair of a key file's @p text: a protected key file (opened with
+  /// @p passPhrase) or a key file in clear (the component's stored properties; the pass phrase
+  /// is not used). The files `eccrypt keygen` writes. (Defined with the file formats, in
+  /// ECCrypt/formats/keyFile.cpp.)
+  /// @return the pair, or an Error: WrongPassPhrase (the phrase does not open the file, or the
+  ///   file was altered), Malformed (not a key file, or damaged), UnsupportedVersion (a later
+  ///   format), OutOfRange (stored Argon2id limits beyond what is accepted: opslimit up to 16,
+  ///   memlimit up to 1 GiB), a key's parse error, Internal (out of memory).
+  static Result<KeyPair> FromKeyFile(std::string_view text, std::string_view passPhrase);
+
+  /// @brief This pair as a protected key file sealed under @p passPhrase (Argon2id, then
+  /// XChaCha20-Poly1305), the format `eccrypt keygen` writes and reads.
+  /// @return the file's text, or an Error: PassPhraseRefused (empty, nothing visible, or a line
+  ///   break or NUL in it), OutOfRange (limits outside those FromKeyFile accepts), Internal.
+  Result<std::string> ToKeyFile(std::string_view passPhrase,
+                                const KeyFileOptions& options = {}) const;
 
   /// @brief The public key.
   const eccrypt::PublicKey& PublicKey() const noexcept { return public_; }

@@ -82,6 +82,11 @@ scenario_inputs_passphrases() {
     run 1 "$bin" decrypt --key "$data/$name.key" --passphrase-file cut.phrase -o x.out "$name.ecc"
     contains err.txt "does not unlock"
   done
+  # A protected key file the library wrote (KeyPair::ToKeyFile) unlocks as the tool's own do.
+  run 0 "$bin" encrypt -r "@$data/library-key.pub" -o library.ecc m.txt
+  run 0 "$bin" decrypt --key "$data/library.key" --passphrase-file "$data/library.phrase" \
+    -o library.out library.ecc
+  same library.out m.txt
 }
 
 # Key files whose values are empty are refused as damaged before anything is decoded; run under
