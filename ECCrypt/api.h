@@ -20,4 +20,5 @@
 #include "ECCrypt/api/result.h"
 #include "ECCrypt/api/signing.h"
 #include "ECCrypt/formats/messageSignature.h"
+#include "ECCrypt/formats/sealedData.h"
 #endif  // C++20

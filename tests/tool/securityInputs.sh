@@ -87,6 +87,12 @@ scenario_inputs_passphrases() {
   run 0 "$bin" decrypt --key "$data/library.key" --passphrase-file "$data/library.phrase" \
     -o library.out library.ecc
   same library.out m.txt
+  # Data the library sealed (Seal), binary and armoured, opens with the tool.
+  for sealed in library.txt.ecc library.txt.ecc.asc; do
+    run 0 "$bin" decrypt --key "$data/library.key" --passphrase-file "$data/library.phrase" \
+      -o "$sealed.out" "$data/$sealed"
+    same "$sealed.out" "$data/v2.txt"
+  done
 }
 
 # Key files whose values are empty are refused as damaged before anything is decoded; run under
