@@ -130,59 +130,12 @@ Result<std::pair<std::uint8_t, std::string>> ReadValue(Reader& reader, const std
   return std::pair{head[0], std::move(value)};
 }
 
-// The chunks after `prefix` (every byte before the first chunk, its additional data).
-Result<Bytes> OpenChunks(std::span<const std::uint8_t> prefix, const std::uint8_t* streamHeader,
-                         const std::uint8_t* streamKey, std::span<const std::uint8_t> chunks) {
-  StreamState stream;
-  if (crypto_secretstream_xchacha20poly1305_init_pull(&stream.state, streamHeader, streamKey) !=
-      0) {
-    return Error(ErrorCode::Malformed, "sealed data: its stream header is invalid");
-  }
-  Bytes plain;
-  std::size_t offset = prefix.size();
-  bool first = true;
-  for (;;) {
-    const std::size_t size = std::min(chunks.size(), kChunkBytes + kChunkOverhead);
-    if (size < kChunkOverhead) {
-      ecplatform::SecureWipe(plain.data(), plain.size());
-      return Error(ErrorCode::Truncated, "sealed data: truncated: it ends at byte " +
-                                             std::to_string(offset + size) +
-                                             " before its final block");
-    }
-    const std::size_t at = plain.size();
-    plain.resize(at + size - kChunkOverhead);
-    unsigned long long plainSize = 0;
-    unsigned char tag = 0;
-    if (crypto_secretstream_xchacha20poly1305_pull(
-            &stream.state, plain.data() + at, &plainSize, &tag, chunks.data(), size,
-            first ? prefix.data() : nullptr, first ? prefix.size() : 0) != 0) {
-      ecplatform::SecureWipe(plain.data(), plain.size());
-      return Error(ErrorCode::Damaged, "sealed data: damaged or altered: the block at byte " +
-                                           std::to_string(offset) + " fails authentication");
-    }
-    chunks = chunks.subspan(size);
-    offset += size;
-    if (tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL) {
-      if (!chunks.empty()) {
-        ecplatform::SecureWipe(plain.data(), plain.size());
-        return Error(ErrorCode::TrailingData,
-                     "sealed data: data after its final block, at byte " + std::to_string(offset));
-      }
-      return plain;
-    }
-    if (tag != crypto_secretstream_xchacha20poly1305_TAG_MESSAGE || chunks.empty()) {
-      ecplatform::SecureWipe(plain.data(), plain.size());
-      if (tag != crypto_secretstream_xchacha20poly1305_TAG_MESSAGE) {
-        return Error(ErrorCode::Damaged, "sealed data: the block at byte " +
-                                             std::to_string(offset - size) +
-                                             " carries an unknown tag");
-      }
-      return Error(ErrorCode::Truncated, "sealed data: truncated: it ends at byte " +
-                                             std::to_string(offset) + " before its final block");
-    }
-    first = false;
-  }
-}
+// What opening a header gives: where the chunks start and the keys to open them.
+struct OpenedHeader {
+  std::size_t prefixLength = 0;  // every byte before the first chunk: its additional data
+  SecretArray<32> streamKey;
+  std::array<std::uint8_t, kStreamHeaderBytes> streamHeader{};
+};
 
 // The session key text the component agrees for the holder of `key` from an exchanged value.
 bool AgreedSession(const SecretKey& key, std::uint8_t form, const std::string& exchanged,
@@ -200,14 +153,13 @@ bool AgreedSession(const SecretKey& key, std::uint8_t form, const std::string& e
   return !session.text.empty();
 }
 
-Result<Bytes> OpenVersion1(std::span<const std::uint8_t> data, Reader& reader,
-                           const SecretKey& key) {
+Result<void> OpenHeaderVersion1(Reader& reader, const SecretKey& key, OpenedHeader& opened) {
   auto value = ReadValue(reader, "exchanged value");
   if (!value) return value.Error();
   std::span<const std::uint8_t> keyCheck, streamHeader;
   if (!reader.Take(kKeyCheckBytes, keyCheck)) return Truncated("key check");
   if (!reader.Take(kStreamHeaderBytes, streamHeader)) return Truncated("stream header");
-  const auto [form, exchanged] = value.Value();
+  const auto& [form, exchanged] = value.Value();
   SecretString session;
   if (!AgreedSession(key, form, exchanged, session)) {
     return Error(ErrorCode::Malformed,
@@ -219,11 +171,14 @@ Result<Bytes> OpenVersion1(std::span<const std::uint8_t> data, Reader& reader,
   if (sodium_memcmp(keyCheck.data(), keys.bytes.data() + 32, kKeyCheckBytes) != 0) {
     return Error(ErrorCode::NoMatchingKey, "sealed data: not sealed for this key");
   }
-  return OpenChunks(data.first(reader.At()), streamHeader.data(), keys.bytes.data(), reader.Rest());
+  std::copy_n(keys.bytes.begin(), 32, opened.streamKey.bytes.begin());
+  std::copy(streamHeader.begin(), streamHeader.end(), opened.streamHeader.begin());
+  opened.prefixLength = reader.At();
+  return {};
 }
 
-Result<Bytes> OpenVersion2(std::span<const std::uint8_t> data, Reader& reader,
-                           const SecretKey& key) {
+Result<void> OpenHeaderVersion2(std::span<const std::uint8_t> data, Reader& reader,
+                                const SecretKey& key, OpenedHeader& opened) {
   std::span<const std::uint8_t> count;
   if (!reader.Take(2, count)) return Truncated("number of recipients");
   const std::size_t recipients = (std::size_t{count[0]} << 8) | count[1];
@@ -231,31 +186,41 @@ Result<Bytes> OpenVersion2(std::span<const std::uint8_t> data, Reader& reader,
     return Error(ErrorCode::Malformed, "sealed data: an impossible number of recipients (" +
                                            std::to_string(recipients) + ")");
   }
-  SecretArray<kFileKeyBytes> fileKey;
-  bool opened = false;
+  // The whole header is read before any stanza is tried: a header still arriving costs no
+  // key agreement.
+  std::vector<std::pair<std::pair<std::uint8_t, std::string>, std::span<const std::uint8_t>>>
+      stanzas;
   for (std::size_t i = 0; i < recipients; ++i) {
     auto value = ReadValue(reader, "recipient");
     if (!value) return value.Error();
     std::span<const std::uint8_t> sealed;
     if (!reader.Take(kSealedFileKeyBytes, sealed)) return Truncated("sealed file key");
-    if (opened) continue;
-    const auto& [form, exchanged] = value.Value();
+    stanzas.emplace_back(std::move(value).Value(), sealed);
+  }
+  const std::size_t bodyEnd = reader.At();
+  std::span<const std::uint8_t> mac, streamHeader;
+  if (!reader.Take(kMacBytes, mac)) return Truncated("header MAC");
+  if (!reader.Take(kStreamHeaderBytes, streamHeader)) return Truncated("stream header");
+
+  SecretArray<kFileKeyBytes> fileKey;
+  bool found = false;
+  for (const auto& [value, sealed] : stanzas) {
+    const auto& [form, exchanged] = value;
     SecretString session;
     if (!AgreedSession(key, form, exchanged, session)) continue;
     SecretArray<32> wrap;
     HkdfSha256(AsBytes(session.text), AsBytes(exchanged), AsBytes(Info(kRecipientContext, form)),
                wrap.bytes);
     unsigned long long size = 0;
-    opened = crypto_aead_chacha20poly1305_ietf_decrypt(fileKey.bytes.data(), &size, nullptr,
-                                                       sealed.data(), sealed.size(), nullptr, 0,
-                                                       kZeroNonce.data(), wrap.bytes.data()) == 0 &&
-             size == kFileKeyBytes;
+    if (crypto_aead_chacha20poly1305_ietf_decrypt(fileKey.bytes.data(), &size, nullptr,
+                                                  sealed.data(), sealed.size(), nullptr, 0,
+                                                  kZeroNonce.data(), wrap.bytes.data()) == 0 &&
+        size == kFileKeyBytes) {
+      found = true;
+      break;
+    }
   }
-  const std::size_t bodyEnd = reader.At();
-  std::span<const std::uint8_t> mac, streamHeader;
-  if (!reader.Take(kMacBytes, mac)) return Truncated("header MAC");
-  if (!reader.Take(kStreamHeaderBytes, streamHeader)) return Truncated("stream header");
-  if (!opened) {
+  if (!found) {
     return Error(ErrorCode::NoMatchingKey, "sealed data: none of its " +
                                                std::to_string(recipients) +
                                                " recipient stanzas opens with this key");
@@ -268,7 +233,32 @@ Result<Bytes> OpenVersion2(std::span<const std::uint8_t> data, Reader& reader,
                  "sealed data: its header was altered or is damaged (the header MAC does not "
                  "match)");
   }
-  return OpenChunks(data.first(reader.At()), streamHeader.data(), keys.bytes.data(), reader.Rest());
+  std::copy_n(keys.bytes.begin(), 32, opened.streamKey.bytes.begin());
+  std::copy(streamHeader.begin(), streamHeader.end(), opened.streamHeader.begin());
+  opened.prefixLength = reader.At();
+  return {};
+}
+
+// Opens the header at the start of `data`; Truncated while it has not all arrived.
+Result<void> OpenHeader(std::span<const std::uint8_t> data, const SecretKey& key,
+                        OpenedHeader& opened) {
+  Reader reader(data);
+  std::span<const std::uint8_t> magic, version;
+  const std::size_t compared = std::min(data.size(), kMagic.size());
+  if (!std::equal(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(compared),
+                  kMagic.begin())) {
+    return Error(ErrorCode::Malformed, "sealed data: not sealed data (no eccrypt header)");
+  }
+  if (!reader.Take(kMagic.size(), magic)) return Truncated("magic");
+  if (!reader.Take(1, version)) return Truncated("version");
+  if (version[0] == 0) return Error(ErrorCode::Malformed, "sealed data: version 0");
+  if (version[0] > 2) {
+    return Error(ErrorCode::UnsupportedVersion, "sealed data: version " +
+                                                    std::to_string(version[0]) +
+                                                    "; this library reads versions 1 and 2");
+  }
+  return version[0] == 1 ? OpenHeaderVersion1(reader, key, opened)
+                         : OpenHeaderVersion2(data, reader, key, opened);
 }
 
 // The bytes of armoured text, or an Error; `data` not armoured is given back as it is.
@@ -320,8 +310,34 @@ Bytes Armour(std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-Result<Bytes> Seal(std::span<const std::uint8_t> data, std::span<const PublicKey> recipients,
-                   const SealOptions& options) {
+struct Sealer::State {
+  StreamState stream;
+  Bytes header;  // written first; also the additional data of the first chunk
+  bool headerWritten = false;
+  bool first = true;
+  bool finished = false;
+  Bytes pending;  // at most one chunk of data, held until more follows or Finish marks it last
+  ~State() { ecplatform::SecureWipe(pending.data(), pending.size()); }
+  void Push(Bytes& out, bool last) {
+    const std::size_t start = out.size();
+    out.resize(start + pending.size() + kChunkOverhead);
+    crypto_secretstream_xchacha20poly1305_push(
+        &stream.state, out.data() + start, nullptr, pending.data(), pending.size(),
+        first ? header.data() : nullptr, first ? header.size() : 0,
+        last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
+             : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
+    ecplatform::SecureWipe(pending.data(), pending.size());
+    pending.clear();
+    first = false;
+  }
+};
+
+Sealer::Sealer(std::unique_ptr<State> state) : state_(std::move(state)) {}
+Sealer::Sealer(Sealer&&) noexcept = default;
+Sealer& Sealer::operator=(Sealer&&) noexcept = default;
+Sealer::~Sealer() = default;
+
+Result<Sealer> Sealer::Create(std::span<const PublicKey> recipients) {
   if (auto started = formats::StartSodium(); !started) return started.Error();
   std::vector<PublicKey> unique;
   for (const PublicKey& recipient : recipients) {
@@ -334,10 +350,12 @@ Result<Bytes> Seal(std::span<const std::uint8_t> data, std::span<const PublicKey
                                                  " recipients, not " +
                                                  std::to_string(unique.size()));
   }
+  auto state = std::make_unique<State>();
   SecretArray<kFileKeyBytes> fileKey;
   randombytes_buf(fileKey.bytes.data(), fileKey.bytes.size());
 
-  Bytes out(kMagic.begin(), kMagic.end());
+  Bytes& out = state->header;
+  out.assign(kMagic.begin(), kMagic.end());
   out.push_back(2);
   out.push_back(static_cast<std::uint8_t>(unique.size() >> 8));
   out.push_back(static_cast<std::uint8_t>(unique.size() & 0xFF));
@@ -373,26 +391,177 @@ Result<Bytes> Seal(std::span<const std::uint8_t> data, std::span<const PublicKey
   std::array<std::uint8_t, kMacBytes> mac{};
   crypto_auth_hmacsha256(mac.data(), out.data(), out.size(), keys.bytes.data() + 32);
   out.insert(out.end(), mac.begin(), mac.end());
-
-  StreamState stream;
   std::array<std::uint8_t, kStreamHeaderBytes> streamHeader{};
-  crypto_secretstream_xchacha20poly1305_init_push(&stream.state, streamHeader.data(),
+  crypto_secretstream_xchacha20poly1305_init_push(&state->stream.state, streamHeader.data(),
                                                   keys.bytes.data());
   out.insert(out.end(), streamHeader.begin(), streamHeader.end());
-  const Bytes prefix = out;  // the additional data of the first chunk
-  std::size_t at = 0;
-  do {
-    const std::size_t take = std::min(kChunkBytes, data.size() - at);
-    const bool last = at + take == data.size();
-    const std::size_t start = out.size();
-    out.resize(start + take + kChunkOverhead);
-    crypto_secretstream_xchacha20poly1305_push(
-        &stream.state, out.data() + start, nullptr, data.data() + at, take,
-        at == 0 ? prefix.data() : nullptr, at == 0 ? prefix.size() : 0,
-        last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
-             : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
-    at += take;
-  } while (at < data.size());
+  state->pending.reserve(kChunkBytes);
+  return Sealer(std::move(state));
+}
+
+Result<void> Sealer::Update(std::span<const std::uint8_t> piece, Bytes& out) {
+  if (!state_ || state_->finished) {
+    return Error(ErrorCode::InvalidArgument, "Sealer: already finished");
+  }
+  State& state = *state_;
+  if (!state.headerWritten) {
+    out.insert(out.end(), state.header.begin(), state.header.end());
+    state.headerWritten = true;
+  }
+  while (!piece.empty()) {
+    // A full chunk is sealed only once more data follows: the last one is marked final.
+    if (state.pending.size() == kChunkBytes) state.Push(out, false);
+    const std::size_t take = std::min(kChunkBytes - state.pending.size(), piece.size());
+    state.pending.insert(state.pending.end(), piece.begin(),
+                         piece.begin() + static_cast<std::ptrdiff_t>(take));
+    piece = piece.subspan(take);
+  }
+  return {};
+}
+
+Result<void> Sealer::Finish(Bytes& out) {
+  if (auto updated = Update({}, out); !updated) return updated;
+  state_->Push(out, true);
+  state_->finished = true;
+  return {};
+}
+
+struct Opener::State {
+  SecretKey key;
+  enum class Phase { Header, Chunks, Done, Failed } phase = Phase::Header;
+  Bytes buffer;              // bytes received; those before `used` are done with
+  std::size_t used = 0;      // advanced chunk by chunk, compacted once per Update
+  Bytes prefix;              // the header, additional data of the first chunk
+  std::uint64_t offset = 0;  // where buffer starts in the sealed data
+  StreamState stream;
+  bool first = true;
+  explicit State(SecretKey secret) : key(std::move(secret)) {}
+
+  std::span<const std::uint8_t> Unused() const {
+    return std::span<const std::uint8_t>(buffer).subspan(used);
+  }
+
+  Result<void> Fail(Error error) {
+    phase = Phase::Failed;
+    return error;
+  }
+
+  // Opens the chunk at the start of the buffer, `size` bytes, appending its plaintext.
+  Result<void> OpenChunk(std::size_t size, Bytes& out, bool atEnd) {
+    Bytes plain(size - kChunkOverhead);
+    unsigned long long plainSize = 0;
+    unsigned char tag = 0;
+    if (crypto_secretstream_xchacha20poly1305_pull(
+            &stream.state, plain.data(), &plainSize, &tag, Unused().data(), size,
+            first ? prefix.data() : nullptr, first ? prefix.size() : 0) != 0) {
+      return Fail(Error(ErrorCode::Damaged, "sealed data: damaged or altered: the block at byte " +
+                                                std::to_string(offset) + " fails authentication"));
+    }
+    first = false;
+    out.insert(out.end(), plain.begin(), plain.begin() + static_cast<std::ptrdiff_t>(plainSize));
+    ecplatform::SecureWipe(plain.data(), plain.size());
+    used += size;
+    offset += size;
+    if (tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL) {
+      phase = Phase::Done;
+    } else if (tag != crypto_secretstream_xchacha20poly1305_TAG_MESSAGE) {
+      return Fail(Error(ErrorCode::Damaged, "sealed data: the block at byte " +
+                                                std::to_string(offset - size) +
+                                                " carries an unknown tag"));
+    } else if (atEnd) {
+      return Fail(Error(ErrorCode::Truncated, "sealed data: truncated: it ends at byte " +
+                                                  std::to_string(offset) +
+                                                  " before its final block"));
+    }
+    return {};
+  }
+
+  Result<void> Take(Bytes& out, bool atEnd) {
+    if (phase == Phase::Header) {
+      if (atEnd && Unused().empty()) {
+        return Fail(Error(ErrorCode::Malformed, "sealed data: empty, not sealed data"));
+      }
+      OpenedHeader opened;
+      auto header = OpenHeader(Unused(), key, opened);
+      if (!header) {
+        if (header.Error().Code() == ErrorCode::Truncated && !atEnd) return {};  // wait
+        return Fail(header.Error());
+      }
+      if (crypto_secretstream_xchacha20poly1305_init_pull(&stream.state, opened.streamHeader.data(),
+                                                          opened.streamKey.bytes.data()) != 0) {
+        return Fail(Error(ErrorCode::Malformed, "sealed data: its stream header is invalid"));
+      }
+      const auto headerBytes = Unused().first(opened.prefixLength);
+      prefix.assign(headerBytes.begin(), headerBytes.end());
+      used += opened.prefixLength;
+      offset = opened.prefixLength;
+      phase = Phase::Chunks;
+    }
+    constexpr std::size_t kFull = kChunkBytes + kChunkOverhead;
+    while (phase == Phase::Chunks && Unused().size() >= kFull) {
+      if (auto opened = OpenChunk(kFull, out, atEnd && Unused().size() == kFull); !opened) {
+        return opened;
+      }
+    }
+    if (phase == Phase::Chunks && atEnd) {
+      if (Unused().size() < kChunkOverhead) {
+        return Fail(Error(ErrorCode::Truncated, "sealed data: truncated: it ends at byte " +
+                                                    std::to_string(offset + Unused().size()) +
+                                                    " before its final block"));
+      }
+      if (auto opened = OpenChunk(Unused().size(), out, true); !opened) return opened;
+    }
+    if (phase == Phase::Done && !Unused().empty()) {
+      return Fail(
+          Error(ErrorCode::TrailingData,
+                "sealed data: data after its final block, at byte " + std::to_string(offset)));
+    }
+    return {};
+  }
+};
+
+Opener::Opener(std::unique_ptr<State> state) : state_(std::move(state)) {}
+Opener::Opener(Opener&&) noexcept = default;
+Opener& Opener::operator=(Opener&&) noexcept = default;
+Opener::~Opener() = default;
+
+Result<Opener> Opener::Create(const SecretKey& key) {
+  if (auto started = formats::StartSodium(); !started) return started.Error();
+  SecretString text;
+  text.text = key.ExportText(TextForm::Hex);
+  auto copy = SecretKey::Parse(text.text);
+  if (!copy) return copy.Error();
+  return Opener(std::make_unique<State>(std::move(copy).Value()));
+}
+
+Result<void> Opener::Update(std::span<const std::uint8_t> piece, Bytes& out) {
+  if (!state_ || state_->phase == State::Phase::Failed) {
+    return Error(ErrorCode::InvalidArgument, "Opener: already failed or finished");
+  }
+  Bytes& buffer = state_->buffer;
+  buffer.erase(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(state_->used));
+  state_->used = 0;
+  buffer.insert(buffer.end(), piece.begin(), piece.end());
+  return state_->Take(out, false);
+}
+
+Result<void> Opener::Finish(Bytes& out) {
+  if (!state_ || state_->phase == State::Phase::Failed) {
+    return Error(ErrorCode::InvalidArgument, "Opener: already failed or finished");
+  }
+  auto taken = state_->Take(out, true);
+  state_->phase = State::Phase::Failed;  // spent either way
+  return taken;
+}
+
+Result<Bytes> Seal(std::span<const std::uint8_t> data, std::span<const PublicKey> recipients,
+                   const SealOptions& options) {
+  auto sealer = Sealer::Create(recipients);
+  if (!sealer) return sealer.Error();
+  Bytes out;
+  out.reserve(data.size() + data.size() / kChunkBytes * kChunkOverhead + 512);
+  if (auto updated = sealer.Value().Update(data, out); !updated) return updated.Error();
+  if (auto finished = sealer.Value().Finish(out); !finished) return finished.Error();
   if (options.armor) return Armour(out);
   return out;
 }
@@ -408,20 +577,16 @@ Result<Bytes> Open(std::span<const std::uint8_t> data, const SecretKey& key) {
     dearmoured = std::move(bytes).Value();
     data = dearmoured;
   }
-  Reader reader(data);
-  std::span<const std::uint8_t> magic, version;
-  if (!reader.Take(kMagic.size(), magic) ||
-      !std::equal(magic.begin(), magic.end(), kMagic.begin())) {
-    return Error(ErrorCode::Malformed, "sealed data: not sealed data (no eccrypt header)");
-  }
-  if (!reader.Take(1, version)) return Truncated("version");
-  if (version[0] == 0) return Error(ErrorCode::Malformed, "sealed data: version 0");
-  if (version[0] > 2) {
-    return Error(ErrorCode::UnsupportedVersion, "sealed data: version " +
-                                                    std::to_string(version[0]) +
-                                                    "; this library reads versions 1 and 2");
-  }
-  return version[0] == 1 ? OpenVersion1(data, reader, key) : OpenVersion2(data, reader, key);
+  auto opener = Opener::Create(key);
+  if (!opener) return opener.Error();
+  Bytes plain;
+  const auto wiped = [&plain](Error error) -> Result<Bytes> {
+    ecplatform::SecureWipe(plain.data(), plain.size());
+    return error;
+  };
+  if (auto updated = opener.Value().Update(data, plain); !updated) return wiped(updated.Error());
+  if (auto finished = opener.Value().Finish(plain); !finished) return wiped(finished.Error());
+  return plain;
 }
 
 Result<Bytes> Open(std::span<const std::uint8_t> data, const KeyPair& key) {

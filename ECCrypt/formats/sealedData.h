@@ -13,6 +13,7 @@
 /// or any other key of the caller. Open gives the plaintext only when every chunk has been
 /// authenticated.
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -48,5 +49,56 @@ Result<std::vector<std::uint8_t>> Open(std::span<const std::uint8_t> data, const
 
 /// @brief Open with the secret key of @p key.
 Result<std::vector<std::uint8_t>> Open(std::span<const std::uint8_t> data, const KeyPair& key);
+
+/// @brief Seals data given in pieces, in constant memory (64 KiB buffered): Create, Update
+/// with each piece in order, then Finish once. The bytes Update and Finish append, one after
+/// the other, are what Seal gives (without armour).
+class Sealer {
+ public:
+  /// @brief A sealer for @p recipients (1 to MaxRecipients).
+  /// @return the sealer, or InvalidArgument, RandomSourceFailed, Internal as Seal.
+  static Result<Sealer> Create(std::span<const PublicKey> recipients);
+  Sealer(Sealer&&) noexcept;             ///< Moves the sealer; the moved-from one is spent.
+  Sealer& operator=(Sealer&&) noexcept;  ///< Moves the sealer; the moved-from one is spent.
+  ~Sealer();                             ///< Wipes the keys and the data held.
+
+  /// @brief Takes the next piece of the data and appends the sealed bytes ready to @p out.
+  /// @return success, or InvalidArgument once finished.
+  Result<void> Update(std::span<const std::uint8_t> piece, std::vector<std::uint8_t>& out);
+  /// @brief Appends the last sealed bytes to @p out; the sealer is spent afterwards.
+  /// @return success, or InvalidArgument once finished.
+  Result<void> Finish(std::vector<std::uint8_t>& out);
+
+ private:
+  struct State;
+  explicit Sealer(std::unique_ptr<State> state);
+  std::unique_ptr<State> state_;
+};
+
+/// @brief Opens sealed data (versions 1 and 2, not armoured) given in pieces, in constant
+/// memory: Create, Update with each piece in order, then Finish once. Update appends to its
+/// output only plaintext whose chunk has been authenticated; the data is whole and unaltered
+/// only when Finish succeeds.
+class Opener {
+ public:
+  /// @brief An opener with @p key (a copy of it is kept, wiped with the opener).
+  static Result<Opener> Create(const SecretKey& key);
+  Opener(Opener&&) noexcept;             ///< Moves the opener; the moved-from one is spent.
+  Opener& operator=(Opener&&) noexcept;  ///< Moves the opener; the moved-from one is spent.
+  ~Opener();                             ///< Wipes the key and the data held.
+
+  /// @brief Takes the next piece of sealed data and appends the plaintext authenticated so far
+  /// to @p out.
+  /// @return success, or the Error of Open; after an error, every call gives InvalidArgument.
+  Result<void> Update(std::span<const std::uint8_t> piece, std::vector<std::uint8_t>& out);
+  /// @brief Checks that the data ended where its end is marked, appending the last plaintext.
+  /// @return success, or the Error of Open (Truncated when the final chunk never came).
+  Result<void> Finish(std::vector<std::uint8_t>& out);
+
+ private:
+  struct State;
+  explicit Opener(std::unique_ptr<State> state);
+  std::unique_ptr<State> state_;
+};
 
 }  // namespace eccrypt

@@ -128,5 +128,45 @@ TEST(SealedData, DamageIsRefusedWithItsReason) {
   EXPECT_TRUE(Open(sealed, key));  // nothing above changed the caller's keys
 }
 
+TEST(SealedData, StreamsInAnyPiecesGiveWhatTheWholeGives) {
+  const KeyPair key = KeyPair::Generate().Value();
+  const std::vector<PublicKey> recipients = {key.PublicKey()};
+  const Bytes data = Pattern(3 * 65536 + 100);
+  for (const std::size_t piece :
+       {std::size_t{1000}, std::size_t{65536}, std::size_t{65553}, std::size_t{200000}}) {
+    auto sealer = Sealer::Create(recipients);
+    ASSERT_TRUE(sealer);
+    Bytes sealed;
+    for (std::size_t at = 0; at < data.size(); at += piece) {
+      ASSERT_TRUE(sealer.Value().Update(
+          std::span(data).subspan(at, std::min(piece, data.size() - at)), sealed));
+    }
+    ASSERT_TRUE(sealer.Value().Finish(sealed));
+    EXPECT_FALSE(sealer.Value().Update(data, sealed));  // spent
+
+    auto opener = Opener::Create(key.Secret());
+    ASSERT_TRUE(opener);
+    Bytes plain;
+    for (std::size_t at = 0; at < sealed.size(); at += piece) {
+      ASSERT_TRUE(opener.Value().Update(
+          std::span(sealed).subspan(at, std::min(piece, sealed.size() - at)), plain));
+      EXPECT_LE(plain.size(), data.size());
+    }
+    ASSERT_TRUE(opener.Value().Finish(plain)) << piece;
+    EXPECT_EQ(plain, data) << piece;
+    EXPECT_EQ(Open(sealed, key).Value(), data);
+  }
+
+  // A stream cut after a whole chunk: everything before is given, then Finish says Truncated.
+  const Bytes sealed = Seal(data, recipients).Value();
+  auto opener = Opener::Create(key.Secret());
+  Bytes plain;
+  const std::size_t cut = 11 + 95 + 32 + 24 + 2 * (65536 + 17);
+  ASSERT_TRUE(opener.Value().Update(std::span(sealed).first(cut), plain));
+  EXPECT_EQ(plain.size(), 2U * 65536);
+  EXPECT_EQ(opener.Value().Finish(plain).Error().Code(), ErrorCode::Truncated);
+  EXPECT_EQ(opener.Value().Update(sealed, plain).Error().Code(), ErrorCode::InvalidArgument);
+}
+
 }  // namespace
 }  // namespace eccrypt
