@@ -62,15 +62,6 @@ class SecretBuffer {
   std::vector<std::uint8_t> bytes_;
 };
 
-// A string wiped when it goes.
-struct SecretText {
-  std::string text;
-  SecretText() = default;
-  SecretText(const SecretText&) = delete;
-  SecretText& operator=(const SecretText&) = delete;
-  ~SecretText() { ecplatform::SecureWipe(text.data(), text.size()); }
-};
-
 Error Damaged(const std::string& what) {
   return Error(ErrorCode::Malformed, "key file: " + what);
 }
@@ -255,7 +246,7 @@ Result<KeyPair> FromProtectedText(std::string_view original, std::string_view pa
     return Error(ErrorCode::WrongPassPhrase,
                  "key file: the pass phrase does not open it (or the file was altered)");
   }
-  SecretText clearText;
+  ecplatform::TSecretText clearText;
   clearText.text.assign(clear.data(), clear.data() + static_cast<std::size_t>(clearSize));
   auto pair = FromClearText(clearText.text);
   if (!pair) return pair.Error();
@@ -296,12 +287,12 @@ Result<std::string> KeyPair::ToKeyFile(std::string_view passPhrase,
   }
   // The clear key file, as the component stores its properties.
   const std::string publicText = PublicKey().ToText(options.form);
-  SecretText clearText;
+  ecplatform::TSecretText clearText;
   {
     TEllipticCurve curve;
     curve.SetIOMode(options.form == TextForm::Hex ? TMode::Hex : TMode::Base64);
     curve.SetKeyPublic(publicText);
-    SecretText secretText;
+    ecplatform::TSecretText secretText;
     secretText.text = Secret().ExportText(options.form);
     curve.SetKeySecret(secretText.text);
     clearText.text = ecplatform::WriteComponent(curve, {"IOMode", "KeyPublic", "KeySecret"});

@@ -51,14 +51,6 @@ struct SecretArray {
   ~SecretArray() { ecplatform::SecureWipe(bytes.data(), bytes.size()); }
 };
 
-struct SecretString {
-  std::string text;
-  SecretString() = default;
-  SecretString(const SecretString&) = delete;
-  SecretString& operator=(const SecretString&) = delete;
-  ~SecretString() { ecplatform::SecureWipe(text.data(), text.size()); }
-};
-
 struct StreamState {
   crypto_secretstream_xchacha20poly1305_state state{};
   StreamState() = default;
@@ -102,7 +94,6 @@ class Reader {
     return true;
   }
   std::size_t At() const { return at_; }
-  std::span<const std::uint8_t> Rest() const { return bytes_.subspan(at_); }
 
  private:
   std::span<const std::uint8_t> bytes_;
@@ -139,9 +130,9 @@ struct OpenedHeader {
 
 // The session key text the component agrees for the holder of `key` from an exchanged value.
 bool AgreedSession(const SecretKey& key, std::uint8_t form, const std::string& exchanged,
-                   SecretString& session) {
+                   ecplatform::TSecretText& session) {
   const TextForm textForm = form == 1 ? TextForm::Hex : TextForm::Radix64;
-  SecretString secret;
+  ecplatform::TSecretText secret;
   secret.text = key.ExportText(textForm);
   TEllipticCurve curve;
   curve.SetIOMode(form == 1 ? TMode::Hex : TMode::Base64);
@@ -160,7 +151,7 @@ Result<void> OpenHeaderVersion1(Reader& reader, const SecretKey& key, OpenedHead
   if (!reader.Take(kKeyCheckBytes, keyCheck)) return Truncated("key check");
   if (!reader.Take(kStreamHeaderBytes, streamHeader)) return Truncated("stream header");
   const auto& [form, exchanged] = value.Value();
-  SecretString session;
+  ecplatform::TSecretText session;
   if (!AgreedSession(key, form, exchanged, session)) {
     return Error(ErrorCode::Malformed,
                  "sealed data: the exchanged value in its header is not a valid curve point");
@@ -206,7 +197,7 @@ Result<void> OpenHeaderVersion2(std::span<const std::uint8_t> data, Reader& read
   bool found = false;
   for (const auto& [value, sealed] : stanzas) {
     const auto& [form, exchanged] = value;
-    SecretString session;
+    ecplatform::TSecretText session;
     if (!AgreedSession(key, form, exchanged, session)) continue;
     SecretArray<32> wrap;
     HkdfSha256(AsBytes(session.text), AsBytes(exchanged), AsBytes(Info(kRecipientContext, form)),
@@ -527,7 +518,7 @@ Opener::~Opener() = default;
 
 Result<Opener> Opener::Create(const SecretKey& key) {
   if (auto started = formats::StartSodium(); !started) return started.Error();
-  SecretString text;
+  ecplatform::TSecretText text;
   text.text = key.ExportText(TextForm::Hex);
   auto copy = SecretKey::Parse(text.text);
   if (!copy) return copy.Error();
