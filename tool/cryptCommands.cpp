@@ -126,6 +126,19 @@ class TDecryptKeys {
                    "the file was damaged or altered after it was encrypted: get an intact copy");
 }
 
+// Runs `work` with `input` read ahead (when it is a regular file, whose reads end) and `output`
+// written behind, each on a thread of its own, so that reading, the work and writing overlap;
+// returns once everything has been written. When the work fails, what it had written still
+// reaches `output` (a stream then holds all the plaintext authenticated before the fault).
+template <typename Work>
+void Overlapped(TFileSource& input, TByteSink& output, Work&& work) {
+  std::optional<TBackgroundSource> readAhead;
+  if (input.Identity()) readAhead.emplace(input);
+  TBackgroundSink writeBehind(output);
+  work(readAhead ? static_cast<TByteSource&>(*readAhead) : input, writeBehind);
+  writeBehind.Finish();
+}
+
 }  // namespace
 
 int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
@@ -148,15 +161,9 @@ int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
   }
 
   TProgressMeter progress("encrypting", input.Size());
-  {
-    // Reading, sealing and writing overlap, each on its own thread.
-    std::optional<TBackgroundSource> readAhead;
-    if (input.Identity()) readAhead.emplace(input);  // a regular file: its reads end
-    TBackgroundSink writeBehind(output);
-    EncryptForRecipients(recipients, readAhead ? static_cast<TByteSource&>(*readAhead) : input,
-                         writeBehind, &progress, options.armour);
-    writeBehind.Finish();
-  }
+  Overlapped(input, output, [&](TByteSource& source, TByteSink& sink) {
+    EncryptForRecipients(recipients, source, sink, &progress, options.armour);
+  });
   progress.Finish();
   output.Commit();
   return kExitOk;
@@ -177,18 +184,9 @@ int RunDecrypt(const TDecryptOptions& options, TConsole& console) {
 
   try {
     TProgressMeter progress("decrypting", input.Size());
-    {
-      // Reading, opening and writing overlap, each on its own thread. When a block fails, the
-      // plaintext authenticated before it is still delivered (to a stream that takes it at
-      // once) before the failure is reported.
-      std::optional<TBackgroundSource> readAhead;
-      if (input.Identity()) readAhead.emplace(input);
-      TBackgroundSink writeBehind(output);
-      DecryptWithKeys([&keys] { return keys.Next(); },
-                      readAhead ? static_cast<TByteSource&>(*readAhead) : input, writeBehind,
-                      &progress);
-      writeBehind.Finish();
-    }
+    Overlapped(input, output, [&](TByteSource& source, TByteSink& sink) {
+      DecryptWithKeys([&keys] { return keys.Next(); }, source, sink, &progress);
+    });
     progress.Finish();
     output.Commit();
   } catch (const TFormatError& error) {
