@@ -21,7 +21,8 @@ case "$purpose" in
   test) packages=("${test[@]}") ;;
   ci) packages=("${test[@]}" clang libclang-rt-14-dev clang-format clang-tidy cppcheck valgrind
           go-md2man man-db doxygen) ;;
-  python) packages=("${test[@]}" python3 python3-venv python3-pip) ;;
+  python) packages=("${test[@]}" python3 python3-venv python3-pip python3-setuptools python3-wheel
+          python3-pytest) ;;
   js) packages=("${test[@]}" emscripten nodejs npm chromium chromium-driver) ;;
   *)
     echo "setup.sh: unknown purpose '$purpose' (demo, test, ci, python or js)" >&2
