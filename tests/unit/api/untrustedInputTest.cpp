@@ -76,5 +76,34 @@ TEST(ApiUntrustedInputTest, AWrongPeerKeyIsRefusedEverywhereAndLeavesTheCallersK
   EXPECT_EQ(Decapsulate(toMe.Exchanged, mine.Secret()).Value().RawBytes(), toMe.Session.RawBytes());
 }
 
+// The same for sealed data, message signatures and key files: someone else's valid key where
+// mine belongs is refused with its reason, and my keys stay as they were and keep working.
+TEST(ApiUntrustedInputTest, SomeoneElsesKeyInTheFormatsIsRefusedAndLeavesTheCallersKeysIntact) {
+  const KeyPair mine = KeyPair::Generate().Value();
+  const KeyPair peer = KeyPair::Generate().Value();
+  const Texts before = TextsOf(mine);
+  const std::vector<std::uint8_t> data{'m', 'e', 'm', 'o'};
+  const KeyFileOptions fast{.form = TextForm::Radix64, .opsLimit = 1, .memLimit = 8192};
+
+  const std::vector<PublicKey> toPeer{peer.PublicKey()};
+  const auto opened = Open(Seal(data, toPeer).Value(), mine);
+  ASSERT_FALSE(opened.Ok());
+  EXPECT_EQ(opened.Error().Code(), ErrorCode::NoMatchingKey) << opened.Error().Message();
+
+  const std::string signatureFile = SignMessage(data, mine, "mine").Value();
+  const auto verified = VerifyMessage(data, signatureFile, peer.PublicKey());
+  ASSERT_FALSE(verified.Ok());
+  EXPECT_EQ(verified.Error().Code(), ErrorCode::KeyMismatch) << verified.Error().Message();
+
+  const auto unlocked = KeyPair::FromKeyFile(peer.ToKeyFile("peer's", fast).Value(), "mine");
+  ASSERT_FALSE(unlocked.Ok());
+  EXPECT_EQ(unlocked.Error().Code(), ErrorCode::WrongPassPhrase) << unlocked.Error().Message();
+
+  EXPECT_EQ(TextsOf(mine), before);
+  const std::vector<PublicKey> toMe{mine.PublicKey()};
+  EXPECT_EQ(Open(Seal(data, toMe).Value(), mine).Value(), data);
+  EXPECT_EQ(VerifyMessage(data, signatureFile, mine.PublicKey()).Value().trustedComment, "mine");
+}
+
 }  // namespace
 }  // namespace eccrypt
