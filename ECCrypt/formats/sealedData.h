@@ -13,6 +13,7 @@
 /// or any other key of the caller. Open gives the plaintext only when every chunk has been
 /// authenticated.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -24,8 +25,11 @@ namespace eccrypt {
 
 /// @brief How Seal writes sealed data.
 struct SealOptions {
-  /// Armour the result as text (PEM-style lines of RFC 4648 Base64, 64 characters a line)
-  /// for mail and chat.
+  /// Armour the result as text for mail and chat: a line "-----BEGIN ECCRYPT ENCRYPTED
+  /// FILE-----", the sealed bytes in RFC 4648 Base64 (with '=' padding), 64 characters a line
+  /// (the last line shorter), then "-----END ECCRYPT ENCRYPTED FILE-----"; every line ends
+  /// with a line feed. Open and Opener read it back strictly (a carriage return before a line
+  /// feed is accepted; nothing may come before the first line or after the last).
   bool armor = false;
 };
 
@@ -52,12 +56,16 @@ Result<std::vector<std::uint8_t>> Open(std::span<const std::uint8_t> data, const
 
 /// @brief Seals data given in pieces, in constant memory (64 KiB buffered): Create, Update
 /// with each piece in order, then Finish once. The bytes Update and Finish append, one after
-/// the other, are what Seal gives (without armour).
+/// the other, are what Seal gives with the same options. The full 64 KiB chunks of a piece are
+/// sealed straight from it; only the last chunk's worth is held (copied) until more data or
+/// Finish tells whether it is the last.
 class Sealer {
  public:
-  /// @brief A sealer for @p recipients (1 to MaxRecipients).
+  /// @brief A sealer for @p recipients (1 to MaxRecipients), armouring its output when
+  /// @p options asks for it.
   /// @return the sealer, or InvalidArgument, RandomSourceFailed, Internal as Seal.
-  static Result<Sealer> Create(std::span<const PublicKey> recipients);
+  static Result<Sealer> Create(std::span<const PublicKey> recipients,
+                               const SealOptions& options = {});
   Sealer(Sealer&&) noexcept;             ///< Moves the sealer; the moved-from one is spent.
   Sealer& operator=(Sealer&&) noexcept;  ///< Moves the sealer; the moved-from one is spent.
   ~Sealer();                             ///< Wipes the keys and the data held.
@@ -75,14 +83,24 @@ class Sealer {
   std::unique_ptr<State> state_;
 };
 
-/// @brief Opens sealed data (versions 1 and 2, not armoured) given in pieces, in constant
+/// @brief Opens sealed data (versions 1 and 2, armoured or not) given in pieces, in constant
 /// memory: Create, Update with each piece in order, then Finish once. Update appends to its
 /// output only plaintext whose chunk has been authenticated; the data is whole and unaltered
-/// only when Finish succeeds.
+/// only when Finish succeeds. After an error, @p out still holds the plaintext of every chunk
+/// authenticated before the fault.
 class Opener {
  public:
+  /// @brief The keys to try, one per call, or nullptr when none is left. The key given must
+  /// stay valid until the next call or the end of the Update or Finish that asked for it. It
+  /// must not throw.
+  using KeySource = std::function<const SecretKey*()>;
+
   /// @brief An opener with @p key (a copy of it is kept, wiped with the opener).
   static Result<Opener> Create(const SecretKey& key);
+  /// @brief An opener that asks @p keys for a key only once the whole header has arrived, and
+  /// for the next one only when the keys before it do not open the data (so that a key behind
+  /// a pass phrase is unlocked only when it is needed). NoMatchingKey when none opens it.
+  static Result<Opener> Create(KeySource keys);
   Opener(Opener&&) noexcept;             ///< Moves the opener; the moved-from one is spent.
   Opener& operator=(Opener&&) noexcept;  ///< Moves the opener; the moved-from one is spent.
   ~Opener();                             ///< Wipes the key and the data held.
@@ -94,6 +112,11 @@ class Opener {
   /// @brief Checks that the data ended where its end is marked, appending the last plaintext.
   /// @return success, or the Error of Open (Truncated when the final chunk never came).
   Result<void> Finish(std::vector<std::uint8_t>& out);
+
+  /// @brief True once the input has shown itself to be meant as sealed data: its magic arrived,
+  /// or it began as armour that then broke the armour's rules. A Malformed error while this is
+  /// false means the input is not sealed data at all.
+  bool Recognised() const noexcept;
 
  private:
   struct State;
