@@ -1,24 +1,25 @@
-// eccrypt encrypt and eccrypt decrypt.
+// eccrypt encrypt and eccrypt decrypt: the files are sealed and opened by the library's Sealer
+// and Opener; here are the files, the keys, the threads, progress and the messages.
+#include <exception>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "ECCrypt/api.h"
 #include "tool/backgroundStreams.h"
 #include "tool/commands.h"
 #include "tool/displayText.h"
-#include "tool/fileCrypt.h"
-#include "tool/fileFormat.h"
 #include "tool/fileIo.h"
-#include "tool/fileKeys.h"
 #include "tool/keyFile.h"
 #include "tool/keyText.h"
 #include "tool/outputFile.h"
 #include "tool/progress.h"
 #include "tool/protectedKey.h"
 #include "tool/recipients.h"
-#include "tool/streamCipher.h"
+#include "tool/secure.h"
 #include "tool/textForm.h"
 #include "tool/toolError.h"
 
@@ -70,18 +71,37 @@ class TDecryptKeys {
   std::vector<std::string> notUnlocked_;
 };
 
-// Turns what the format reader found into a message for the user: what is wrong, what became
-// of the output, then what to do. `name` is the encrypted file's name, `keys` the key files
-// tried.
-[[noreturn]] void ReportFormatError(const TFormatError& error, const std::string& name,
+// Read from a regular file (read ahead on a thread): pieces of many chunks, so that the
+// library seals and opens nearly every chunk in place.
+constexpr std::size_t kFilePieceBytes = std::size_t{1024} * 1024;
+// Read from a pipe, a terminal or a device: one chunk of sealed data (64 KiB and its 17 bytes
+// of tag), so that each block goes out as soon as it has arrived and been authenticated.
+constexpr std::size_t kStreamPieceBytes = std::size_t{64} * 1024 + 17;
+
+// What opening a file found wrong, as the library reports it.
+struct TOpenFailure {
+  eccrypt::Error error;
+  bool recognised = false;  // the input showed itself to be an encrypted file
+};
+
+// Turns what the library found into a message for the user: what is wrong, what became of the
+// output, then what to do. `name` is the encrypted file's name, `keys` the key files tried.
+// The library's messages are the tool's own after their "sealed data: " prefix.
+[[noreturn]] void ReportOpenFailure(const TOpenFailure& failure, const std::string& name,
                                     const TDecryptKeys& keys, const TOutputFile& output) {
-  switch (error.Fault()) {
-    case TFormatFault::NotEncrypted:
-      throw TToolError(name + " is not an eccrypt encrypted file (" + error.what() + ")",
-                       "give a file made by 'eccrypt encrypt'");
-    case TFormatFault::UnsupportedVersion:
-      throw TToolError(name + ": " + error.what(), "decrypt it with a newer eccrypt");
-    case TFormatFault::WrongKey: {
+  std::string what = failure.error.Message();
+  constexpr std::string_view kPrefix = "sealed data: ";
+  if (what.starts_with(kPrefix)) what.erase(0, kPrefix.size());
+  switch (failure.error.Code()) {
+    case eccrypt::ErrorCode::Malformed:
+      if (!failure.recognised) {
+        throw TToolError(name + " is not an eccrypt encrypted file (" + what + ")",
+                         "give a file made by 'eccrypt encrypt'");
+      }
+      break;
+    case eccrypt::ErrorCode::UnsupportedVersion:
+      throw TToolError(name + ": " + what, "decrypt it with a newer eccrypt");
+    case eccrypt::ErrorCode::NoMatchingKey: {
       if (keys.Count() > 1) {
         throw TToolError("none of the " + std::to_string(keys.Count()) + " keys opens " + name +
                              ": it was encrypted for other keys, or its header is damaged" +
@@ -97,32 +117,29 @@ class TDecryptKeys {
                        "decrypt with the key file of a public key it was encrypted for; if " +
                            keyFile + " is one, the file was damaged: get an intact copy");
     }
-    case TFormatFault::TrailingData:
+    case eccrypt::ErrorCode::TrailingData:
       if (output.WritesInPlace()) {
         // Every block, the final one included, was authenticated and written: only what
         // follows the file is wrong.
         throw TToolError(name + ": all of its plaintext (" + std::to_string(output.BytesWritten()) +
                              " bytes) was written to " + output.Name() +
-                             ", and then trailing data was found: " + error.what(),
+                             ", and then trailing data was found: " + what,
                          "the plaintext is complete and authentic; the data after it is no part "
                          "of the encrypted file (something was appended to it): get an intact "
                          "copy");
       }
       break;
-    case TFormatFault::Damaged:
-    case TFormatFault::Truncated:
-    case TFormatFault::Tampered:
+    default:
       break;
   }
   if (output.WritesInPlace() && output.BytesWritten() > 0) {
     // Streamed output cannot be taken back: say how much of it there is.
-    throw TToolError(name + ": " + error.what() + "; its first " +
-                         std::to_string(output.BytesWritten()) + " bytes were written to " +
-                         output.Name() + " before the fault was found",
+    throw TToolError(name + ": " + what + "; its first " + std::to_string(output.BytesWritten()) +
+                         " bytes were written to " + output.Name() + " before the fault was found",
                      "the file was damaged or altered after it was encrypted: get an intact "
                      "copy; the bytes written are authentic, but incomplete");
   }
-  throw TToolError(name + ": " + error.what() + "; nothing was written",
+  throw TToolError(name + ": " + what + "; nothing was written",
                    "the file was damaged or altered after it was encrypted: get an intact copy");
 }
 
@@ -137,6 +154,103 @@ void Overlapped(TFileSource& input, TByteSink& output, Work&& work) {
   TBackgroundSink writeBehind(output);
   work(readAhead ? static_cast<TByteSource&>(*readAhead) : input, writeBehind);
   writeBehind.Finish();
+}
+
+// The hexadecimal text of the number a key text of `mode` stands for, without leading zero
+// groups: the one text the library reads for it (the component also reads it led by zeros).
+void CanonicalHex(std::string_view text, TMode mode, std::string& hex) {
+  hex = ConvertTextForm(text, mode, TMode::Hex);
+  std::size_t zeros = 0;
+  while (hex.compare(zeros, 4, "0000") == 0) zeros += 4;
+  hex.erase(0, zeros);
+}
+
+// The library's public keys of the recipients.
+std::vector<eccrypt::PublicKey> LibraryKeys(const std::vector<TPublicKey>& recipients) {
+  std::vector<eccrypt::PublicKey> keys;
+  keys.reserve(recipients.size());
+  for (const TPublicKey& recipient : recipients) {
+    std::string hex;
+    CanonicalHex(recipient.text, recipient.mode, hex);
+    auto key = eccrypt::PublicKey::Parse(hex);
+    if (!key) {
+      throw TToolError(
+          "the public key " + recipient.text + " was refused: it is not a valid public key",
+          "check that you gave the whole text that 'eccrypt keygen' or 'eccrypt pubkey' printed");
+    }
+    keys.push_back(std::move(key).Value());
+  }
+  return keys;
+}
+
+// The library's secret key of a key file.
+eccrypt::SecretKey LibrarySecretKey(const TKeyFile& file) {
+  TSecretString hex;
+  CanonicalHex(file.secretKey.str(), file.mode, hex.str());
+  auto key = eccrypt::SecretKey::Parse(hex.str());
+  if (!key) {
+    throw TToolError("the key file holds a secret key this eccrypt cannot use (" +
+                     key.Error().Message() + ")");
+  }
+  return std::move(key).Value();
+}
+
+// Seals all of `source` into `sink`.
+void SealAll(eccrypt::Sealer& sealer, TByteSource& source, TByteSink& sink, std::size_t pieceBytes,
+             TProgressMeter& progress) {
+  TSecretBuffer piece(pieceBytes);
+  std::vector<std::uint8_t> sealed;
+  sealed.reserve(pieceBytes + pieceBytes / 8 + 1024);
+  for (;;) {
+    const std::size_t got = source.Read(piece.bytes());
+    if (got > 0) {
+      if (auto updated = sealer.Update(std::span(piece.bytes()).first(got), sealed); !updated) {
+        throw TToolError(updated.Error().Message());
+      }
+      sink.Write(sealed);
+      sealed.clear();
+      progress.Advance(got);
+    }
+    if (got < piece.size()) break;  // a short read is the end
+  }
+  if (auto finished = sealer.Finish(sealed); !finished) {
+    throw TToolError(finished.Error().Message());
+  }
+  sink.Write(sealed);
+}
+
+// Plaintext bytes, wiped when they go.
+struct TPlainBytes {
+  std::vector<std::uint8_t> bytes;
+  TPlainBytes() = default;
+  TPlainBytes(const TPlainBytes&) = delete;
+  TPlainBytes& operator=(const TPlainBytes&) = delete;
+  ~TPlainBytes() { Wipe(); }
+  void Wipe() {
+    WipeMemory(bytes.data(), bytes.size());
+    bytes.clear();
+  }
+};
+
+// Opens all of `source` into `sink`, writing each piece of plaintext as soon as the library has
+// authenticated it. Returns the library's error, if any.
+std::optional<eccrypt::Error> OpenAll(eccrypt::Opener& opener, TByteSource& source, TByteSink& sink,
+                                      std::size_t pieceBytes, TProgressMeter& progress,
+                                      const std::exception_ptr& keyFailure) {
+  TSecretBuffer piece(pieceBytes);
+  TPlainBytes plain;
+  plain.bytes.reserve(pieceBytes);
+  for (;;) {
+    const std::size_t got = source.Read(piece.bytes());
+    auto opened = opener.Update(std::span(piece.bytes()).first(got), plain.bytes);
+    if (opened && got < piece.size()) opened = opener.Finish(plain.bytes);  // a short read ends
+    sink.Write(plain.bytes);
+    plain.Wipe();
+    if (keyFailure) std::rethrow_exception(keyFailure);
+    if (!opened) return opened.Error();
+    progress.Advance(got);
+    if (got < piece.size()) return std::nullopt;
+  }
 }
 
 }  // namespace
@@ -160,9 +274,12 @@ int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
                      kExitUsage);
   }
 
+  auto sealer = eccrypt::Sealer::Create(LibraryKeys(recipients), {.armor = options.armour});
+  if (!sealer) throw TToolError(sealer.Error().Message());
   TProgressMeter progress("encrypting", input.Size());
+  const std::size_t pieceBytes = input.Identity() ? kFilePieceBytes : std::size_t{64} * 1024;
   Overlapped(input, output, [&](TByteSource& source, TByteSink& sink) {
-    EncryptForRecipients(recipients, source, sink, &progress, options.armour);
+    SealAll(sealer.Value(), source, sink, pieceBytes, progress);
   });
   progress.Finish();
   output.Commit();
@@ -182,16 +299,35 @@ int RunDecrypt(const TDecryptOptions& options, TConsole& console) {
   rules.flushToDisk = options.sync;
   TOutputFile output(options.output, rules);
 
-  try {
-    TProgressMeter progress("decrypting", input.Size());
-    Overlapped(input, output, [&](TByteSource& source, TByteSink& sink) {
-      DecryptWithKeys([&keys] { return keys.Next(); }, source, sink, &progress);
-    });
-    progress.Finish();
-    output.Commit();
-  } catch (const TFormatError& error) {
-    ReportFormatError(error, input.Name(), keys, output);
-  }
+  // Each key is handed to the library as it asks for it; a key file that fails to load stops
+  // the run with its own message once the library returns.
+  std::optional<eccrypt::SecretKey> key;
+  std::exception_ptr keyFailure;
+  auto opener = eccrypt::Opener::Create([&]() -> const eccrypt::SecretKey* {
+    if (keyFailure) return nullptr;
+    try {
+      const TKeyFile* file = keys.Next();
+      if (file == nullptr) return nullptr;
+      key.emplace(LibrarySecretKey(*file));
+      return &*key;
+    } catch (...) {
+      keyFailure = std::current_exception();
+      return nullptr;
+    }
+  });
+  if (!opener) throw TToolError(opener.Error().Message());
+
+  TProgressMeter progress("decrypting", input.Size());
+  const std::size_t pieceBytes = input.Identity() ? kFilePieceBytes : kStreamPieceBytes;
+  std::optional<TOpenFailure> failure;
+  Overlapped(input, output, [&](TByteSource& source, TByteSink& sink) {
+    if (auto error = OpenAll(opener.Value(), source, sink, pieceBytes, progress, keyFailure)) {
+      failure = TOpenFailure{*error, opener.Value().Recognised()};
+    }
+  });
+  if (failure) ReportOpenFailure(*failure, input.Name(), keys, output);
+  progress.Finish();
+  output.Commit();
   return kExitOk;
 }
 
