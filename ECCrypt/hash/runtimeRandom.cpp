@@ -1,6 +1,10 @@
 #include "ECCrypt/hash/runtimeRandom.h"
 
+#if defined(__EMSCRIPTEN__)
+#include <unistd.h>
+#else
 #include <sys/random.h>
+#endif
 
 #include <array>
 #include <cerrno>
@@ -15,7 +19,16 @@ namespace eccrypt {
 namespace {
 
 std::ptrdiff_t ReadSystemRandom(void* buffer, std::size_t length) {
+#if defined(__EMSCRIPTEN__)
+  // WebAssembly: emscripten's getentropy draws from crypto.getRandomValues (browsers, workers,
+  // Node's global crypto) or Node's crypto module, and gives at most 256 bytes a call.
+  constexpr std::size_t kMostPerCall = 256;
+  const std::size_t count = length < kMostPerCall ? length : kMostPerCall;
+  if (::getentropy(buffer, count) != 0) return -1;
+  return static_cast<std::ptrdiff_t>(count);
+#else
   return ::getrandom(buffer, length, 0);
+#endif
 }
 
 thread_local detail::OsRandomReader osReader = ReadSystemRandom;
