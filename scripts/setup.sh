@@ -23,7 +23,14 @@ case "$purpose" in
           go-md2man man-db doxygen) ;;
   python) packages=("${test[@]}" python3 python3-venv python3-pip python3-setuptools python3-wheel
           python3-pytest) ;;
-  js) packages=("${test[@]}" emscripten nodejs npm chromium chromium-driver) ;;
+  # emscripten's optimiser needs node-acorn; dpkg-dev unpacks libsodium's source package.
+  # Node.js and npm come from Debian only when the machine has no node or npm of its own
+  # (another Node.js package would conflict with Debian's).
+  js)
+    packages=("${test[@]}" emscripten node-acorn dpkg-dev chromium chromium-driver)
+    command -v node >/dev/null || packages+=(nodejs)
+    command -v npm >/dev/null || packages+=(npm)
+    ;;
   *)
     echo "setup.sh: unknown purpose '$purpose' (demo, test, ci, python or js)" >&2
     exit 2
