@@ -14,6 +14,44 @@
 namespace eccrypt::fast::detail {
 namespace {
 
+#if defined(__wasm__)
+// WebAssembly multiplies 64 x 64 bits to the low 64 only: each 128-bit product below would be a
+// library call of several multiplies. There the 64 x 64 product is built instead from three
+// 32 x 32 carry-less products (Karatsuba), each from 16 integer products whose full 64 bits one
+// instruction gives: operands split into four parts by bit position mod 4; every bit position of
+// one integer product collects at most 8 one-bit terms, which fit in 4 bits, so no carry reaches
+// the next position of the same residue, and the products are combined by exclusive or.
+inline std::uint64_t Clmul32(std::uint32_t a, std::uint32_t b) {
+  constexpr std::uint64_t kMask[4] = {0x1111111111111111ULL, 0x2222222222222222ULL,
+                                      0x4444444444444444ULL, 0x8888888888888888ULL};
+  std::uint64_t as[4];
+  std::uint64_t bs[4];
+  for (int i = 0; i < 4; ++i) {
+    as[i] = a & kMask[i];
+    bs[i] = b & kMask[i];
+  }
+  std::uint64_t r = 0;
+  for (int k = 0; k < 4; ++k) {
+    std::uint64_t acc = 0;
+    for (int i = 0; i < 4; ++i) acc ^= as[i] * bs[(k + 4 - i) % 4];
+    r |= acc & kMask[k];
+  }
+  return r;
+}
+
+// (hi, lo) := a * b carry-less.
+inline void Clmul64(std::uint64_t a, std::uint64_t b, std::uint64_t& lo, std::uint64_t& hi) {
+  const auto a0 = static_cast<std::uint32_t>(a);
+  const auto a1 = static_cast<std::uint32_t>(a >> 32);
+  const auto b0 = static_cast<std::uint32_t>(b);
+  const auto b1 = static_cast<std::uint32_t>(b >> 32);
+  const std::uint64_t l = Clmul32(a0, b0);
+  const std::uint64_t h = Clmul32(a1, b1);
+  const std::uint64_t m = Clmul32(a0 ^ a1, b0 ^ b1) ^ l ^ h;
+  lo = l ^ (m << 32);
+  hi = h ^ (m >> 32);
+}
+#else
 __extension__ typedef unsigned __int128 U128;
 
 constexpr std::uint64_t ResidueMask(int k) {
@@ -43,6 +81,7 @@ inline void Clmul64(std::uint64_t a, std::uint64_t b, std::uint64_t& lo, std::ui
     hi |= static_cast<std::uint64_t>(acc >> 64) & kResidue[(k + 1) % 5];
   }
 }
+#endif
 
 // r[0..3] := a[0..1] * b[0..1], Karatsuba on 64-bit halves.
 inline void Clmul128(const std::uint64_t a[2], const std::uint64_t b[2], std::uint64_t r[4]) {
