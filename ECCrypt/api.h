@@ -21,4 +21,5 @@
 #include "ECCrypt/api/signing.h"
 #include "ECCrypt/formats/messageSignature.h"
 #include "ECCrypt/formats/sealedData.h"
+#include "ECCrypt/formats/signatureFile.h"
 #endif  // C++20

@@ -15,7 +15,7 @@
 #include "fuzzCheck.h"
 #include "tool/fileFormat.h"
 #include "tool/keyFile.h"
-#include "tool/keyId.h"
+#include "tool/libraryKeys.h"
 #include "tool/protectedKey.h"
 #include "tool/toolError.h"
 

@@ -6,7 +6,8 @@
 //      for armoured text, armoured again, must read back the same;
 //   1: an encrypted file's header: a version 2 header the reader accepts must be exactly the
 //      bytes the writer makes for it;
-//   2: a signature file (version 1 or 2): one the reader accepts must be the text the writer
+//   2: a signature file (version 1 or 2), read by the library: one the reader accepts must be the
+//   text the writer
 //      makes for it; its comments, shown escaped, hold no line break and no ESC, and a version
 //      2 file's need no escaping at all.
 #include <cstddef>
@@ -14,12 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "ECCrypt/formats/signatureFile.h"
 #include "fuzzCheck.h"
 #include "tool/armour.h"
 #include "tool/displayText.h"
 #include "tool/fileFormat.h"
 #include "tool/formatV2.h"
-#include "tool/signatureFile.h"
 #include "tool/toolError.h"
 
 namespace {
@@ -74,25 +75,25 @@ void Header(const TBytes& input) {
 
 void Signature(const TBytes& input) {
   const std::string text(input.begin(), input.end());
-  try {
-    const TSignatureFile file = ParseSignatureFile(text, "fuzz.sig");
-    const std::string written = SignatureFileText(file);
-    FUZZ_CHECK(ParseSignatureFile(written, "fuzz.sig").signature == file.signature);
-    // The reader takes a missing last line end and CR LF line ends; nothing else differs.
-    std::string plain;
-    for (const char c : text) {
-      if (c != '\r') plain.push_back(c);
-    }
-    if (!plain.empty() && plain.back() != '\n') plain.push_back('\n');
-    FUZZ_CHECK(plain == written);
-    // Comments are one line: shown escaped they stay one line, and a version 2 file holds
-    // nothing that needs escaping.
-    for (const std::string* comment : {&file.trustedComment, &file.untrustedComment}) {
-      const std::string shown = DisplayText(*comment);
-      FUZZ_CHECK(shown.find_first_of("\n\r\x1b") == std::string::npos);
-      if (file.version == kSignatureFileVersion) FUZZ_CHECK(IsPlainText(*comment));
-    }
-  } catch (const TToolError&) {
+  const auto read = eccrypt::formats::ReadSignatureFile(text);
+  if (!read) return;
+  const eccrypt::formats::SignatureFileFields& file = read.Value();
+  const std::string written = eccrypt::formats::SignatureFileText(file);
+  const auto again = eccrypt::formats::ReadSignatureFile(written);
+  FUZZ_CHECK(again && again.Value().signature == file.signature);
+  // The reader takes a missing last line end and CR LF line ends; nothing else differs.
+  std::string plain;
+  for (const char c : text) {
+    if (c != '\r') plain.push_back(c);
+  }
+  if (!plain.empty() && plain.back() != '\n') plain.push_back('\n');
+  FUZZ_CHECK(plain == written);
+  // Comments are one line: shown escaped they stay one line, and a version 2 file holds
+  // nothing that needs escaping.
+  for (const std::string* comment : {&file.trustedComment, &file.untrustedComment}) {
+    const std::string shown = DisplayText(*comment);
+    FUZZ_CHECK(shown.find_first_of("\n\r\x1b") == std::string::npos);
+    if (file.version == 2) FUZZ_CHECK(IsPlainText(*comment));
   }
 }
 

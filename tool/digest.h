@@ -5,13 +5,14 @@
 // Truncation keeps SHA-256's one-wayness, and its collision resistance becomes 80 bits (the
 // birthday bound of a 160-bit output); SHA-1's is broken in practice, so SHA-1 is offered only to
 // check signatures made elsewhere with it. A signature file takes the whole SHA-256 of the file
-// (its prehash) into the value it signs (signatureFile.h).
+// (its prehash) into the value it signs (ECCrypt/formats/messageSignature.h).
 //
 // Both hashes come from OpenSSL's EVP interface, whose SHA-256 uses the processor's SHA
 // instructions where it has them.
 #include <array>
 #include <cstdint>
 
+#include "ECCrypt/formats/messageSignature.h"
 #include "tool/byteStream.h"
 
 namespace eccrypt::tool {
@@ -19,7 +20,7 @@ namespace eccrypt::tool {
 enum class TDigestKind { Sha256Truncated, Sha1 };
 
 using TDigest = std::array<std::uint8_t, 20>;
-using TPrehash = std::array<std::uint8_t, 32>;
+using TPrehash = MessagePrehash;  // the library's prehashed signing takes it
 
 // Hashes everything the source holds, in constant memory.
 TDigest DigestOf(TByteSource& source, TDigestKind kind);

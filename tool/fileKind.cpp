@@ -1,7 +1,9 @@
 #include "tool/fileKind.h"
 
 #include <algorithm>
+#include <cctype>
 
+#include "ECCrypt/formats/signatureFile.h"
 #include "tool/armour.h"
 #include "tool/fileFormat.h"
 #include "tool/fileIo.h"
@@ -9,7 +11,6 @@
 #include "tool/keyText.h"
 #include "tool/protectedKey.h"
 #include "tool/secure.h"
-#include "tool/signatureFile.h"
 #include "tool/signatureText.h"
 #include "tool/toolError.h"
 
@@ -23,7 +24,7 @@ TFileKind ClassifyFile(std::string_view start) {
   }
   if (LooksLikeProtectedKeyFile(start)) return TFileKind::ProtectedKey;
   if (LooksLikeKeyFile(start)) return TFileKind::ClearKey;
-  if (LooksLikeSignatureFile(start)) return TFileKind::SignatureFile;
+  if (formats::LooksLikeSignatureFile(start)) return TFileKind::SignatureFile;
   const std::string trimmed = TrimText(std::string(start));
   if (trimmed.size() > kMaxKeyTextLength) return TFileKind::Other;
   if (trimmed.find(':') != std::string::npos) {
@@ -39,6 +40,28 @@ TFileKind ClassifyFile(std::string_view start) {
   } catch (const TToolError&) {
     return TFileKind::Other;
   }
+}
+
+std::optional<std::string> ForeignSignatureFormat(std::string_view text) {
+  if (text.starts_with("-----BEGIN SSH SIGNATURE-----")) return "an SSH signature";
+  if (text.starts_with("-----BEGIN PGP SIGNATURE-----")) return "an OpenPGP signature";
+  // A comment line, then the signature as one line of base64.
+  constexpr std::string_view kComment = "untrusted comment:";
+  if (!text.starts_with(kComment)) return std::nullopt;
+  const std::size_t lineEnd = text.find('\n');
+  if (lineEnd == std::string_view::npos) return std::nullopt;
+  std::string_view next = text.substr(lineEnd + 1);
+  next = next.substr(0, next.find('\n'));
+  if (next.ends_with('\r')) next.remove_suffix(1);
+  const bool base64 =
+      next.size() >= 16 && std::all_of(next.begin(), next.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '+' || c == '/' || c == '=';
+      });
+  if (!base64) return std::nullopt;
+  if (text.substr(kComment.size()).starts_with(" verify with ")) {
+    return "an 'untrusted comment: verify with ...' line, then a line of base64";
+  }
+  return "an 'untrusted comment:' line, then a line of base64";
 }
 
 std::string FileKindName(TFileKind kind) {

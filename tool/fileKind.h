@@ -3,6 +3,7 @@
 // `eccrypt inspect` reports, shared with every reader that is handed a file of the wrong kind,
 // so that its message names what was given.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,10 @@ enum class TFileKind {
 // classified by its first line or its shape; only a public key is checked further (the
 // component must accept it).
 TFileKind ClassifyFile(std::string_view start);
+
+// When the text has the layout of a signature made by another program, that layout told in
+// words ("an SSH signature"); otherwise nothing.
+std::optional<std::string> ForeignSignatureFormat(std::string_view text);
 
 // "an eccrypt encrypted file", "a public key", ...; for Other, "not a file eccrypt makes".
 std::string FileKindName(TFileKind kind);

@@ -10,10 +10,9 @@
 #include "tool/fileKind.h"
 #include "tool/formatV2.h"
 #include "tool/keyFile.h"
-#include "tool/keyId.h"
 #include "tool/keyText.h"
+#include "tool/libraryKeys.h"
 #include "tool/protectedKey.h"
-#include "tool/signatureFile.h"
 #include "tool/signatureText.h"
 #include "tool/toolError.h"
 
@@ -96,12 +95,12 @@ void InspectText(const std::string& text, TFileKind kind, const std::string& nam
       return;
     }
     case TFileKind::SignatureFile: {
-      const TSignatureFile file = ParseSignatureFile(text, name);
+      const formats::SignatureFileFields file = ReadSignatureFileNamed(text, name);
       console.out << DisplayText(name) << ": eccrypt signature file, version " << file.version
                   << (file.version == 1 ? " (verify accepts it only with --allow-v1)" : "") << "\n"
                   << "  key id: " << file.keyId << "\n";
       if (file.version == 1) {
-        console.out << "  digest: " << DigestName(file.digest) << "\n";
+        console.out << "  digest: " << DigestName(DigestKindOf(file.digest)) << "\n";
       } else {
         console.out << "  prehash: SHA-256\n";
       }

@@ -8,8 +8,8 @@
 
 #include "tool/fileIo.h"
 #include "tool/fileKind.h"
-#include "tool/keyId.h"
 #include "tool/labelledLines.h"
+#include "tool/libraryKeys.h"
 #include "tool/passPhrase.h"
 #include "tool/toolError.h"
 

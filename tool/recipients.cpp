@@ -1,10 +1,12 @@
 #include "tool/recipients.h"
 
+#include <array>
+#include <cstdint>
 #include <set>
 
 #include "tool/fileIo.h"
 #include "tool/formatV2.h"
-#include "tool/keyId.h"
+#include "tool/libraryKeys.h"
 #include "tool/toolError.h"
 
 namespace eccrypt::tool {
@@ -20,9 +22,10 @@ std::vector<TPublicKey> CollectRecipients(const std::vector<std::string>& keys,
   std::vector<TPublicKey> recipients;
   // By the key's value: the two text forms of one key count once, and two keys whose 64-bit
   // ids collide stay two recipients.
-  std::set<std::string> seen;
+  std::set<std::array<std::uint8_t, ValueBytes>> seen;
   const auto add = [&](TPublicKey key) {
-    if (seen.insert(KeyValueOf(key.text, key.mode)).second) recipients.push_back(std::move(key));
+    if (seen.insert(LibraryPublicKey(key.text, key.mode).ToBytes()).second)
+      recipients.push_back(std::move(key));
   };
   for (const std::string& key : keys) add(ResolvePublicKey(key));
   for (const std::string& path : keyListFiles) {

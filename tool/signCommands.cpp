@@ -8,38 +8,39 @@
 #include <string>
 #include <vector>
 
+#include "ECCrypt/api.h"
 #include "tool/commands.h"
 #include "tool/consoleIo.h"
 #include "tool/displayText.h"
 #include "tool/fileIo.h"
+#include "tool/fileKind.h"
 #include "tool/keyFile.h"
-#include "tool/keyId.h"
 #include "tool/keyText.h"
+#include "tool/libraryKeys.h"
 #include "tool/outputFile.h"
 #include "tool/protectedKey.h"
-#include "tool/signatureFile.h"
-#include "tool/signatureText.h"
 #include "tool/toolError.h"
 
 namespace eccrypt::tool {
 
 namespace {
 
-// The component's signer leaves s unreduced; the tool publishes the canonical text only. A
-// reduction that gives s = 0 (probability about 2^-240) is answered by signing again.
-std::string SignCanonical(const TKeyFile& key, const TDigest& digest, const std::string& keyFile) {
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    TEllipticCurve curve;
-    curve.SetIOMode(key.mode);
-    curve.SetKeySecret(key.secretKey.str());
-    curve.Sign(digest);
-    if (curve.Signature().empty()) {
-      throw TToolError("signing failed: the secret key in " + keyFile + " was refused",
-                       "recreate the key file with 'eccrypt keygen'");
-    }
-    if (auto canonical = CanonicalSignature(curve.Signature(), key.mode)) return *canonical;
-  }
-  throw TToolError("signing failed: the component gave no usable signature");
+// The key pair of a key file, as the library holds it.
+KeyPair KeyPairOf(const TKeyFile& key, const std::string& keyFile) {
+  const auto refused = [&keyFile] {
+    return TToolError("signing failed: the secret key in " + keyFile + " was refused",
+                      "recreate the key file with 'eccrypt keygen'");
+  };
+  auto secret = SecretKey::Parse(key.secretKey.str());
+  if (!secret) throw refused();
+  auto pair = KeyPair::FromSecretKey(std::move(secret).Value());
+  if (!pair) throw refused();
+  return std::move(pair).Value();
+}
+
+// A signature failure is no fault of the user's input: the comments were checked before.
+TToolError SigningFailed(const Error& error) {
+  return TToolError("signing failed: " + error.Message());
 }
 
 std::string BaseName(const std::string& path) {
@@ -77,34 +78,32 @@ TOutputRules SignatureRules(const TSignOptions& options, const TFileSource& inpu
   return rules;
 }
 
-// Whether the component accepts the signature text (in the key's text form) for the digest.
-// Throws when it refuses the key or the signature outright.
-bool Verifies(const TPublicKey& key, const std::string& signature, const TDigest& digest) {
-  TEllipticCurve curve;
-  curve.SetIOMode(key.mode);
-  curve.SetKeyPublic(key.text);
-  curve.SetSignature(signature);
-  curve.Verify(digest);
-  if (curve.KeyPublic().empty()) {
-    // The component clears itself when it refuses an input outright.
-    throw TToolError("the public key or the signature was refused as malformed",
-                     "give the texts that 'eccrypt pubkey' and 'eccrypt sign' printed");
-  }
-  return curve.Valid();
+// Whether the signature text verifies for the digest under the key. A text that no
+// signature has (s a multiple of n) verifies for nothing.
+bool Verifies(const PublicKey& key, const std::string& signature, const TDigest& digest) {
+  const auto parsed = Signature::Parse(signature);
+  return parsed && VerifyDigest(digest, parsed.Value(), key);
 }
 
 TDigestKind OtherDigest(TDigestKind kind) {
   return kind == TDigestKind::Sha1 ? TDigestKind::Sha256Truncated : TDigestKind::Sha1;
 }
 
+// The comments of a new signature file.
+struct TSignComments {
+  std::string trustedComment;
+  std::string untrustedComment;
+};
+
 // The comments of a new signature file, checked before the key is unlocked.
-void CheckComments(const TSignatureFile& file, const TSignOptions& options) {
-  if (!IsCommentText(file.trustedComment) && !options.trustedComment.has_value()) {
+void CheckComments(const TSignComments& file, const TSignOptions& options) {
+  if (!formats::IsSignatureComment(file.trustedComment) && !options.trustedComment.has_value()) {
     throw TToolError("the file name is too long for the default trusted comment",
                      "give the trusted comment with -c TEXT", kExitUsage);
   }
-  if (!IsCommentText(file.trustedComment) || !IsCommentText(file.untrustedComment)) {
-    throw TToolError("a comment must be one line of at most " + std::to_string(kMaxCommentLength) +
+  if (!formats::IsSignatureComment(file.trustedComment) ||
+      !formats::IsSignatureComment(file.untrustedComment)) {
+    throw TToolError("a comment must be one line of at most " + std::to_string(MaxCommentBytes) +
                          " bytes of UTF-8 text, without control characters or direction marks",
                      "", kExitUsage);
   }
@@ -124,9 +123,10 @@ class TVerdict {
 };
 
 // A signature file checked against the file: version 2 files, and version 1 ones when asked for.
-int VerifySignatureFile(const TSignatureFile& file, const std::string& source,
-                        const TVerifyOptions& options, const TPublicKey& key,
+int VerifySignatureFile(const std::string& text, const std::string& source,
+                        const TVerifyOptions& options, const PublicKey& key,
                         const std::string& keyId, TFileSource& input, TConsole& console) {
+  const formats::SignatureFileFields file = ReadSignatureFileNamed(text, source);
   const TVerdict verdict(console, options.quiet);
   if (file.version == 1) {
     if (!options.allowV1) {
@@ -144,7 +144,7 @@ int VerifySignatureFile(const TSignatureFile& file, const std::string& source,
                                "signature the key made could pass for it; sign the file again")
                 << "\n";
     // SHA-1 is accepted only when asked for: its collisions are practical.
-    if (file.digest == TDigestKind::Sha1 && options.digest != TDigestKind::Sha1) {
+    if (file.digest == formats::DigestV1::Sha1 && options.digest != TDigestKind::Sha1) {
       verdict.Say(
           "BAD signature: made with another digest (SHA-1), which is accepted only with --sha1");
       return kExitFailed;
@@ -156,20 +156,27 @@ int VerifySignatureFile(const TSignatureFile& file, const std::string& source,
                 ", not the key given (key id " + keyId + ")");
     return kExitFailed;
   }
-  const TDigest digest = file.version == 1
-                             ? SignedDigestV1(file, DigestOf(input, file.digest))
-                             : SignatureFileDigest(PublicKeyValue(key.text, key.mode), kPrehashName,
-                                                   file.trustedComment, Sha256Of(input));
-  if (!Verifies(key, ConvertSignatureText(file.signature, key.mode), digest)) {
+  Result<void> verified;
+  if (file.version == 1) {
+    verified =
+        formats::VerifySignatureFileV1(file, DigestOf(input, DigestKindOf(file.digest)), key);
+  } else if (auto message = VerifyMessagePrehashed(Sha256Of(input), text, key); !message) {
+    verified = message.Error();
+  }
+  if (!verified && verified.Error().Code() != ErrorCode::BadSignature) {
+    throw TToolError("the signature file " + source +
+                     " cannot be checked: " + verified.Error().Message());
+  }
+  if (!verified) {
     verdict.Say("BAD signature: " + input.Name() +
                 " was changed since it was signed, or the signature file was altered (key id " +
                 keyId + ")");
     return kExitFailed;
   }
   verdict.Say("Good signature: " + input.Name() + " was signed by key " + keyId + " (" +
-              (file.version == 1
-                   ? std::string("version 1 signature file; digest: ") + DigestName(file.digest)
-                   : std::string("prehash: SHA-256")) +
+              (file.version == 1 ? std::string("version 1 signature file; digest: ") +
+                                       DigestName(DigestKindOf(file.digest))
+                                 : std::string("prehash: SHA-256")) +
               ")");
   verdict.Say("Trusted comment: " + file.trustedComment);
   return kExitOk;
@@ -177,9 +184,9 @@ int VerifySignatureFile(const TSignatureFile& file, const std::string& source,
 
 // One file to sign, and where its signature goes.
 struct TSignJob {
-  std::string input;    // "-": standard input
-  std::string output;   // "-": standard output
-  TSignatureFile file;  // the comments, decided before the key is unlocked
+  std::string input;       // "-": standard input
+  std::string output;      // "-": standard output
+  TSignComments comments;  // decided before the key is unlocked
 };
 
 // Where the signature of `input` goes: -o when given, else standard output for standard input
@@ -204,25 +211,26 @@ void RefuseShellRedirection(const TSignOptions& options, const std::string& outp
       "itself; or give -o - to write the signature to standard output");
 }
 
-void SignOne(const TSignOptions& options, const TKeyFile& key, TSignJob& job, TConsole& console) {
+// Signs one file with the key, writing the signature in the text form of the key file.
+void SignOne(const TSignOptions& options, const KeyPair& key, TextForm form, TSignJob& job,
+             TConsole& console) {
   TFileSource input(job.input);
   TOutputFile output(job.output, SignatureRules(options, input));
   if (options.bare) {
     const TDigest fileDigest = DigestOf(input, options.digest);
-    WriteText(output, SignCanonical(key, fileDigest, options.keyFile) + "\n", console);
+    auto signature = SignDigest(fileDigest, key.Secret());
+    if (!signature) throw SigningFailed(signature.Error());
+    WriteText(output, signature.Value().ToText(form) + "\n", console);
     return;
   }
-  TSignatureFile& file = job.file;
-  file.keyId = KeyIdOf(key.publicKey, key.mode);
   if (!options.untrustedComment.has_value()) {
-    file.untrustedComment = "signature by eccrypt key " + file.keyId;
+    job.comments.untrustedComment = "signature by eccrypt key " + KeyId(key.PublicKey());
   }
-  const TPrehash prehash = Sha256Of(input);
-  file.signature = SignCanonical(key,
-                                 SignatureFileDigest(PublicKeyValue(key.publicKey, key.mode),
-                                                     kPrehashName, file.trustedComment, prehash),
-                                 options.keyFile);
-  WriteText(output, SignatureFileText(file), console);
+  auto file =
+      SignMessagePrehashed(Sha256Of(input), key, job.comments.trustedComment,
+                           {.untrustedComment = job.comments.untrustedComment, .form = form});
+  if (!file) throw SigningFailed(file.Error());
+  WriteText(output, file.Value(), console);
 }
 
 }  // namespace
@@ -245,11 +253,11 @@ int RunSign(const TSignOptions& options, TConsole& console) {
   for (const std::string& input : inputs) {
     TSignJob job{input, SignatureFileFor(options, input), {}};
     if (!options.bare) {
-      job.file.trustedComment = options.trustedComment.value_or(
+      job.comments.trustedComment = options.trustedComment.value_or(
           "file: " + (input == "-" ? std::string("standard input") : DisplayText(BaseName(input))) +
           ", signed " + UtcNow());
-      job.file.untrustedComment = options.untrustedComment.value_or("");
-      CheckComments(job.file, options);
+      job.comments.untrustedComment = options.untrustedComment.value_or("");
+      CheckComments(job.comments, options);
     }
     try {
       RefuseShellRedirection(options, job.output);
@@ -263,15 +271,17 @@ int RunSign(const TSignOptions& options, TConsole& console) {
     }
     jobs.push_back(std::move(job));
   }
-  TKeyFile key;
-  LoadSecretKey(options.keyFile, options.passPhraseFile, key);
-  for (TSignJob& job : jobs) SignOne(options, key, job, console);
+  TKeyFile keyFile;
+  LoadSecretKey(options.keyFile, options.passPhraseFile, keyFile);
+  const KeyPair key = KeyPairOf(keyFile, options.keyFile);
+  for (TSignJob& job : jobs) SignOne(options, key, FormOf(keyFile.mode), job, console);
   return kExitOk;
 }
 
 int RunVerify(const TVerifyOptions& options, TConsole& console) {
-  const TPublicKey key = ResolvePublicKey(options.publicKey);
-  const std::string keyId = KeyIdOf(key.text, key.mode);
+  const TPublicKey given = ResolvePublicKey(options.publicKey);
+  const PublicKey key = LibraryPublicKey(given.text, given.mode);
+  const std::string keyId = KeyId(key);
   const bool fromStdin = options.input.empty() || options.input == "-";
   if (options.signature.empty() && fromStdin) {
     throw TToolError("no signature given", "name the signature with --signature SIGFILE",
@@ -292,17 +302,16 @@ int RunVerify(const TVerifyOptions& options, TConsole& console) {
                      "check it with the program that made it; eccrypt verify checks what "
                      "'eccrypt sign' writes");
   }
-  if (LooksLikeSignatureFile(signatureText)) {
+  if (formats::LooksLikeSignatureFile(signatureText)) {
     const std::string source =
         signatureArgument.IsFile() ? signatureArgument.file : std::string("given");
-    return VerifySignatureFile(ParseSignatureFile(signatureText, source), source, options, key,
-                               keyId, input, console);
+    return VerifySignatureFile(signatureText, source, options, key, keyId, input, console);
   }
 
   // A bare component signature text.
   std::string signature;
   try {
-    signature = BareSignature(signatureText, key.mode, signatureArgument.file);
+    signature = BareSignature(signatureText, given.mode, signatureArgument.file);
   } catch (const TToolError& error) {
     throw WithFileHint(error, signatureArgument);
   }

@@ -28,17 +28,6 @@ TBigNumber FromHex(const std::string& hex) {
   return {number, &BN_free};
 }
 
-// The text the component writes for a number: groups of four upper-case hexadecimal digits,
-// the first not 0000; zero is the empty text.
-std::string ToHex(const BIGNUM* number) {
-  if (BN_is_zero(number)) return {};
-  const std::unique_ptr<char, void (*)(char*)> digits(BN_bn2hex(number),
-                                                      [](char* p) { OPENSSL_free(p); });
-  std::string hex(digits.get());
-  hex.insert(0, (4 - hex.size() % 4) % 4, '0');
-  return hex;
-}
-
 // The hexadecimal text of one half, when it is spelt exactly as the component writes the
 // number it stands for; nothing otherwise.
 std::optional<std::string> CanonicalHalfHex(std::string_view half, TMode mode) {
@@ -73,11 +62,6 @@ const BIGNUM* GroupOrder() {
   return order.get();
 }
 
-std::string Render(const BIGNUM* number, TMode mode) {
-  const std::string hex = ToHex(number);
-  return mode == TMode::Hex ? hex : ConvertTextForm(hex, TMode::Hex, TMode::Base64);
-}
-
 }  // namespace
 
 TMode SignatureTextMode(std::string_view text) {
@@ -100,19 +84,6 @@ TSignatureForm ClassifySignature(std::string_view text, TMode mode) {
   if (BN_cmp(halves->s.get(), n) < 0) return TSignatureForm::Canonical;
   return BN_num_bits(halves->s.get()) <= kComponentSBits ? TSignatureForm::ComponentRange
                                                          : TSignatureForm::Malformed;
-}
-
-std::optional<std::string> CanonicalSignature(std::string_view text, TMode mode) {
-  if (ClassifySignature(text, mode) == TSignatureForm::Malformed) return std::nullopt;
-  auto halves = ReadHalves(text, mode);
-  const std::unique_ptr<BN_CTX, decltype(&BN_CTX_free)> context(BN_CTX_new(), &BN_CTX_free);
-  TBigNumber reduced(BN_new(), &BN_free);
-  if (!context || !reduced ||
-      BN_nnmod(reduced.get(), halves->s.get(), GroupOrder(), context.get()) != 1) {
-    throw std::bad_alloc();
-  }
-  if (BN_is_zero(reduced.get())) return std::nullopt;
-  return Render(halves->r.get(), mode) + ":" + Render(reduced.get(), mode);
 }
 
 }  // namespace eccrypt::tool

@@ -31,8 +31,4 @@ TMode SignatureTextMode(std::string_view text);
 // Which form the text is, read in the given text form.
 TSignatureForm ClassifySignature(std::string_view text, TMode mode);
 
-// The canonical text of a signature the component made (s reduced modulo n), or nothing when
-// that reduction gives s = 0 or the text is no signature at all; the caller signs again then.
-std::optional<std::string> CanonicalSignature(std::string_view text, TMode mode);
-
 }  // namespace eccrypt::tool
