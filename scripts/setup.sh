@@ -8,6 +8,7 @@
 #            go-md2man (the man page is generated from the manual), doxygen (the reference)
 #   python   the C library and the Python package's build and tests
 #   js       the WebAssembly build and the JavaScript package's tests
+#   web      the offline page's test in headless Chromium (with Node.js to drive it)
 # Safe to run repeatedly; needs root (or sudo) only when something has to be installed.
 # ECCRYPT_SETUP_EXTRA adds packages (space-separated) to any purpose.
 set -euo pipefail
@@ -31,8 +32,14 @@ case "$purpose" in
     command -v node >/dev/null || packages+=(nodejs)
     command -v npm >/dev/null || packages+=(npm)
     ;;
+  # A font, so that the page's screenshot shows text. Node.js comes from Debian only when the
+  # machine has no node of its own (another Node.js package would conflict with Debian's).
+  web)
+    packages=("${test[@]}" chromium fonts-dejavu-core)
+    command -v node >/dev/null || packages+=(nodejs)
+    ;;
   *)
-    echo "setup.sh: unknown purpose '$purpose' (demo, test, ci, python or js)" >&2
+    echo "setup.sh: unknown purpose '$purpose' (demo, test, ci, python, js or web)" >&2
     exit 2
     ;;
 esac

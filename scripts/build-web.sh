@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds the offline page web/index.html: one file holding the page's script and style and the
+# worker's source with the JavaScript package and its WebAssembly inlined (web/build.mjs says
+# how). Builds the package first (scripts/build-js.sh) when it is not built yet.
+# Usage: scripts/build-web.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if [ ! -f js/eccrypt-wasm.cjs ]; then
+  bash scripts/build-js.sh
+fi
+node web/build.mjs web/index.html
