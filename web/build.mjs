@@ -5,11 +5,6 @@
 // exactly the inlined script and style (by hash), workers from Blob URLs, WebAssembly, and
 // no connection at all.
 //
-// The package's ES modules are joined into one classic script here: each module becomes a
-// function returning its exports, and CommonJS files (the emscripten glue) get a `module`
-// object. Only the forms of import and export the package uses are read; anything else stops
-// the build rather than producing a page that fails later.
-//
 // Usage: node web/build.mjs [OUTPUT]   (default web/index.html)
 import { readFileSync, writeFileSync, existsSync } from "node:fs";
 import { createHash } from "node:crypto";
@@ -27,122 +22,20 @@ function fail(message) {
   process.exit(1);
 }
 
-// ----- The package as one classic script -----
+// ----- The package as classic scripts -----
 
+// The package loads as a classic script after its emscripten glue and its WebAssembly (base64):
+// the first defines createEccryptModule, the second eccryptWasmBase64, and the third, from
+// them, the global `eccrypt`.
+const PACKAGE_SCRIPTS = ["eccrypt-wasm.cjs", "eccrypt-wasm-binary.cjs", "eccrypt.cjs"];
 const pkg = JSON.parse(readFileSync(resolve(pkgDir, "package.json"), "utf8"));
-function entryOf(p) {
-  const e = p.exports;
-  const pick = (v) => (typeof v === "string" ? v : v && (v.browser || v.import || v.default));
-  let entry = null;
-  if (e) entry = pick(e["."] !== undefined ? e["."] : e);
-  if (entry && typeof entry === "object") entry = pick(entry);
-  return entry || p.module || p.main;
+const parts = [];
+for (const name of PACKAGE_SCRIPTS) {
+  const path = resolve(pkgDir, name);
+  if (!existsSync(path)) fail(`${relative(repo, path)} does not exist: run scripts/build-js.sh first`);
+  parts.push(`// ${pkg.name} ${pkg.version}: ${name}\n${readFileSync(path, "utf8")}`);
 }
-const entry = resolve(pkgDir, entryOf(pkg));
-if (!existsSync(entry)) fail(`the package's entry ${entry} does not exist: run scripts/build-js.sh first`);
-
-const modules = new Map(); // absolute path -> { index, code }
-
-function specifierPath(from, spec) {
-  if (!spec.startsWith(".")) fail(`${relative(repo, from)} imports "${spec}", which the page cannot load`);
-  return resolve(dirname(from), spec);
-}
-
-// Turns `{ a, b as c }` into a destructuring pattern `{ a, b: c }`.
-function bindings(list) {
-  return list
-    .split(",")
-    .map((s) => s.trim())
-    .filter(Boolean)
-    .map((s) => {
-      const m = s.match(/^(\S+)\s+as\s+(\S+)$/);
-      return m ? `${m[1] === "default" ? "default" : m[1]}: ${m[2]}` : s;
-    })
-    .join(", ");
-}
-
-function load(path) {
-  if (modules.has(path)) return modules.get(path).index;
-  const index = modules.size;
-  const record = { index, code: "", commonjs: false };
-  modules.set(path, record);
-  const source = readFileSync(path, "utf8");
-  const name = relative(repo, path);
-  if (/\.cjs$/.test(path) || !/^\s*(import|export)\b/m.test(source)) {
-    record.commonjs = true;
-    record.code = `// ${name}\nfunction () {\nvar module = { exports: {} }, exports = module.exports;\n${source}\nreturn module.exports;\n}`;
-    return index;
-  }
-  const exported = [];
-  let code = source;
-  // import ... from "x";
-  code = code.replace(/^import\s+([\s\S]*?)\s+from\s+["']([^"']+)["'];?/gm, (_, clause, spec) => {
-    const dep = load(specifierPath(path, spec));
-    const target = `__module(${dep})`;
-    const commonjs = [...modules.values()].find((r) => r.index === dep).commonjs;
-    const parts = [];
-    const m = clause.match(/^(?:([A-Za-z_$][\w$]*)\s*,?\s*)?(?:\*\s+as\s+([A-Za-z_$][\w$]*))?(?:\{([\s\S]*)\})?$/);
-    if (!m) fail(`${name}: cannot read the import of "${spec}"`);
-    if (m[1]) parts.push(`const ${m[1]} = ${commonjs ? target : `${target}.default`};`);
-    if (m[2]) parts.push(`const ${m[2]} = ${target};`);
-    if (m[3] !== undefined) parts.push(`const { ${bindings(m[3])} } = ${target};`);
-    return parts.join(" ");
-  });
-  // import "x";
-  code = code.replace(/^import\s+["']([^"']+)["'];?/gm, (_, spec) => `__module(${load(specifierPath(path, spec))});`);
-  // export * from "x"; export { a, b as c } from "x";
-  code = code.replace(/^export\s+\*\s+from\s+["']([^"']+)["'];?/gm, (_, spec) => {
-    exported.push(`...__module(${load(specifierPath(path, spec))})`);
-    return "";
-  });
-  code = code.replace(/^export\s*\{([\s\S]*?)\}\s*from\s+["']([^"']+)["'];?/gm, (_, list, spec) => {
-    const dep = `__module(${load(specifierPath(path, spec))})`;
-    for (const s of list.split(",").map((x) => x.trim()).filter(Boolean)) {
-      const m = s.match(/^(\S+)(?:\s+as\s+(\S+))?$/);
-      exported.push(`get ${m[2] || m[1]}() { return ${dep}.${m[1]}; }`);
-    }
-    return "";
-  });
-  // export { a, b as c };
-  code = code.replace(/^export\s*\{([\s\S]*?)\};?/gm, (_, list) => {
-    for (const s of list.split(",").map((x) => x.trim()).filter(Boolean)) {
-      const m = s.match(/^(\S+)(?:\s+as\s+(\S+))?$/);
-      exported.push(`get ${m[2] || m[1]}() { return ${m[1]}; }`);
-    }
-    return "";
-  });
-  // export default expression;
-  code = code.replace(/^export\s+default\s+/gm, () => {
-    exported.push("get default() { return __default_export; }");
-    return "const __default_export = ";
-  });
-  // export function / class / const / let / var / async function
-  code = code.replace(/^export\s+((?:async\s+)?function\*?|class|const|let|var)\s+([A-Za-z_$][\w$]*)/gm, (_, kind, id) => {
-    exported.push(`get ${id}() { return ${id}; }`);
-    return `${kind} ${id}`;
-  });
-  if (/^\s*(import|export)\b[^(.]/m.test(code)) fail(`${name}: an import or export form this build does not read`);
-  if (/\bimport\.meta\b/.test(code)) fail(`${name}: import.meta has no meaning in the page`);
-  record.code = `// ${name}\nfunction () {\n${code}\nreturn { ${exported.join(", ")} };\n}`;
-  return index;
-}
-
-const root = load(entry);
-const ordered = [...modules.values()].sort((a, b) => a.index - b.index);
-const bundle = `// The eccrypt package (${pkg.name} ${pkg.version}), joined for a classic worker script.
-var eccrypt = (function () {
-"use strict";
-var __factories = [
-${ordered.map((m) => m.code).join(",\n")}
-];
-var __cache = [];
-function __module(i) {
-  if (!__cache[i]) { __cache[i] = { exports: undefined }; __cache[i].exports = __factories[i](); }
-  return __cache[i].exports;
-}
-return __module(${root});
-})();
-`;
+const bundle = parts.join("\n;\n");
 
 // ----- The page -----
 

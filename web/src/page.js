@@ -51,9 +51,9 @@ function run(op, args, onProgress) {
 
 // ----- Messages -----
 
-// The library's error codes (by name, in any spelling: "NoMatchingKey", "no matching key",
-// "NO_MATCHING_KEY", or the C interface's number) as plain sentences. A step names the input
-// the error concerns when the same code can come from several.
+// The library's error codes ("ECCRYPT_E_NO_MATCHING_KEY", or the number) as plain sentences,
+// told apart by a short key ("nomatchingkey"). A step names the input the error concerns when
+// the same code can come from several.
 const CODE_NUMBERS = {
   1: "empty", 2: "badcharacter", 3: "toolong", 4: "notcanonical", 5: "notagrouppoint",
   6: "multipleoforder", 7: "outofrange", 8: "missingseparator", 9: "wronglength",
@@ -64,15 +64,10 @@ const CODE_NUMBERS = {
 };
 
 function codeOf(error) {
-  const candidates = [error.codeName, error.code];
-  for (const c of candidates) {
-    if (typeof c === "number" && CODE_NUMBERS[c]) return CODE_NUMBERS[c];
-    if (typeof c === "string" && c !== "") {
-      const key = c.toLowerCase().replace(/^eccrypt_e_/, "").replace(/[^a-z]/g, "");
-      if (key !== "error" && key !== "eccrypterror") return key;
-    }
+  if (typeof error.code === "string" && error.code !== "") {
+    return error.code.toLowerCase().replace(/^eccrypt_e_/, "").replace(/[^a-z]/g, "");
   }
-  return "";
+  return CODE_NUMBERS[error.errno] || "";
 }
 
 const KEY_TEXT_CODES = new Set([

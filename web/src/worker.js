@@ -38,20 +38,18 @@ async function atStepAsync(step, fn) {
 }
 
 function describe(e) {
-  if (!e || typeof e !== "object") return { name: "Error", message: String(e), step: "" };
+  if (!e || typeof e !== "object") return { kind: "Error", code: null, errno: null, message: String(e), step: "" };
   let kind = "Error";
-  if (typeof eccrypt !== "undefined") {
-    for (const k of ["InvalidKey", "DecryptionError", "BadSignature", "EccryptError"]) {
-      if (eccrypt[k] && e instanceof eccrypt[k]) {
-        kind = k;
-        break;
-      }
+  for (const k of ["InvalidKey", "DecryptionError", "BadSignature", "EccryptError"]) {
+    if (typeof eccrypt !== "undefined" && eccrypt[k] && e instanceof eccrypt[k]) {
+      kind = k;
+      break;
     }
   }
   return {
     kind,
-    code: e.code === undefined ? null : e.code,
-    codeName: e.codeName || e.name || null,
+    code: typeof e.code === "string" ? e.code : null,
+    errno: typeof e.errno === "number" ? e.errno : null,
     message: String(e.message || e),
     step: e.step || "",
   };
@@ -99,15 +97,15 @@ function post(id, message) {
   self.postMessage({ id, ...message });
 }
 
-// Reads `file` in pieces, passing each to `consume(piece)`, and reports progress.
-async function eachPiece(file, id, consume) {
+// The pieces of `file`, read one at a time, with progress reported as they are used.
+async function* piecesOf(file, id) {
   const total = file.size;
   let done = 0;
   let lastReport = 0;
   post(id, { type: "progress", phase: "work", done, total });
   for (let offset = 0; offset < total; offset += PIECE) {
     const piece = new Uint8Array(await file.slice(offset, offset + PIECE).arrayBuffer());
-    await consume(piece);
+    yield piece;
     done += piece.length;
     const now = Date.now();
     if (now - lastReport > 100 || done === total) {
@@ -130,7 +128,7 @@ async function throughTransform(transform, file, id) {
   })();
   const writer = transform.writable.getWriter();
   try {
-    await eachPiece(file, id, (piece) => writer.write(piece));
+    for await (const piece of piecesOf(file, id)) await writer.write(piece);
     await writer.close();
   } catch (e) {
     writer.abort(e).catch(() => {});
@@ -148,9 +146,9 @@ const ops = {
     post(id, { type: "progress", phase: "protect" });
     const keyFile = atStep("new pass phrase", () => pair.toKeyFile(passphrase));
     return {
-      keyFile: typeof keyFile === "string" ? keyFile : utf8.decode(keyFile),
+      keyFile,
       publicKey: pair.publicKey.toText("base64"),
-      keyId: keyIdOf(pair.publicKey),
+      keyId: pair.publicKey.keyId,
     };
   },
 
@@ -162,7 +160,7 @@ const ops = {
       throw e;
     }
     let parts;
-    if (armor || typeof eccrypt.sealStream !== "function") {
+    if (armor) {
       post(id, { type: "progress", phase: "read" });
       const data = await bytesOf(file);
       post(id, { type: "progress", phase: "work", done: 0, total: data.length });
@@ -177,7 +175,7 @@ const ops = {
     const pair = await keyPairOf(keyFile, passphrase, id);
     const head = utf8.decode(await bytesOf(file.slice(0, 64)));
     let parts;
-    if (head.trimStart().startsWith(ARMOUR_LINE) || typeof eccrypt.openStream !== "function") {
+    if (head.trimStart().startsWith(ARMOUR_LINE)) {
       post(id, { type: "progress", phase: "read" });
       const data = await bytesOf(file);
       post(id, { type: "progress", phase: "work", done: 0, total: data.length });
@@ -192,16 +190,8 @@ const ops = {
 
   async sign({ file, keyFile, passphrase, comment }, id) {
     const pair = await keyPairOf(keyFile, passphrase, id);
-    let signature;
-    if (typeof eccrypt.signStream === "function") {
-      const stream = eccrypt.signStream(pair, { comment });
-      signature = await atStepAsync("comment", () => feed(stream, file, id));
-    } else {
-      post(id, { type: "progress", phase: "read" });
-      const data = await bytesOf(file);
-      signature = atStep("comment", () => eccrypt.sign(data, pair, { comment }));
-    }
-    return { signature: typeof signature === "string" ? signature : utf8.decode(signature), keyId: keyIdOf(pair.publicKey) };
+    const signature = await atStepAsync("comment", () => eccrypt.signStream(piecesOf(file, id), pair, { comment }));
+    return { signature, keyId: pair.publicKey.keyId };
   },
 
   async verify({ file, sigFile, pasted, pubFiles }, id) {
@@ -212,37 +202,10 @@ const ops = {
       throw e;
     }
     const signature = await textOf(sigFile);
-    let comment;
-    if (typeof eccrypt.verifyStream === "function") {
-      const stream = eccrypt.verifyStream(signature, keys[0]);
-      comment = await atStepAsync("signature", () => feed(stream, file, id));
-    } else {
-      post(id, { type: "progress", phase: "read" });
-      const data = await bytesOf(file);
-      comment = atStep("signature", () => eccrypt.verify(data, signature, keys[0]));
-    }
-    return { comment: typeof comment === "string" ? comment : utf8.decode(comment), keyId: keyIdOf(keys[0]) };
+    const comment = await atStepAsync("signature", () => eccrypt.verifyStream(piecesOf(file, id), signature, keys[0]));
+    return { comment, keyId: keys[0].keyId };
   },
 };
-
-// Feeds a file to a signing or verifying stream: an object with update(piece) and final(),
-// or a WritableStream whose `result` promise settles at its end.
-async function feed(stream, file, id) {
-  if (typeof stream.update === "function") {
-    await eachPiece(file, id, (piece) => stream.update(piece));
-    return stream.final();
-  }
-  const writer = stream.getWriter();
-  await eachPiece(file, id, (piece) => writer.write(piece));
-  await writer.close();
-  return stream.result;
-}
-
-function keyIdOf(publicKey) {
-  if (publicKey && typeof publicKey.keyId === "function") return publicKey.keyId();
-  if (publicKey && typeof publicKey.keyId === "string") return publicKey.keyId;
-  return "";
-}
 
 self.onmessage = async (event) => {
   const { id, op, ...args } = event.data;

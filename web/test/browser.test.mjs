@@ -48,12 +48,13 @@ before(async () => {
   eccrypt(["encrypt", "-r", `@${at("tool.pub")}`, "-o", at("report.bin.ecc"), at("report.bin")]);
   eccrypt(["sign", "--key", at("tool.key"), "--passphrase-file", at("phrase"), "-c", "made by the tool",
     "-o", at("report.bin.sig"), at("report.bin")]);
-  // The same sealed file with one byte of its third chunk flipped, and cut before its end.
+  // The same sealed file with one byte of its third chunk flipped, and without its last chunk
+  // (1234 bytes and their 17-byte tag), so that it ends before the block marked last.
   const sealed = readFileSync(at("report.bin.ecc"));
   const flipped = Buffer.from(sealed);
   flipped[flipped.length - 3 * 65536] ^= 0x01;
   writeFileSync(at("flipped.ecc"), flipped);
-  writeFileSync(at("cut.ecc"), sealed.subarray(0, sealed.length - 70000));
+  writeFileSync(at("cut.ecc"), sealed.subarray(0, sealed.length - (1234 + 17)));
   const changed = readFileSync(at("report.bin"));
   changed[100] ^= 0x80;
   writeFileSync(at("changed.bin"), changed);
@@ -87,7 +88,7 @@ test("the page forbids connections in its own policy", async () => {
 test("decrypts files the tool encrypted, offered only when whole", async (t) => {
   const cases = [
     { name: "streamed, several chunks", file: at("report.bin.ecc"), key: at("tool.key"), phrase: PHRASE, plain: at("report.bin"), save: "report.bin" },
-    { name: "stored armoured file, two recipients", file: join(data, "v2.txt.ecc.asc"), key: join(data, "v2-hex.key"),
+    { name: "stored armoured file", file: join(data, "v2.txt.ecc.asc"), key: join(data, "v2.key"),
       phrase: readFileSync(join(data, "v2.phrase"), "utf8").replace(/\r?\n$/, ""), plain: join(data, "v2.txt"), save: "v2.txt" },
   ];
   for (const c of cases) {
