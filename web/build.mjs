@@ -10,7 +10,8 @@ import { readFileSync, writeFileSync, existsSync } from "node:fs";
 import { createHash } from "node:crypto";
 import { dirname, resolve, relative } from "node:path";
 import { fileURLToPath } from "node:url";
-import { gzipSync } from "node:zlib";
+import { createRequire } from "node:module";
+import { deflateRawSync, gzipSync, inflateRawSync } from "node:zlib";
 
 const here = dirname(fileURLToPath(import.meta.url));
 const repo = resolve(here, "..");
@@ -25,17 +26,45 @@ function fail(message) {
 // ----- The package as classic scripts -----
 
 // The package loads as a classic script after its emscripten glue and its WebAssembly (base64):
-// the first defines createEccryptModule, the second eccryptWasmBase64, and the third, from
-// them, the global `eccrypt`.
-const PACKAGE_SCRIPTS = ["eccrypt-wasm.cjs", "eccrypt-wasm-binary.cjs", "eccrypt.cjs"];
+// the glue defines createEccryptModule, the WebAssembly's file eccryptWasmBase64, and
+// eccrypt.cjs, from them, the global `eccrypt`. Base64 of WebAssembly compresses poorly, so the
+// page carries the WebAssembly deflated (then base64) instead, about half the size, and the
+// worker inflates it (DecompressionStream) before it runs eccrypt.cjs.
 const pkg = JSON.parse(readFileSync(resolve(pkgDir, "package.json"), "utf8"));
-const parts = [];
-for (const name of PACKAGE_SCRIPTS) {
+function packageFile(name) {
   const path = resolve(pkgDir, name);
   if (!existsSync(path)) fail(`${relative(repo, path)} does not exist: run scripts/build-js.sh first`);
-  parts.push(`// ${pkg.name} ${pkg.version}: ${name}\n${readFileSync(path, "utf8")}`);
+  return path;
 }
-const bundle = parts.join("\n;\n");
+const glue = readFileSync(packageFile("eccrypt-wasm.cjs"), "utf8");
+const wasmBase64 = createRequire(import.meta.url)(packageFile("eccrypt-wasm-binary.cjs"));
+if (typeof wasmBase64 !== "string") fail("eccrypt-wasm-binary.cjs does not export the WebAssembly's base64");
+const wasm = Buffer.from(wasmBase64, "base64");
+if (wasm.subarray(0, 4).toString("latin1") !== "\0asm") fail("eccrypt-wasm-binary.cjs holds no WebAssembly");
+const deflated = deflateRawSync(wasm, { level: 9 });
+if (!inflateRawSync(deflated).equals(wasm)) fail("the deflated WebAssembly does not inflate to itself");
+const main = readFileSync(packageFile("eccrypt.cjs"), "utf8");
+
+const bundle = `// ${pkg.name} ${pkg.version}: eccrypt-wasm.cjs
+${glue}
+;
+// ${pkg.name} ${pkg.version}: eccrypt.cjs, run once its WebAssembly (${wasm.length} bytes) is
+// inflated; eccryptPackage settles then.
+var eccryptPackage = (async function () {
+  var packed = atob("${deflated.toString("base64")}");
+  var bytes = new Uint8Array(packed.length);
+  for (var i = 0; i < packed.length; i++) bytes[i] = packed.charCodeAt(i);
+  var inflating = new Blob([bytes]).stream().pipeThrough(new DecompressionStream("deflate-raw"));
+  var wasm = new Uint8Array(await new Response(inflating).arrayBuffer());
+  var text = "";
+  for (var j = 0; j < wasm.length; j += 0x8000) text += String.fromCharCode.apply(null, wasm.subarray(j, j + 0x8000));
+  self.eccryptWasmBase64 = btoa(text);
+  (function () {
+${main}
+  }).call(self);
+  return self.eccrypt;
+})();
+`;
 
 // ----- The page -----
 

@@ -1,6 +1,7 @@
 // The page's worker: every cryptographic step runs here, off the page's thread, so that
 // Argon2id (about a second or more) and large files never freeze the page. The build places the
-// package's code before this file, which leaves its names in the global `eccrypt`.
+// package's code before this file: once the promise `eccryptPackage` settles, the package's
+// names are in the global `eccrypt`.
 //
 // Requests: { id, op, ...arguments }. Replies: { id, type: "progress", done, total },
 // { id, type: "done", result } or { id, type: "error", error: { code, name, message, step } }.
@@ -13,7 +14,7 @@ const ARMOUR_LINE = "-----BEGIN ECCRYPT ENCRYPTED FILE-----";
 
 let loaded = null;
 function ready() {
-  if (!loaded) loaded = Promise.resolve(eccrypt.ready());
+  if (!loaded) loaded = eccryptPackage.then((pkg) => pkg.ready());
   return loaded;
 }
 
