@@ -4,8 +4,8 @@
 // names are in the global `eccrypt`.
 //
 // Requests: { id, op, ...arguments }. Replies: { id, type: "progress", done, total },
-// { id, type: "done", result } or { id, type: "error", error: { code, name, message, step } }.
-"use strict";
+// { id, type: "done", result } or { id, type: "error", error: { kind, code, errno, message, step } }.
+// Key pairs are disposed as soon as their task ends, which wipes their secret keys.
 
 // Pieces read from a file at a time: the sealed format's own chunk size.
 const PIECE = 64 * 1024;
@@ -144,13 +144,13 @@ const ops = {
   async keygen({ passphrase }, id) {
     post(id, { type: "progress", phase: "generate" });
     const pair = eccrypt.KeyPair.generate();
-    post(id, { type: "progress", phase: "protect" });
-    const keyFile = atStep("new pass phrase", () => pair.toKeyFile(passphrase));
-    return {
-      keyFile,
-      publicKey: pair.publicKey.toText("base64"),
-      keyId: pair.publicKey.keyId,
-    };
+    try {
+      post(id, { type: "progress", phase: "protect" });
+      const keyFile = atStep("new pass phrase", () => pair.toKeyFile(passphrase));
+      return { keyFile, publicKey: pair.publicKey.toText("base64"), keyId: pair.publicKey.keyId };
+    } finally {
+      pair.dispose();
+    }
   },
 
   async encrypt({ file, pasted, pubFiles, armor }, id) {
@@ -174,25 +174,33 @@ const ops = {
 
   async decrypt({ file, keyFile, passphrase }, id) {
     const pair = await keyPairOf(keyFile, passphrase, id);
-    const head = utf8.decode(await bytesOf(file.slice(0, 64)));
-    let parts;
-    if (head.trimStart().startsWith(ARMOUR_LINE)) {
-      post(id, { type: "progress", phase: "read" });
-      const data = await bytesOf(file);
-      post(id, { type: "progress", phase: "work", done: 0, total: data.length });
-      parts = [atStep("sealed file", () => eccrypt.open(data, pair))];
-    } else {
-      // The plaintext stays here, in the worker, until the stream's end has authenticated:
-      // a file cut short or damaged anywhere yields no file at all.
-      parts = await atStepAsync("sealed file", () => throughTransform(eccrypt.openStream(pair), file, id));
+    try {
+      const head = utf8.decode(await bytesOf(file.slice(0, 64)));
+      let parts;
+      if (head.trimStart().startsWith(ARMOUR_LINE)) {
+        post(id, { type: "progress", phase: "read" });
+        const data = await bytesOf(file);
+        post(id, { type: "progress", phase: "work", done: 0, total: data.length });
+        parts = [atStep("sealed file", () => eccrypt.open(data, pair))];
+      } else {
+        // The plaintext stays here, in the worker, until the stream's end has authenticated:
+        // a file cut short or damaged anywhere yields no file at all.
+        parts = await atStepAsync("sealed file", () => throughTransform(eccrypt.openStream(pair), file, id));
+      }
+      return { blob: new Blob(parts, { type: "application/octet-stream" }) };
+    } finally {
+      pair.dispose();
     }
-    return { blob: new Blob(parts, { type: "application/octet-stream" }) };
   },
 
   async sign({ file, keyFile, passphrase, comment }, id) {
     const pair = await keyPairOf(keyFile, passphrase, id);
-    const signature = await atStepAsync("comment", () => eccrypt.signStream(piecesOf(file, id), pair, { comment }));
-    return { signature, keyId: pair.publicKey.keyId };
+    try {
+      const signature = await atStepAsync("comment", () => eccrypt.signStream(piecesOf(file, id), pair, { comment }));
+      return { signature, keyId: pair.publicKey.keyId };
+    } finally {
+      pair.dispose();
+    }
   },
 
   async verify({ file, sigFile, pasted, pubFiles }, id) {
