@@ -87,14 +87,15 @@ test("the page forbids connections in its own policy", async () => {
 
 test("decrypts files the tool encrypted, offered only when whole", async (t) => {
   const cases = [
-    { name: "streamed, several chunks", file: at("report.bin.ecc"), key: at("tool.key"), phrase: PHRASE, plain: at("report.bin"), save: "report.bin" },
+    { name: "streamed, several chunks, dropped on the page", file: at("report.bin.ecc"), key: at("tool.key"), phrase: PHRASE,
+      plain: at("report.bin"), save: "report.bin", drop: true },
     { name: "stored armoured file", file: join(data, "v2.txt.ecc.asc"), key: join(data, "v2.key"),
       phrase: readFileSync(join(data, "v2.phrase"), "utf8").replace(/\r?\n$/, ""), plain: join(data, "v2.txt"), save: "v2.txt" },
   ];
   for (const c of cases) {
     await t.test(c.name, async () => {
-      await tab.choose("decrypt-file", [c.file]);
-      await tab.choose("decrypt-key", [c.key]);
+      await tab[c.drop ? "drop" : "choose"]("decrypt-file", [c.file]);
+      await tab[c.drop ? "drop" : "choose"]("decrypt-key", [c.key]);
       await tab.type("decrypt-phrase", c.phrase);
       const outcome = await tab.submit("decrypt");
       assert.ok(outcome.good, outcome.text);
@@ -142,18 +143,25 @@ test("verifies the tool's signature file and refuses a changed file", async () =
   assert.match(outcome.text, /BAD signature/);
 });
 
-test("a file encrypted in the page opens with eccrypt decrypt", async () => {
-  await tab.choose("encrypt-file", [at("report.bin")]);
-  await tab.choose("encrypt-pubs", [at("tool.pub")]);
-  await tab.type("encrypt-keys", readFileSync(at("other.pub"), "utf8"));
-  await tab.check("encrypt-armor", false);
-  const outcome = await tab.submit("encrypt");
-  assert.ok(outcome.good, outcome.text);
-  assert.match(outcome.text, /2 recipients/);
-  writeFileSync(at("page.ecc"), await tab.save("encrypt", "report.bin.ecc"));
-  for (const key of ["tool.key", "other.key"]) {
-    const plain = eccrypt(["decrypt", "--key", at(key), "--passphrase-file", at("phrase"), at("page.ecc")]);
-    assert.ok(plain.equals(readFileSync(at("report.bin"))), key);
+test("a file encrypted in the page opens with eccrypt decrypt", async (t) => {
+  for (const armor of [false, true]) {
+    await t.test(armor ? "armoured" : "binary, streamed", async () => {
+      await tab.choose("encrypt-file", [at("report.bin")]);
+      await tab.choose("encrypt-pubs", [at("tool.pub")]);
+      await tab.type("encrypt-keys", readFileSync(at("other.pub"), "utf8"));
+      await tab.check("encrypt-armor", armor);
+      const outcome = await tab.submit("encrypt");
+      assert.ok(outcome.good, outcome.text);
+      assert.match(outcome.text, /2 recipients/);
+      const name = armor ? "report.bin.ecc.asc" : "report.bin.ecc";
+      const sealed = await tab.save("encrypt", name);
+      assert.equal(sealed.subarray(0, 10).toString("latin1") === "-----BEGIN", armor);
+      writeFileSync(at(name), sealed);
+      for (const key of ["tool.key", "other.key"]) {
+        const plain = eccrypt(["decrypt", "--key", at(key), "--passphrase-file", at("phrase"), at(name)]);
+        assert.ok(plain.equals(readFileSync(at("report.bin"))), key);
+      }
+    });
   }
 });
 

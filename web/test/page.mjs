@@ -186,6 +186,21 @@ export class Tab {
     await this.send("Runtime.releaseObject", { objectId: r.result.objectId });
   }
 
+  /** Drags files from outside the browser and drops them on the label of the file field with
+   * this id (its drop zone, not the input itself), as a person does. */
+  async drop(id, paths) {
+    const at = await this.eval(`(() => {
+      const label = document.querySelector('label[for=${JSON.stringify(id)}]');
+      label.scrollIntoView({ block: "center" });
+      const r = label.getBoundingClientRect();
+      return { x: r.x + 4, y: r.y + r.height / 2 };
+    })()`);
+    const data = { items: [], files: paths, dragOperationsMask: 1 };
+    for (const type of ["dragEnter", "dragOver", "drop"]) {
+      await this.send("Input.dispatchDragEvent", { type, x: at.x, y: at.y, data });
+    }
+  }
+
   /** Types text into the field with this id (replacing what it held). */
   async type(id, text) {
     await this.eval(`(() => { const el = document.getElementById(${JSON.stringify(id)});
