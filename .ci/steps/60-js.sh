@@ -4,6 +4,7 @@
 # eccrypt tool, which is built when missing.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+start=$(date +%s)
 bash scripts/build-js.sh
 if [ -z "${ECCRYPT_TOOL:-}" ]; then
   if [ ! -x build/release/tool/eccrypt ]; then
@@ -14,3 +15,4 @@ if [ -z "${ECCRYPT_TOOL:-}" ]; then
 fi
 cd js
 npm test
+echo "60-js.sh: package built and tested in $(( $(date +%s) - start )) s"
