@@ -11,3 +11,4 @@ if [ ! -f js/eccrypt-wasm.cjs ] ||
   bash scripts/build-js.sh
 fi
 node web/build.mjs web/index.html
+echo "build-web.sh: web/index.html $(stat -c %s web/index.html) bytes ($(gzip -9 -c web/index.html | wc -c) gzip -9)"

@@ -11,7 +11,7 @@ import { createHash } from "node:crypto";
 import { dirname, resolve, relative } from "node:path";
 import { fileURLToPath } from "node:url";
 import { createRequire } from "node:module";
-import { deflateRawSync, gzipSync, inflateRawSync } from "node:zlib";
+import { deflateRawSync, inflateRawSync } from "node:zlib";
 
 const here = dirname(fileURLToPath(import.meta.url));
 const repo = resolve(here, "..");
@@ -110,6 +110,3 @@ if (!html.includes(`<script>${scriptText}</script>`)) fail("the page's script is
 if (!html.includes(`<style>${styleText}</style>`)) fail("the style is not inlined as hashed");
 
 writeFileSync(output, html);
-const raw = Buffer.byteLength(html);
-const gz = gzipSync(html, { level: 9 }).length;
-console.log(`build-web: ${relative(process.cwd(), output)}: ${raw} bytes, ${gz} gzip -9`);
