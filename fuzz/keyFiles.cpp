@@ -13,10 +13,10 @@
 #include <string_view>
 
 #include "fuzzCheck.h"
-#include "tool/fileFormat.h"
 #include "tool/keyFile.h"
 #include "tool/libraryKeys.h"
 #include "tool/protectedKey.h"
+#include "tool/textForm.h"
 #include "tool/toolError.h"
 
 namespace {

@@ -1,26 +1,22 @@
-// The eccrypt tool's readers of armour, version 2 file headers and signature files, driven
-// from memory.
+// The readers of encrypted-file headers (the library's, armoured or not) and of signature
+// files, driven from memory.
 //
 // The first input byte picks the reader; the rest is its input:
-//   0: armour: the dearmouring source must refuse or give bytes, never crash; what it gives
-//      for armoured text, armoured again, must read back the same;
-//   1: an encrypted file's header: a version 2 header the reader accepts must be exactly the
-//      bytes the writer makes for it;
-//   2: a signature file (version 1 or 2), read by the library: one the reader accepts must be the
-//   text the writer
-//      makes for it; its comments, shown escaped, hold no line break and no ESC, and a version
-//      2 file's need no escaping at all.
+//   0, 1: an encrypted file's header read without a key: refused, or version 1 or 2 with 1 to
+//      MaxRecipients recipients, of input that starts as an encrypted file does (the armour's
+//      BEGIN line or the magic);
+//   2: a signature file (version 1 or 2), read by the library: one the reader accepts must be
+//      the text the writer makes for it; its comments, shown escaped, hold no line break and no
+//      ESC, and a version 2 file's need no escaping at all.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "ECCrypt/api.h"
 #include "ECCrypt/formats/signatureFile.h"
 #include "fuzzCheck.h"
-#include "tool/armour.h"
 #include "tool/displayText.h"
-#include "tool/fileFormat.h"
-#include "tool/formatV2.h"
 #include "tool/toolError.h"
 
 namespace {
@@ -28,49 +24,15 @@ namespace {
 using namespace eccrypt::tool;
 using TBytes = std::vector<std::uint8_t>;
 
-TBytes ReadAll(TByteSource& source) {
-  TBytes out, buffer(4096);
-  while (const std::size_t got = source.Read(buffer)) {
-    out.insert(out.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
-  }
-  return out;
-}
-
-void Armour(const TBytes& input) {
-  TBytes decoded;
-  bool armoured = false;
-  try {
-    TMemorySource source(input);
-    TDearmouringSource reader(source);
-    decoded = ReadAll(reader);
-    armoured = reader.Armoured();
-  } catch (const TFormatError&) {
-    return;
-  }
-  if (!armoured) {
-    FUZZ_CHECK(decoded == input);
-    return;
-  }
-  TMemorySink sink;
-  TArmouringSink writer(sink);
-  writer.Write(decoded);
-  writer.Finish();
-  TMemorySource again(sink.Bytes());
-  TDearmouringSource reader(again);
-  FUZZ_CHECK(ReadAll(reader) == decoded);
-}
-
+// The header of sealed data, armoured or not, read without a key: refused, or a header the
+// format allows, of input that starts as sealed data does.
 void Header(const TBytes& input) {
-  try {
-    TMemorySource source(input);
-    if (ReadFormatVersion(source) != kFormatVersion2) return;
-    const TFileHeaderV2 header = ReadHeaderV2(source);
-    TBytes encoded = EncodeHeaderV2Body(header);
-    encoded.insert(encoded.end(), header.mac.begin(), header.mac.end());
-    FUZZ_CHECK(encoded.size() <= input.size());
-    FUZZ_CHECK(std::equal(encoded.begin(), encoded.end(), input.begin()));
-  } catch (const TFormatError&) {
-  }
+  const auto header = eccrypt::ReadSealedHeader(input);
+  if (!header) return;
+  FUZZ_CHECK(eccrypt::LooksSealed(input));
+  FUZZ_CHECK(header.Value().version == 1 || header.Value().version == 2);
+  FUZZ_CHECK(header.Value().recipients >= 1 && header.Value().recipients <= eccrypt::MaxRecipients);
+  FUZZ_CHECK(header.Value().armored == (input.front() == '-'));
 }
 
 void Signature(const TBytes& input) {
@@ -104,8 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const TBytes input(data + 1, data + size);
   switch (data[0] % 3) {
     case 0:
-      Armour(input);
-      break;
     case 1:
       Header(input);
       break;

@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "ECCrypt/api.h"
 #include "ECCrypt/formats/signatureFile.h"
-#include "tool/armour.h"
-#include "tool/fileFormat.h"
 #include "tool/fileIo.h"
 #include "tool/keyFile.h"
 #include "tool/keyText.h"
@@ -17,9 +16,7 @@
 namespace eccrypt::tool {
 
 TFileKind ClassifyFile(std::string_view start) {
-  if (start.starts_with(
-          std::string_view(reinterpret_cast<const char*>(kMagic.data()), kMagic.size())) ||
-      start.starts_with(kArmourBegin)) {
+  if (LooksSealed({reinterpret_cast<const std::uint8_t*>(start.data()), start.size()})) {
     return TFileKind::Encrypted;
   }
   if (LooksLikeProtectedKeyFile(start)) return TFileKind::ProtectedKey;

@@ -1,14 +1,16 @@
 // eccrypt inspect: what a file is, without any key.
 #include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
 
-#include "tool/armour.h"
+#include "ECCrypt/api.h"
 #include "tool/commands.h"
 #include "tool/digest.h"
 #include "tool/displayText.h"
-#include "tool/fileFormat.h"
 #include "tool/fileIo.h"
 #include "tool/fileKind.h"
-#include "tool/formatV2.h"
 #include "tool/keyFile.h"
 #include "tool/keyText.h"
 #include "tool/libraryKeys.h"
@@ -24,45 +26,38 @@ namespace {
 // any length and are read only as far as their header.
 constexpr std::size_t kMaxTextBytes = std::size_t{64} * 1024;
 
-// The bytes already read, then the rest of the source.
-class TReplaySource : public TByteSource {
- public:
-  TReplaySource(std::span<const std::uint8_t> prefix, TByteSource& rest)
-      : prefix_(prefix), rest_(rest) {}
-  std::size_t Read(std::span<std::uint8_t> buffer) override {
-    const std::size_t fromPrefix = std::min(buffer.size(), prefix_.size() - used_);
-    std::copy_n(prefix_.begin() + static_cast<std::ptrdiff_t>(used_), fromPrefix, buffer.begin());
-    used_ += fromPrefix;
-    return fromPrefix + (fromPrefix < buffer.size() ? rest_.Read(buffer.subspan(fromPrefix)) : 0);
+// The longest header of an encrypted file, armoured (1024 recipients, every exchanged value of
+// the longest length): what inspect reads of one.
+constexpr std::size_t kMaxHeaderBytes = std::size_t{512} * 1024;
+
+// `start` is what was read of the file so far; the rest comes from `rest`.
+void InspectEncrypted(std::span<const std::uint8_t> start, TByteSource& rest,
+                      const std::string& name, TConsole& console) {
+  std::vector<std::uint8_t> bytes(start.begin(), start.end());
+  if (bytes.size() < kMaxHeaderBytes) {
+    const std::size_t had = bytes.size();
+    bytes.resize(kMaxHeaderBytes);
+    bytes.resize(had + rest.Read(std::span(bytes).subspan(had)));
   }
-
- private:
-  std::span<const std::uint8_t> prefix_;
-  TByteSource& rest_;
-  std::size_t used_ = 0;
-};
-
-void InspectEncrypted(TByteSource& source, const std::string& name, TConsole& console) {
-  TDearmouringSource input(source);
-  std::string description;
-  try {
-    const std::uint8_t version = ReadFormatVersion(input);
-    if (version == kFormatVersion) {
-      const TFileHeader header = ReadHeaderAfterVersion(input);
-      description = "  recipients: 1\n  exchanged value: " + std::string(ModeName(header.mode)) +
-                    " text form\n";
-    } else {
-      const TFileHeaderV2 header = ReadHeaderV2(input);
-      description = "  recipients: " + std::to_string(header.stanzas.size()) + "\n";
-    }
-    console.out << DisplayText(name) << ": eccrypt encrypted file, format version " << int{version}
-                << "\n"
-                << description << "  armoured: " << (input.Armoured() ? "yes" : "no") << "\n";
-  } catch (const TFormatError& error) {
+  auto header = ReadSealedHeader(bytes);
+  if (!header) {
+    std::string what = header.Error().Message();
+    constexpr std::string_view kPrefix = "sealed data: ";
+    if (what.starts_with(kPrefix)) what.erase(0, kPrefix.size());
     throw TToolError(
-        name +
-        " looks like an eccrypt encrypted file, but its header cannot be read: " + error.what());
+        name + " looks like an eccrypt encrypted file, but its header cannot be read: " + what);
   }
+  const SealedDataHeader& info = header.Value();
+  std::string description = "  recipients: " + std::to_string(info.recipients) + "\n";
+  if (info.version == 1) {
+    description +=
+        "  exchanged value: " +
+        std::string(ModeName(info.valueForm == TextForm::Hex ? TMode::Hex : TMode::Base64)) +
+        " text form\n";
+  }
+  console.out << DisplayText(name) << ": eccrypt encrypted file, format version " << info.version
+              << "\n"
+              << description << "  armoured: " << (info.armored ? "yes" : "no") << "\n";
 }
 
 [[noreturn]] void NotOurs(const std::string& name) {
@@ -145,8 +140,7 @@ int RunInspect(const TInspectOptions& options, TConsole& console) {
   const std::string_view start(reinterpret_cast<const char*>(prefix.data()), got);
   const TFileKind kind = ClassifyFile(start);
   if (kind == TFileKind::Encrypted) {
-    TReplaySource source(bytes, file);
-    InspectEncrypted(source, file.Name(), console);
+    InspectEncrypted(bytes, file, file.Name(), console);
     return kExitOk;
   }
   if (got > kMaxTextBytes) NotOurs(file.Name());

@@ -4,10 +4,10 @@
 #include <cctype>
 
 #include "ECPlatform/Streaming.h"
-#include "tool/fileFormat.h"
 #include "tool/fileIo.h"
 #include "tool/fileKind.h"
 #include "tool/keyText.h"
+#include "tool/textForm.h"
 #include "tool/toolError.h"
 
 namespace eccrypt::tool {

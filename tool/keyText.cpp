@@ -1,6 +1,5 @@
 #include "tool/keyText.h"
 
-#include "tool/fileFormat.h"
 #include "tool/fileIo.h"
 #include "tool/fileKind.h"
 #include "tool/keyFile.h"

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <set>
 
+#include "ECCrypt/api.h"
 #include "tool/fileIo.h"
-#include "tool/formatV2.h"
 #include "tool/libraryKeys.h"
 #include "tool/toolError.h"
 
@@ -51,9 +51,9 @@ std::vector<TPublicKey> CollectRecipients(const std::vector<std::string>& keys,
                      "-R FILE",
                      kExitUsage);
   }
-  if (recipients.size() > kMaxRecipients) {
+  if (recipients.size() > MaxRecipients) {
     throw TToolError("too many recipients (" + std::to_string(recipients.size()) + "; at most " +
-                         std::to_string(kMaxRecipients) + ")",
+                         std::to_string(MaxRecipients) + ")",
                      "", kExitUsage);
   }
   return recipients;

@@ -4,7 +4,6 @@
 
 #include <memory>
 
-#include "tool/fileFormat.h"
 #include "tool/textForm.h"
 
 namespace eccrypt::tool {

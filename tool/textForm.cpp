@@ -1,5 +1,7 @@
 #include "tool/textForm.h"
 
+#include <algorithm>
+
 #include "ECCrypt/text/base64Text.h"
 #include "tool/secure.h"
 
@@ -13,6 +15,12 @@ std::string ConvertTextForm(std::string_view text, TMode from, TMode to) {
   if (from == TMode::Hex) return HexToBase64(text.substr(0, text.size() / GroupChars * GroupChars));
   TSecretString hex(Base64ToHex(text));
   return hex.text.substr(0, hex.text.size() / GroupChars * GroupChars);
+}
+
+bool IsTextOfMode(std::string_view text, TMode mode) {
+  const std::string_view alphabet = mode == TMode::Hex ? kHexDigits : kRadix64Alphabet;
+  return std::all_of(text.begin(), text.end(),
+                     [&](char c) { return alphabet.find(c) != std::string_view::npos; });
 }
 
 }  // namespace eccrypt::tool

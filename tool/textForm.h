@@ -25,4 +25,8 @@ inline constexpr std::string_view kHexDigits = HexDigitChars;
 // wiped.
 std::string ConvertTextForm(std::string_view text, TMode from, TMode to);
 
+// True when every character belongs to the text form of the mode (upper-case hexadecimal or
+// the radix-64 alphabet).
+bool IsTextOfMode(std::string_view text, TMode mode);
+
 }  // namespace eccrypt::tool

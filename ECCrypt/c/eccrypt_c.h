@@ -254,7 +254,7 @@ typedef struct eccrypt_stream eccrypt_stream;
 /** @brief A stream that seals for the recipients (as eccrypt_seal, without armour). */
 int eccrypt_seal_init(const uint8_t* recipients, size_t recipient_count, eccrypt_stream** out,
                       eccrypt_error* err);
-/** @brief A stream that opens sealed data (not armoured) with a copy of @p kp's secret key. Its
+/** @brief A stream that opens sealed data (armoured or not) with a copy of @p kp's secret key. Its
  * output is plaintext whose chunks have been authenticated; the data is whole and unaltered
  * only when eccrypt_stream_final succeeds. */
 int eccrypt_open_init(const eccrypt_keypair* kp, eccrypt_stream** out, eccrypt_error* err);

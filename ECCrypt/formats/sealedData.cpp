@@ -803,6 +803,45 @@ Result<Bytes> Open(std::span<const std::uint8_t> data, const SecretKey& key) {
   return plain;
 }
 
+bool LooksSealed(std::span<const std::uint8_t> start) {
+  const std::string_view text(reinterpret_cast<const char*>(start.data()), start.size());
+  return text.starts_with(
+             std::string_view(reinterpret_cast<const char*>(kMagic.data()), kMagic.size())) ||
+         text.starts_with(kArmourBegin);
+}
+
+Result<SealedDataHeader> ReadSealedHeader(std::span<const std::uint8_t> data) {
+  if (auto started = formats::StartSodium(); !started) return started.Error();
+  SealedDataHeader header;
+  const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
+  Bytes decoded;
+  if (text.starts_with(kArmourBegin)) {
+    header.armored = true;
+    ArmourReader armour;
+    if (auto read = armour.Read(data.subspan(kArmourBegin.size()), decoded); !read) {
+      return read.Error();
+    }
+    data = decoded;
+  }
+  if (data.empty()) return Fault(ErrorCode::Malformed, "the input is empty");
+  if (data.size() < kMagic.size() || !std::equal(kMagic.begin(), kMagic.end(), data.begin())) {
+    return Fault(ErrorCode::Malformed, "the input is not an eccrypt encrypted file");
+  }
+  // Opening with no key reads every field of the header and stops where a key is needed.
+  OpenedHeader opened;
+  auto read = OpenHeader(
+      data, [] { return static_cast<const SecretKey*>(nullptr); }, opened);
+  if (!read && read.Error().Code() != ErrorCode::NoMatchingKey) return read.Error();
+  header.version = data[8];
+  if (header.version == 1) {
+    header.recipients = 1;
+    header.valueForm = data[9] == 1 ? TextForm::Hex : TextForm::Radix64;
+  } else {
+    header.recipients = (std::size_t{data[9]} << 8) | data[10];
+  }
+  return header;
+}
+
 Result<Bytes> Open(std::span<const std::uint8_t> data, const KeyPair& key) {
   return Open(data, key.Secret());
 }

@@ -54,6 +54,24 @@ Result<std::vector<std::uint8_t>> Open(std::span<const std::uint8_t> data, const
 /// @brief Open with the secret key of @p key.
 Result<std::vector<std::uint8_t>> Open(std::span<const std::uint8_t> data, const KeyPair& key);
 
+/// @brief What the header of sealed data tells without any key.
+struct SealedDataHeader {
+  int version = 0;                         ///< The format version, 1 or 2.
+  std::size_t recipients = 0;              ///< The recipient stanzas (one for version 1).
+  TextForm valueForm = TextForm::Radix64;  ///< Version 1: the text form of its exchanged value.
+  bool armored = false;                    ///< The data is armoured.
+};
+
+/// @brief True when @p start begins as sealed data does: with its magic, or with the armour's
+/// BEGIN line. A quick test of a file's first bytes; ReadSealedHeader reads the header.
+bool LooksSealed(std::span<const std::uint8_t> start);
+
+/// @brief Reads the header at the start of sealed @p data (armoured or not) without any key;
+/// anything may follow the header, or nothing.
+/// @return the header, or the Error Open gives for it: Malformed, UnsupportedVersion,
+///   Truncated (the header, or its armour, ends early).
+Result<SealedDataHeader> ReadSealedHeader(std::span<const std::uint8_t> data);
+
 /// @brief Seals data given in pieces, in constant memory (64 KiB buffered): Create, Update
 /// with each piece in order, then Finish once. The bytes Update and Finish append, one after
 /// the other, are what Seal gives with the same options. The full 64 KiB chunks of a piece are

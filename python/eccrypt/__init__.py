@@ -394,7 +394,7 @@ def seal_stream(src: BinaryIO, dst: BinaryIO,
 
 
 def open_stream(src: BinaryIO, dst: BinaryIO, key: KeyLike) -> None:
-    """Opens sealed data (not armoured) read from ``src`` with ``key``, writing plaintext to
+    """Opens sealed data (armoured or not) read from ``src`` with ``key``, writing plaintext to
     ``dst`` only once its chunk is authenticated, in constant memory.
 
     The data is whole and unaltered only when this returns: on :class:`DecryptionError`,

@@ -365,6 +365,39 @@ TEST(SealedData, KeysAreAskedForOnlyWhenTheHeaderHasArrivedAndTheOnesBeforeFail)
   EXPECT_EQ(plain, AsBytes(ReadStored("legacy.txt")));
 }
 
+TEST(SealedData, HeadersReadWithoutAKey) {
+  struct Case {
+    const char* file;
+    int version;
+    std::size_t recipients;
+    TextForm form;
+    bool armored;
+  };
+  const Case cases[] = {
+      {"v2.txt.ecc", 2, 2, TextForm::Radix64, false},
+      {"v2.txt.ecc.asc", 2, 1, TextForm::Radix64, true},
+      {"legacy.txt.ecc", 1, 1, TextForm::Radix64, false},
+      {"legacy-seq-hex.ecc", 1, 1, TextForm::Hex, false},
+  };
+  for (const Case& c : cases) {
+    const Bytes data = AsBytes(ReadStored(c.file));
+    EXPECT_TRUE(LooksSealed(std::span(data).first(40))) << c.file;
+    auto header = ReadSealedHeader(std::span(data).first(std::min<std::size_t>(data.size(), 600)));
+    ASSERT_TRUE(header) << c.file << ": " << header.Error().Message();
+    EXPECT_EQ(header.Value().version, c.version) << c.file;
+    EXPECT_EQ(header.Value().recipients, c.recipients) << c.file;
+    if (c.version == 1) {
+      EXPECT_EQ(header.Value().valueForm, c.form) << c.file;
+    }
+    EXPECT_EQ(header.Value().armored, c.armored) << c.file;
+  }
+  const Bytes sealed = AsBytes(ReadStored("v2.txt.ecc"));
+  EXPECT_EQ(ReadSealedHeader(std::span(sealed).first(40)).Error().Code(), ErrorCode::Truncated);
+  EXPECT_EQ(ReadSealedHeader(Pattern(100)).Error().Code(), ErrorCode::Malformed);
+  EXPECT_EQ(ReadSealedHeader({}).Error().Code(), ErrorCode::Malformed);
+  EXPECT_FALSE(LooksSealed(Pattern(100)));
+}
+
 TEST(SealedData, AChangedHeaderByteIsNeverOpened) {
   const KeyPair alice = KeyPair::Generate().Value();
   const KeyPair bob = KeyPair::Generate().Value();
