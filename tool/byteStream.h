@@ -1,8 +1,9 @@
 #pragma once
-// Byte sources and sinks: the seam between the encrypted-file format and where bytes live.
+// Byte sources and sinks: the seam between encrypt and decrypt (which hand the bytes to the
+// library's Sealer and Opener) and where bytes live.
 //
-// The format reader and writer see only these interfaces, so tests and fuzzers drive them
-// from memory while the tool drives them from files, pipes and standard streams.
+// The read-ahead and write-behind threads see only these interfaces, so tests drive them from
+// memory while the tool drives them from files, pipes and standard streams.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
