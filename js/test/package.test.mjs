@@ -27,7 +27,7 @@ it("installs from its npm pack tarball and works through its promised names", ()
   fs.mkdirSync(app);
   fs.writeFileSync(path.join(app, "package.json"), JSON.stringify({ name: "app", version: "1.0.0", private: true }));
   npm(["install", "--offline", "--no-audit", "--no-fund", path.join(dir, path.basename(filename))], app);
-  for (const name of ["consumer.mjs", "consumer.cjs"]) fs.copyFileSync(path.join(here, "consumer", name), path.join(app, name));
+  for (const name of ["consumer.mjs", "consumer.cjs"]) fs.copyFileSync(path.join(here, "programs", name), path.join(app, name));
 
   let keyFile = "-";
   if (!needsTool) {
