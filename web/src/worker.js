@@ -116,16 +116,29 @@ async function* piecesOf(file, id) {
   }
 }
 
-// Runs a Web Streams transform over a file's pieces and collects its output.
+// Output gathered in memory before it is moved into a Blob, which the browser may keep on disk:
+// a large file's output need not fit in the worker's memory.
+const BATCH = 16 * 1024 * 1024;
+
+// Runs a Web Streams transform over a file's pieces and returns its output as Blobs.
 async function throughTransform(transform, file, id) {
-  const out = [];
+  const blobs = [];
+  let batch = [];
+  let batched = 0;
   const reading = (async () => {
     const reader = transform.readable.getReader();
     for (;;) {
       const { value, done } = await reader.read();
-      if (done) return;
-      out.push(value);
+      if (done) break;
+      batch.push(value);
+      batched += value.length;
+      if (batched >= BATCH) {
+        blobs.push(new Blob(batch));
+        batch = [];
+        batched = 0;
+      }
     }
+    blobs.push(new Blob(batch));
   })();
   const writer = transform.writable.getWriter();
   try {
@@ -137,7 +150,7 @@ async function throughTransform(transform, file, id) {
     throw e;
   }
   await reading;
-  return out;
+  return blobs;
 }
 
 const ops = {
