@@ -627,7 +627,7 @@
     );
   }
 
-  /** A TransformStream that opens sealed data (not armoured) with a KeyPair or SecretKey. Each
+  /** A TransformStream that opens sealed data (armoured or not) with a KeyPair or SecretKey. Each
    * chunk of plaintext comes out once it is authenticated; the data is whole and unaltered only
    * when the stream ends without error: after a DecryptionError, discard what came out. */
   function openStream(key) {

@@ -80,7 +80,7 @@ export function seal(data: Data, recipients: PublicKey | Iterable<PublicKey>, op
 export function open(data: Data, key: SecretKeyLike): Uint8Array;
 /** A stream that seals what is written to it (not armoured). */
 export function sealStream(recipients: PublicKey | Iterable<PublicKey>): TransformStream<Bytes, Uint8Array>;
-/** A stream that opens sealed data; whole and unaltered only when it ends without error. */
+/** A stream that opens sealed data (armoured or not); whole and unaltered only when it ends without error. */
 export function openStream(key: SecretKeyLike): TransformStream<Bytes, Uint8Array>;
 
 /** Options of sign() and signStream(). */

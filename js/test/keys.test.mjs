@@ -22,6 +22,11 @@ function throwsNamed(f, cls, code) {
   });
 }
 
+it("ready() loads the WebAssembly once: every call gives the same promise", () => {
+  assert.equal(eccrypt.ready(), eccrypt.ready());
+  assert.match(eccrypt.version(), /^\d+\.\d+$/);
+});
+
 describe("KeyPair", () => {
   it("generate gives distinct pairs that read back from their secret texts", () => {
     const other = KeyPair.generate();

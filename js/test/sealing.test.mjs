@@ -102,8 +102,10 @@ describe("sealStream and openStream", () => {
       const data = randomBytes(size);
       const sealed = await collect(piecesOf(data, piece).pipeThrough(sealStream([alice.publicKey, bob.publicKey])));
       assert.deepEqual(open(sealed, bob), data);
-      const opened = await collect(piecesOf(seal(data, alice.publicKey), piece).pipeThrough(openStream(alice)));
-      assert.deepEqual(opened, data);
+      for (const armor of [false, true]) {
+        const opened = await collect(piecesOf(seal(data, alice.publicKey, { armor }), piece).pipeThrough(openStream(alice)));
+        assert.deepEqual(opened, data);
+      }
     });
   }
 
