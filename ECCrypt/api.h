@@ -19,6 +19,7 @@
 #include "ECCrypt/api/keys.h"
 #include "ECCrypt/api/result.h"
 #include "ECCrypt/api/signing.h"
+#include "ECCrypt/formats/keyFile.h"
 #include "ECCrypt/formats/messageSignature.h"
 #include "ECCrypt/formats/sealedData.h"
 #include "ECCrypt/formats/signatureFile.h"

@@ -1,27 +1,24 @@
-// The eccrypt tool's key-file readers, driven from memory: protected key files (their lines,
+// The library's key-file readers, driven from memory: protected key files (their lines,
 // limits, salt, nonce and sealed secret) and key files in clear.
 //
-// Whatever the input, a reader refuses it with a TToolError or accepts it; what it accepts is
-// checked for consistency. A protected file is unlocked, with the pass phrase "fuzz", only when
+// Whatever the input, a reader refuses it with an Error or accepts it; what it accepts is
+// checked for consistency. A protected file is opened, with the pass phrase "fuzz", only when
 // its own limits are tiny (one pass, at most 64 KiB): Argon2id at the limits eccrypt writes takes
 // a second, and at the largest it reads far longer. The seed corpus holds one such file whose
-// pass phrase is "fuzz", so that the path past a successful unlock is reached too.
+// pass phrase is "fuzz", so that the path past a successful opening is reached too.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "ECCrypt/api.h"
+#include "ECPlatform/SecureWipe.h"
 #include "fuzzCheck.h"
-#include "tool/keyFile.h"
-#include "tool/libraryKeys.h"
-#include "tool/protectedKey.h"
-#include "tool/textForm.h"
-#include "tool/toolError.h"
 
 namespace {
 
-using namespace eccrypt::tool;
+using namespace eccrypt;
 
 constexpr unsigned long long kCheapOps = 1;
 constexpr unsigned long long kCheapMemory = 64 * 1024;
@@ -41,47 +38,39 @@ std::optional<unsigned long long> Limit(std::string_view kdf, std::string_view n
 }
 
 void Protected(const std::string& text) {
-  TProtectedKeyInfo info;
-  try {
-    info = ReadProtectedKeyInfo(text, "fuzz.key");
-  } catch (const TToolError&) {
-    return;
-  }
-  FUZZ_CHECK(IsTextOfMode(info.publicKey.text, info.publicKey.mode));
-  FUZZ_CHECK(KeyIdOf(info.publicKey.text, info.publicKey.mode) == info.keyId);
-  const std::optional<unsigned long long> ops = Limit(info.kdf, "opslimit=");
-  const std::optional<unsigned long long> memory = Limit(info.kdf, "memlimit=");
+  const auto header = formats::ReadProtectedKeyFileHeader(text);
+  if (!header) return;
+  const auto publicKey = PublicKey::Parse(header.Value().publicKey);
+  FUZZ_CHECK(publicKey && KeyId(publicKey.Value()) == header.Value().keyId);
+  FUZZ_CHECK(publicKey.Value().ToText(header.Value().form) == header.Value().publicKey);
+  const std::optional<unsigned long long> ops = Limit(header.Value().kdf, "opslimit=");
+  const std::optional<unsigned long long> memory = Limit(header.Value().kdf, "memlimit=");
   FUZZ_CHECK(ops && memory);  // the reader accepted them
   if (*ops > kCheapOps || *memory > kCheapMemory) return;
-  TKeyFile key;
-  try {
-    UnlockKeyFile(text, "fuzz.key", "fuzz", key);
-  } catch (const TToolError&) {
-    return;
-  }
-  FUZZ_CHECK(KeyIdOf(key.publicKey, key.mode) == info.keyId);
-  FUZZ_CHECK(!key.secretKey.str().empty());
+  const auto opened = formats::OpenKeyFile(text, "fuzz");
+  if (!opened) return;
+  FUZZ_CHECK(opened.Value().pair.PublicKey() == publicKey.Value());
 }
 
 void Clear(const std::string& text) {
-  TKeyFile key;
-  try {
-    ParseKeyFile(text, "fuzz.key", key);
-  } catch (const TToolError&) {
-    return;
-  }
-  FUZZ_CHECK(IsTextOfMode(key.publicKey, key.mode));
-  FUZZ_CHECK(IsTextOfMode(key.secretKey.str(), key.mode));
+  const auto opened = formats::OpenKeyFile(text, "");
+  if (!opened) return;
+  // What was read is written back as the same keys in the same form.
+  ecplatform::TSecretText again;
+  again.text = formats::ClearKeyFileText(opened.Value().pair, opened.Value().form);
+  const auto reread = formats::OpenKeyFile(again.text, "");
+  FUZZ_CHECK(reread && reread.Value().pair.PublicKey() == opened.Value().pair.PublicKey() &&
+             reread.Value().form == opened.Value().form);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  // As the tool picks the reader: by how the text starts.
-  if (LooksLikeProtectedKeyFile(text)) {
+  // As the readers are picked: by how the text starts.
+  if (formats::LooksLikeProtectedKeyFile(text)) {
     Protected(text);
-  } else if (LooksLikeKeyFile(text)) {
+  } else if (formats::LooksLikeClearKeyFile(text)) {
     Clear(text);
   }
   return 0;

@@ -11,10 +11,9 @@
 #include "tool/displayText.h"
 #include "tool/fileIo.h"
 #include "tool/fileKind.h"
-#include "tool/keyFile.h"
 #include "tool/keyText.h"
 #include "tool/libraryKeys.h"
-#include "tool/protectedKey.h"
+#include "tool/secretKeyFiles.h"
 #include "tool/signatureText.h"
 #include "tool/toolError.h"
 

@@ -13,12 +13,11 @@
 #include "tool/displayText.h"
 #include "tool/fileIo.h"
 #include "tool/fileKind.h"
-#include "tool/keyFile.h"
 #include "tool/keyText.h"
 #include "tool/libraryKeys.h"
 #include "tool/outputFile.h"
 #include "tool/passPhrase.h"
-#include "tool/protectedKey.h"
+#include "tool/secretKeyFiles.h"
 #include "tool/toolError.h"
 
 namespace eccrypt::tool {
@@ -94,49 +93,34 @@ int RunKeygen(const TKeygenOptions& options, TConsole& console) {
     }
   }
 
-  TEllipticCurve curve;
-  curve.SetIOMode(options.mode);
-  if (derived) {
-    curve.SetPassPhrase(phrase.str());
-    curve.MakeKey();
-    curve.SetPassPhrase(std::string());  // done with it (the component wipes the old text)
-    if (!curve.Valid()) throw TToolError("key generation failed");
-  } else {
-    // A random key pair: the secret key drawn uniformly from [1, n), the full strength of the
-    // group order (a key derived from a phrase carries at most the 160 bits of the
-    // pass-phrase generator).
-    Result<KeyPair> pair = KeyPair::Generate();
-    if (!pair) throw TToolError("cannot make a random key pair: " + pair.Error().Message());
-    const TextForm form = options.mode == TMode::Hex ? TextForm::Hex : TextForm::Radix64;
-    const TSecretString secretText(pair.Value().Secret().ExportText(form));
-    curve.SetKeySecret(secretText.str());
-    curve.SetKeyPublic(pair.Value().PublicKey().ToText(form));
+  // Derived: the key pair the component's MakeKey makes from the phrase. Otherwise a random
+  // key pair: the secret key drawn uniformly from [1, n), the full strength of the group order
+  // (a key derived from a phrase carries at most the 160 bits of the pass-phrase generator).
+  Result<KeyPair> pair = derived ? KeyPair::FromPassPhrase(phrase.str()) : KeyPair::Generate();
+  if (!pair) {
+    throw TToolError(derived ? "key generation failed: " + pair.Error().Message()
+                             : "cannot make a random key pair: " + pair.Error().Message());
   }
-  if (curve.KeyPublic().empty() || curve.KeySecret().empty()) {
-    throw TToolError("key generation failed");
-  }
-
-  TSecretString clear(KeyFileText(curve));
+  const std::string publicKey = pair.Value().PublicKey().ToText(FormOf(options.mode));
   if (options.unprotected) {
     console.err << "eccrypt: warning: the secret key is written in clear to "
                 << (toStdout ? std::string("standard output") : DisplayText(options.output))
                 << ": anyone who can read it has the key\n";
   }
-  TSecretString text(
-      options.unprotected
-          ? clear.str()
-          : ProtectedKeyFileText(clear.str(), {options.mode, curve.KeyPublic()}, phrase.str()));
+  TSecretString text(options.unprotected
+                         ? ClearKeyFileText(pair.Value(), options.mode)
+                         : ProtectedKeyFileText(pair.Value(), options.mode, phrase.str()));
   if (toStdout) {
     // The key file takes standard output; the public key goes to standard error.
     output.RefuseFileRead();
     console.out << text.str();
     FlushChecked(console.out, "standard output");
-    console.err << "Public key: " << curve.KeyPublic() << "\n";
+    console.err << "Public key: " << publicKey << "\n";
     FlushChecked(console.err, "standard error");
     return kExitOk;
   }
   WriteText(output, text.str());
-  console.out << curve.KeyPublic() << "\n";
+  console.out << publicKey << "\n";
   FlushChecked(console.out, "standard output");
   FlushChecked(console.err, "standard error");  // the warnings
   output.Commit();
@@ -237,12 +221,7 @@ int RunPasswd(const TPasswdOptions& options, TConsole& console) {
                 << " characters): whoever gets the key file can try to guess it\n";
   }
 
-  TEllipticCurve curve;
-  curve.SetIOMode(key.mode);
-  curve.SetKeyPublic(key.publicKey);
-  curve.SetKeySecret(key.secretKey.str());
-  TSecretString clear(KeyFileText(curve));
-  TSecretString sealed(ProtectedKeyFileText(clear.str(), {key.mode, key.publicKey}, phrase.str()));
+  TSecretString sealed(ProtectedKeyFileText(KeyPairOf(key, path), key.mode, phrase.str()));
   WriteText(output, sealed.str());
   FlushChecked(console.err, "standard error");  // the warning
   output.Commit();

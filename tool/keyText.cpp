@@ -2,8 +2,7 @@
 
 #include "tool/fileIo.h"
 #include "tool/fileKind.h"
-#include "tool/keyFile.h"
-#include "tool/protectedKey.h"
+#include "tool/secretKeyFiles.h"
 #include "tool/secure.h"
 #include "tool/signatureText.h"
 #include "tool/textForm.h"

@@ -14,29 +14,15 @@
 #include "tool/displayText.h"
 #include "tool/fileIo.h"
 #include "tool/fileKind.h"
-#include "tool/keyFile.h"
 #include "tool/keyText.h"
 #include "tool/libraryKeys.h"
 #include "tool/outputFile.h"
-#include "tool/protectedKey.h"
+#include "tool/secretKeyFiles.h"
 #include "tool/toolError.h"
 
 namespace eccrypt::tool {
 
 namespace {
-
-// The key pair of a key file, as the library holds it.
-KeyPair KeyPairOf(const TKeyFile& key, const std::string& keyFile) {
-  const auto refused = [&keyFile] {
-    return TToolError("signing failed: the secret key in " + keyFile + " was refused",
-                      "recreate the key file with 'eccrypt keygen'");
-  };
-  auto secret = SecretKey::Parse(key.secretKey.str());
-  if (!secret) throw refused();
-  auto pair = KeyPair::FromSecretKey(std::move(secret).Value());
-  if (!pair) throw refused();
-  return std::move(pair).Value();
-}
 
 // A signature failure is no fault of the user's input: the comments were checked before.
 TToolError SigningFailed(const Error& error) {

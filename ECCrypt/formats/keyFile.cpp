@@ -1,5 +1,6 @@
 // Key files: KeyPair::FromKeyFile and KeyPair::ToKeyFile (declared with KeyPair in
-// ECCrypt/api/keys.h). Two kinds, both written by the eccrypt tool:
+// ECCrypt/api/keys.h) and the functions of ECCrypt/formats/keyFile.h. Two kinds, both written by
+// the eccrypt tool:
 //
 // A key file in clear is the component's stored properties:
 //
@@ -21,6 +22,8 @@
 // Argon2id turns the pass phrase and the salt into a 32-byte key; XChaCha20-Poly1305 seals the
 // clear text under it with every line before "secret:" (line feeds included) as additional
 // data, so no line can change without opening failing. Lines may arrive with CR LF ends.
+#include "ECCrypt/formats/keyFile.h"
+
 #include <sodium.h>
 
 #include <array>
@@ -37,6 +40,9 @@
 namespace eccrypt {
 
 namespace {
+
+using formats::OpenedKeyFile;
+using formats::ProtectedKeyFileHeader;
 
 constexpr std::string_view kFirstLine = "eccrypt secret key 1";
 constexpr std::string_view kPrefix = "eccrypt secret key ";
@@ -62,8 +68,26 @@ class SecretBuffer {
   std::vector<std::uint8_t> bytes_;
 };
 
-Error Damaged(const std::string& what) {
+// The messages of a file's faults read on from "key file: ", and from "the key file NAME ".
+Error Malformed(const std::string& what) {
   return Error(ErrorCode::Malformed, "key file: " + what);
+}
+
+Error Damaged(const std::string& what) {
+  return Malformed("is damaged: " + what);
+}
+
+constexpr std::size_t kMaxKeyTextLength = 512;
+constexpr std::string_view kRadix64Digits =
+    "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+
+// Whether a key text is written in the form: the form PublicKey::Parse would tell, and only
+// the digits of that form.
+bool IsTextOfForm(std::string_view text, TextForm form) {
+  const bool hex =
+      text.size() % 4 == 0 && text.find_first_not_of("0123456789ABCDEF") == std::string_view::npos;
+  if (form == TextForm::Hex) return hex;
+  return !hex && text.find_first_not_of(kRadix64Digits) == std::string_view::npos;
 }
 
 std::string ToHex(const std::uint8_t* bytes, std::size_t size) {
@@ -97,27 +121,42 @@ Result<void> DeriveKey(std::string_view passPhrase, const std::uint8_t* salt,
   return {};
 }
 
-// The key pair of a clear key file's text; its public key must be its secret key's.
-Result<KeyPair> FromClearText(std::string_view text) {
+// The key pair of a clear key file's text, and the form of its keys; its public key must be
+// its secret key's.
+Result<OpenedKeyFile> FromClearText(std::string_view text) {
   TEllipticCurve curve;
   try {
     ecplatform::ReadComponent(text, curve);
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception& error) {
-    return Damaged(std::string("cannot be read: ") + error.what());
+    return Malformed(std::string("cannot be read: ") + error.what());
   }
-  auto secret = SecretKey::Parse(curve.KeySecret());
-  auto stored = PublicKey::Parse(curve.KeyPublic());
+  const TextForm form = curve.IOMode() == TMode::Hex ? TextForm::Hex : TextForm::Radix64;
+  ecplatform::TSecretText secretText;
+  secretText.text = curve.KeySecret();
+  const std::string publicText = curve.KeyPublic();
   curve.Clear();
-  if (!secret) return secret.Error();
+  if (secretText.text.empty()) return Malformed("holds no secret key");
+  if (publicText.empty()) return Malformed("holds no public key");
+  if (secretText.text.size() > kMaxKeyTextLength || publicText.size() > kMaxKeyTextLength ||
+      !IsTextOfForm(secretText.text, form) || !IsTextOfForm(publicText, form)) {
+    return Malformed(std::string("holds a key that is not a ") +
+                     (form == TextForm::Hex ? "hex" : "base64") + " key text");
+  }
+  auto secret = SecretKey::Parse(secretText.text);
+  if (!secret) {
+    return Error(secret.Error().Code(),
+                 "key file: holds a secret key that is refused: " + secret.Error().Message());
+  }
   auto pair = KeyPair::FromSecretKey(std::move(secret).Value());
   if (!pair) return pair.Error();
   // The public key is computed from the secret one; a stored one that differs is damage.
-  if (stored && stored.Value() != pair.Value().PublicKey()) {
-    return Damaged("its public key does not belong to its secret key");
+  auto stored = PublicKey::Parse(publicText);
+  if (!stored || stored.Value() != pair.Value().PublicKey()) {
+    return Damaged("its public and secret keys do not belong together");
   }
-  return pair;
+  return OpenedKeyFile{std::move(pair).Value(), form};
 }
 
 bool IsBlank(std::uint32_t c) {
@@ -173,7 +212,18 @@ std::string WithLineFeeds(std::string_view text) {
   return out;
 }
 
-Result<KeyPair> FromProtectedText(std::string_view original, std::string_view passPhrase) {
+// The lines of a protected key file, checked, before anything is derived.
+struct ProtectedLines {
+  ProtectedKeyFileHeader header;
+  std::uint64_t opsLimit = 0;
+  std::size_t memLimit = 0;
+  std::array<std::uint8_t, kSaltBytes> salt{};
+  std::array<std::uint8_t, kNonceBytes> nonce{};
+  std::string additionalData;  // every line before "secret:", with "\n" line ends
+  std::vector<std::uint8_t> sealed;
+};
+
+Result<ProtectedLines> ReadProtectedLines(std::string_view original) {
   const std::string normalised = WithLineFeeds(original);
   const std::string_view text = normalised;
   std::vector<std::string_view> lines;
@@ -184,7 +234,10 @@ Result<KeyPair> FromProtectedText(std::string_view original, std::string_view pa
     if (lines.size() == 5) headerEnd = std::min(end + 1, text.size());
     start = end + 1;
   }
-  if (lines.empty() || lines[0] != kFirstLine) {
+  if (lines.empty() || !lines[0].starts_with(kPrefix)) {
+    return Damaged("it is not a protected key file");
+  }
+  if (lines[0] != kFirstLine) {
     return Error(ErrorCode::UnsupportedVersion, "key file: a format this library does not know");
   }
   static constexpr std::array<std::string_view, 5> kLabels = {
@@ -192,12 +245,31 @@ Result<KeyPair> FromProtectedText(std::string_view original, std::string_view pa
   if (lines.size() != 1 + kLabels.size()) return Damaged("it does not have six lines");
   std::array<std::string_view, kLabels.size()> values;
   for (std::size_t i = 0; i < kLabels.size(); ++i) {
-    if (!lines[i + 1].starts_with(kLabels[i]) || lines[i + 1].size() == kLabels[i].size()) {
-      return Damaged("line " + std::to_string(i + 2) + " is not '" + std::string(kLabels[i]) +
-                     "' with a value");
+    if (!lines[i + 1].starts_with(kLabels[i])) {
+      return Damaged("line " + std::to_string(i + 2) + " does not start with '" +
+                     std::string(kLabels[i]) + "'");
     }
     values[i] = lines[i + 1].substr(kLabels[i].size());
   }
+  // Every value is checked to be there before it is decoded: the decoders are not given empty
+  // texts.
+  for (std::size_t i = 0; i < kLabels.size(); ++i) {
+    if (values[i].empty()) {
+      return Damaged("its '" + std::string(kLabels[i].substr(0, kLabels[i].find(':'))) +
+                     "' line has no value");
+    }
+  }
+  ProtectedLines file;
+  auto publicKey = PublicKey::Parse(values[0]);
+  if (!publicKey) return Damaged("its public key: " + publicKey.Error().Message());
+  file.header.publicKey = values[0];
+  file.header.form = IsTextOfForm(values[0], TextForm::Hex) ? TextForm::Hex : TextForm::Radix64;
+  file.header.keyId = values[1];
+  if (file.header.keyId != KeyId(publicKey.Value())) {
+    return Damaged("its key id does not belong to its public key");
+  }
+  file.header.kdf = lines[3].substr(std::string_view("kdf: ").size());
+
   // "opslimit=N memlimit=BYTES salt=HEX"
   std::string_view kdf = values[2];
   static constexpr std::array<std::string_view, 3> kNames = {"opslimit=", "memlimit=", "salt="};
@@ -209,66 +281,111 @@ Result<KeyPair> FromProtectedText(std::string_view original, std::string_view pa
     parameters[i] = word.substr(kNames[i].size());
     kdf.remove_prefix(std::min(space + 1, kdf.size()));
   }
-  std::uint64_t opsLimit = 0;
-  std::size_t memLimit = 0;
-  std::array<std::uint8_t, kSaltBytes> salt{};
-  std::array<std::uint8_t, kNonceBytes> nonce{};
-  if (!kdf.empty() || !ParseNumber(parameters[0], opsLimit) ||
-      !ParseNumber(parameters[1], memLimit) || !FromHex(parameters[2], salt.data(), salt.size())) {
+  if (!kdf.empty() || !ParseNumber(parameters[0], file.opsLimit) ||
+      !ParseNumber(parameters[1], file.memLimit) ||
+      !FromHex(parameters[2], file.salt.data(), file.salt.size())) {
     return Damaged("its kdf line is malformed");
   }
-  if (opsLimit < crypto_pwhash_OPSLIMIT_MIN || opsLimit > kMaxOpsLimit ||
-      memLimit < crypto_pwhash_MEMLIMIT_MIN || memLimit > kMaxMemLimit) {
+  if (file.opsLimit < crypto_pwhash_OPSLIMIT_MIN || file.opsLimit > kMaxOpsLimit ||
+      file.memLimit < crypto_pwhash_MEMLIMIT_MIN || file.memLimit > kMaxMemLimit) {
     return Error(ErrorCode::OutOfRange,
                  "key file: its Argon2id limits are outside those accepted (opslimit 1 to 16, "
                  "memlimit up to 1 GiB)");
   }
-  if (!FromHex(values[3], nonce.data(), nonce.size())) return Damaged("its nonce is malformed");
-  std::vector<std::uint8_t> sealed(values[4].size());
+  if (!FromHex(values[3], file.nonce.data(), file.nonce.size())) {
+    return Damaged("its nonce is malformed");
+  }
+  file.sealed.resize(values[4].size());
   std::size_t sealedSize = 0;
-  if (sodium_base642bin(sealed.data(), sealed.size(), values[4].data(), values[4].size(), nullptr,
-                        &sealedSize, nullptr, sodium_base64_VARIANT_ORIGINAL) != 0 ||
+  if (sodium_base642bin(file.sealed.data(), file.sealed.size(), values[4].data(), values[4].size(),
+                        nullptr, &sealedSize, nullptr, sodium_base64_VARIANT_ORIGINAL) != 0 ||
       sealedSize <= kTagBytes) {
     return Damaged("its secret is malformed");
   }
-  const std::string_view header = text.substr(0, headerEnd);
+  file.sealed.resize(sealedSize);
+  file.additionalData = std::string(text.substr(0, headerEnd));
+  return file;
+}
 
+Result<OpenedKeyFile> FromProtectedText(std::string_view text, std::string_view passPhrase) {
+  auto read = ReadProtectedLines(text);
+  if (!read) return read.Error();
+  const ProtectedLines& file = read.Value();
   SecretBuffer key(kKeyBytes);
-  if (auto derived = DeriveKey(passPhrase, salt.data(), opsLimit, memLimit, key); !derived) {
+  if (auto derived = DeriveKey(passPhrase, file.salt.data(), file.opsLimit, file.memLimit, key);
+      !derived) {
     return derived.Error();
   }
-  SecretBuffer clear(sealedSize - kTagBytes);
+  SecretBuffer clear(file.sealed.size() - kTagBytes);
   unsigned long long clearSize = 0;
   if (crypto_aead_xchacha20poly1305_ietf_decrypt(
-          clear.data(), &clearSize, nullptr, sealed.data(), sealedSize,
-          reinterpret_cast<const std::uint8_t*>(header.data()), header.size(), nonce.data(),
-          key.data()) != 0) {
+          clear.data(), &clearSize, nullptr, file.sealed.data(), file.sealed.size(),
+          reinterpret_cast<const std::uint8_t*>(file.additionalData.data()),
+          file.additionalData.size(), file.nonce.data(), key.data()) != 0) {
     return Error(ErrorCode::WrongPassPhrase,
                  "key file: the pass phrase does not open it (or the file was altered)");
   }
   ecplatform::TSecretText clearText;
   clearText.text.assign(clear.data(), clear.data() + static_cast<std::size_t>(clearSize));
-  auto pair = FromClearText(clearText.text);
-  if (!pair) return pair.Error();
-  if (KeyId(pair.Value().PublicKey()) != values[1]) {
-    return Damaged("its key id does not belong to the key it holds");
+  auto opened = FromClearText(clearText.text);
+  if (!opened) return opened.Error();
+  if (KeyId(opened.Value().pair.PublicKey()) != file.header.keyId) {
+    return Damaged("its public key line does not belong to the key it holds");
   }
-  return pair;
+  return opened;
 }
 
 }  // namespace
 
-Result<KeyPair> KeyPair::FromKeyFile(std::string_view text, std::string_view passPhrase) {
-  if (auto started = formats::StartSodium(); !started) return started.Error();
+namespace formats {
+
+bool LooksLikeProtectedKeyFile(std::string_view text) noexcept {
+  return text.starts_with(kPrefix);
+}
+
+bool LooksLikeClearKeyFile(std::string_view text) noexcept {
   std::size_t start = 0;
-  while (start < text.size() && (text[start] == ' ' || text[start] == '\t' || text[start] == '\r' ||
-                                 text[start] == '\n')) {
+  while (start < text.size() &&
+         (text[start] == ' ' || text[start] == '\t' || text[start] == '\r' || text[start] == '\n' ||
+          text[start] == '\v' || text[start] == '\f')) {
     ++start;
   }
-  if (text.substr(start).starts_with("object")) return FromClearText(text);
-  if (text.starts_with(kPrefix)) return FromProtectedText(text, passPhrase);
+  return text.substr(start).starts_with("object");
+}
+
+Result<OpenedKeyFile> OpenKeyFile(std::string_view text, std::string_view passPhrase) {
+  if (auto started = StartSodium(); !started) return started.Error();
+  if (LooksLikeClearKeyFile(text)) return FromClearText(text);
+  if (LooksLikeProtectedKeyFile(text)) return FromProtectedText(text, passPhrase);
   if (text.empty()) return Error(ErrorCode::Empty, "key file: empty");
-  return Damaged("not a key file (neither a protected key file nor a key file in clear)");
+  return Malformed("is not a key file (neither a protected key file nor a key file in clear)");
+}
+
+Result<ProtectedKeyFileHeader> ReadProtectedKeyFileHeader(std::string_view text) {
+  if (auto started = StartSodium(); !started) return started.Error();
+  auto read = ReadProtectedLines(text);
+  if (!read) return read.Error();
+  return std::move(read).Value().header;
+}
+
+std::string ClearKeyFileText(const KeyPair& pair, TextForm form) {
+  TEllipticCurve curve;
+  curve.SetIOMode(form == TextForm::Hex ? TMode::Hex : TMode::Base64);
+  curve.SetKeyPublic(pair.PublicKey().ToText(form));
+  ecplatform::TSecretText secretText;
+  secretText.text = pair.Secret().ExportText(form);
+  curve.SetKeySecret(secretText.text);
+  std::string text = ecplatform::WriteComponent(curve, {"IOMode", "KeyPublic", "KeySecret"});
+  curve.Clear();
+  return text;
+}
+
+}  // namespace formats
+
+Result<KeyPair> KeyPair::FromKeyFile(std::string_view text, std::string_view passPhrase) {
+  auto opened = formats::OpenKeyFile(text, passPhrase);
+  if (!opened) return opened.Error();
+  return std::move(opened).Value().pair;
 }
 
 Result<std::string> KeyPair::ToKeyFile(std::string_view passPhrase,
@@ -288,16 +405,7 @@ Result<std::string> KeyPair::ToKeyFile(std::string_view passPhrase,
   // The clear key file, as the component stores its properties.
   const std::string publicText = PublicKey().ToText(options.form);
   ecplatform::TSecretText clearText;
-  {
-    TEllipticCurve curve;
-    curve.SetIOMode(options.form == TextForm::Hex ? TMode::Hex : TMode::Base64);
-    curve.SetKeyPublic(publicText);
-    ecplatform::TSecretText secretText;
-    secretText.text = Secret().ExportText(options.form);
-    curve.SetKeySecret(secretText.text);
-    clearText.text = ecplatform::WriteComponent(curve, {"IOMode", "KeyPublic", "KeySecret"});
-    curve.Clear();
-  }
+  clearText.text = formats::ClearKeyFileText(*this, options.form);
 
   std::array<std::uint8_t, kSaltBytes> salt{};
   std::array<std::uint8_t, kNonceBytes> nonce{};

@@ -132,5 +132,72 @@ TEST(KeyFile, NewPassPhrasesWithoutAVisibleCharacterOrWithALineBreakAreRefused) 
   EXPECT_FALSE(key.ToKeyFile("ok", {.form = TextForm::Radix64, .opsLimit = 99, .memLimit = 0}));
 }
 
+TEST(KeyFile, FormsHeadersAndClearFilesThroughTheFormatsFunctions) {
+  const KeyPair key = KeyPair::Generate().Value();
+  for (const TextForm form : {TextForm::Radix64, TextForm::Hex}) {
+    KeyFileOptions options = kFast;
+    options.form = form;
+    const std::string file = key.ToKeyFile("phrase", options).Value();
+    auto header = formats::ReadProtectedKeyFileHeader(file);
+    ASSERT_TRUE(header) << header.Error().Message();
+    EXPECT_EQ(header.Value().publicKey, key.PublicKey().ToText(form));
+    EXPECT_EQ(header.Value().form, form);
+    EXPECT_EQ(header.Value().keyId, KeyId(key.PublicKey()));
+    EXPECT_TRUE(header.Value().kdf.starts_with("argon2id opslimit=1 memlimit=8192 salt="));
+    auto opened = formats::OpenKeyFile(file, "phrase");
+    ASSERT_TRUE(opened) << opened.Error().Message();
+    EXPECT_EQ(opened.Value().form, form);
+
+    const std::string clear = formats::ClearKeyFileText(key, form);
+    EXPECT_TRUE(formats::LooksLikeClearKeyFile(clear));
+    auto fromClear = formats::OpenKeyFile(clear, "");
+    ASSERT_TRUE(fromClear) << fromClear.Error().Message();
+    EXPECT_EQ(fromClear.Value().pair.PublicKey(), key.PublicKey());
+    EXPECT_EQ(fromClear.Value().form, form);
+  }
+  auto stored = formats::ReadProtectedKeyFileHeader(ReadStored("v2.key"));
+  ASSERT_TRUE(stored) << stored.Error().Message();
+  EXPECT_EQ(stored.Value().keyId, "94FA8A26E6B2B5D5");
+}
+
+TEST(KeyFile, DamagedLinesAndClearFilesAreRefusedBeforeAnythingIsDerived) {
+  const KeyPair key = KeyPair::Generate().Value();
+  const KeyPair other = KeyPair::Generate().Value();
+  const std::string file = key.ToKeyFile("phrase", kFast).Value();
+  const std::string publicText = key.PublicKey().ToText(TextForm::Radix64);
+  const std::string clear = formats::ClearKeyFileText(key, TextForm::Radix64);
+  const std::string secretText = key.Secret().ExportText(TextForm::Radix64);
+  struct Case {
+    const char* what;
+    std::string text;
+    const char* message;  // what the message says after "key file: "
+  };
+  const Case cases[] = {
+      {"public key swapped alone",
+       Replace(file, publicText, other.PublicKey().ToText(TextForm::Radix64)),
+       "is damaged: its key id does not belong to its public key"},
+      {"an empty value", Replace(file, "key id: " + KeyId(key.PublicKey()), "key id: "),
+       "is damaged: its 'key id' line has no value"},
+      {"a label changed", Replace(file, "cipher: ", "cypher: "),
+       "is damaged: line 5 does not start with 'cipher: xchacha20poly1305 nonce='"},
+      {"clear, no secret key", Replace(clear, secretText, ""), "holds no secret key"},
+      {"clear, no public key", Replace(clear, publicText, ""), "holds no public key"},
+      {"clear, a hexadecimal key in a radix-64 file",
+       Replace(clear, publicText, key.PublicKey().ToText(TextForm::Hex)),
+       "holds a key that is not a base64 key text"},
+      {"clear, another public key",
+       Replace(clear, publicText, other.PublicKey().ToText(TextForm::Radix64)),
+       "is damaged: its public and secret keys do not belong together"},
+      {"clear, unreadable", "object TEllipticCurve\n  KeyPublic = 'abc\n", "cannot be read"},
+  };
+  for (const Case& c : cases) {
+    auto opened = formats::OpenKeyFile(c.text, "phrase");
+    ASSERT_FALSE(opened) << c.what;
+    EXPECT_EQ(opened.Error().Code(), ErrorCode::Malformed) << c.what;
+    EXPECT_TRUE(opened.Error().Message().starts_with(std::string("key file: ") + c.message))
+        << c.what << ": " << opened.Error().Message();
+  }
+}
+
 }  // namespace
 }  // namespace eccrypt

@@ -1,55 +1,62 @@
 #pragma once
-// Protected secret-key files: the clear key file (keyFile.h) sealed under a pass phrase.
+// Secret-key files as the tool uses them: read and written by the library
+// (ECCrypt/formats/keyFile.h), unlocked with pass phrases from a file or the terminal, and
+// refused with the tool's messages. Written with mode 0600 (keyCommands.cpp).
 //
-//   eccrypt secret key 1
-//   public key: TEXT
-//   key id: 16 HEXADECIMAL DIGITS
-//   kdf: argon2id opslimit=N memlimit=BYTES salt=32 HEXADECIMAL DIGITS
-//   cipher: xchacha20poly1305 nonce=48 HEXADECIMAL DIGITS
-//   secret: BASE64 (RFC 4648) OF THE SEALED CLEAR KEY FILE
-//
-// Argon2id (libsodium's crypto_pwhash, its moderate limits when writing; the limits are
-// stored, and bounded when read) turns the pass phrase and the salt into a 32-byte key;
-// XChaCha20-Poly1305 seals the clear key-file text under it, with every line before "secret:"
-// as additional data. So the public key, key id and parameters can be read without the pass
-// phrase, and none of them can be changed without unlocking failing; until the file is
-// unlocked they are unproven (both lines may have been swapped for another key's together),
-// so nothing takes a public key from them.
+// A protected key file names its public key and key id in clear lines that are covered by the
+// sealed part: until the file is unlocked they are unproven (both may have been swapped for
+// another key's together), so nothing takes a public key from them.
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
-#include "tool/keyFile.h"
+#include "ECCrypt/ECCrypt.h"
+#include "ECCrypt/api.h"
 #include "tool/keyText.h"
 #include "tool/secure.h"
 #include "tool/toolError.h"
 
 namespace eccrypt::tool {
 
-inline constexpr std::string_view kProtectedKeyFirstLine = "eccrypt secret key 1";
+inline constexpr std::size_t kMaxKeyFileBytes = std::size_t{16} * 1024;
+
+// A key pair as read from a key file: its keys' texts in the file's text form.
+struct TKeyFile {
+  TMode mode = TMode::Base64;
+  std::string publicKey;
+  TSecretString secretKey;
+};
 
 // True when the text starts as a protected key file of any version does.
 bool LooksLikeProtectedKeyFile(std::string_view text);
 
-// The text of a protected key file holding `clearKeyFile` (a key file's text) for the given
-// public key, sealed under `passPhrase`.
-std::string ProtectedKeyFileText(const std::string& clearKeyFile, const TPublicKey& publicKey,
-                                 const std::string& passPhrase);
+// True when the text starts as a key file in clear does (its first word is "object").
+bool LooksLikeKeyFile(std::string_view text);
+
+// The library's key pair of a key file read by the tool. `keyFile` names it in messages.
+KeyPair KeyPairOf(const TKeyFile& key, const std::string& keyFile);
+
+// The text of a key file in clear for the pair, its keys in `mode`.
+std::string ClearKeyFileText(const KeyPair& pair, TMode mode);
+
+// The text of a protected key file for the pair, its keys in `mode`, sealed under `passPhrase`.
+std::string ProtectedKeyFileText(const KeyPair& pair, TMode mode, const std::string& passPhrase);
 
 // What a protected key file says about itself without its pass phrase.
 struct TProtectedKeyInfo {
   TPublicKey publicKey;
   std::string keyId;
-  std::string kdf;  // the "kdf:" line, as stored
+  std::string kdf;  // the "kdf:" line's value, as stored
 };
 TProtectedKeyInfo ReadProtectedKeyInfo(std::string_view text, const std::string& name);
 
-// Unlocks a protected key file with its pass phrase and reads the key pair. Throws TToolError
-// for a wrong pass phrase (or an altered file) and for a damaged one.
-void UnlockKeyFile(std::string_view text, const std::string& name, const std::string& passPhrase,
-                   TKeyFile& key);
-// As UnlockKeyFile, but false for a pass phrase that does not unlock the file.
+// Reads a key file in clear and checks that its public and secret keys belong together.
+// `name` is the file's name for messages. Throws TToolError.
+void ParseKeyFile(std::string_view text, const std::string& name, TKeyFile& key);
+
+// Unlocks a protected key file with its pass phrase and reads the key pair. False for a pass
+// phrase that does not unlock it (or an altered file); other failures throw TToolError.
 bool TryUnlockKeyFile(std::string_view text, const std::string& name, const std::string& passPhrase,
                       TKeyFile& key);
 
