@@ -10,7 +10,6 @@
 // Bare signature texts made elsewhere, and by earlier versions of the tool, carry s as the
 // component's signer makes it: below 2^272 and usually above n. Those are accepted as bare
 // texts (ComponentRange) so that existing signatures keep verifying.
-#include <optional>
 #include <string>
 #include <string_view>
 
