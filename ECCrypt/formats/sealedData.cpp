@@ -565,10 +565,13 @@ struct Opener::State {
   bool armoured = false;
   bool recognised = false;
   ArmourReader armour;
-  Bytes opening;             // the first bytes, until they tell armour from binary data
-  Bytes decoded;             // with armour: the bytes of one call's text
-  Bytes buffer;              // the header while it arrives, then a chunk split between pieces
-  Bytes prefix;              // the header, additional data of the first chunk
+  Bytes opening;  // the first bytes, until they tell armour from binary data
+  Bytes decoded;  // with armour: the bytes of one call's text
+  Bytes buffer;   // the header while it arrives, then a chunk split between pieces
+  Bytes prefix;   // the header, additional data of the first chunk
+  // The header is parsed again only once the bytes buffered for it have doubled since the last
+  // try that found it incomplete, so data fed in tiny pieces costs linear time, not quadratic.
+  std::size_t nextHeaderTry = 0;
   std::uint64_t offset = 0;  // where the next chunk starts in the sealed data
   StreamState stream;
   bool first = true;
@@ -644,11 +647,15 @@ struct Opener::State {
         return Fail(Fault(ErrorCode::Malformed, "the input is not an eccrypt encrypted file"));
       }
       if (compared == kMagic.size()) recognised = true;
+      if (!atEnd && buffer.size() < nextHeaderTry) return {};  // wait
       OpenedHeader opened;
       auto header =
           OpenHeader(buffer, keys ? keys : NextKey([this] { return NextOwnKey(); }), opened);
       if (!header) {
-        if (header.Error().Code() == ErrorCode::Truncated && !atEnd) return {};  // wait
+        if (header.Error().Code() == ErrorCode::Truncated && !atEnd) {
+          nextHeaderTry = buffer.size() * 2;
+          return {};  // wait
+        }
         return Fail(header.Error());
       }
       if (crypto_secretstream_xchacha20poly1305_init_pull(&stream.state, opened.streamHeader.data(),
