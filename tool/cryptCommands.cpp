@@ -14,12 +14,12 @@
 #include "tool/displayText.h"
 #include "tool/fileIo.h"
 #include "tool/keyText.h"
+#include "tool/libraryKeys.h"
 #include "tool/outputFile.h"
 #include "tool/progress.h"
 #include "tool/recipients.h"
 #include "tool/secretKeyFiles.h"
 #include "tool/secure.h"
-#include "tool/textForm.h"
 #include "tool/toolError.h"
 
 namespace eccrypt::tool {
@@ -153,15 +153,6 @@ void Overlapped(TFileSource& input, TByteSink& output, Work&& work) {
   TBackgroundSink writeBehind(output);
   work(readAhead ? static_cast<TByteSource&>(*readAhead) : input, writeBehind);
   writeBehind.Finish();
-}
-
-// The hexadecimal text of the number a key text of `mode` stands for, without leading zero
-// groups: the one text the library reads for it (the component also reads it led by zeros).
-void CanonicalHex(std::string_view text, TMode mode, std::string& hex) {
-  hex = ConvertTextForm(text, mode, TMode::Hex);
-  std::size_t zeros = 0;
-  while (hex.compare(zeros, 4, "0000") == 0) zeros += 4;
-  hex.erase(0, zeros);
 }
 
 // The library's public keys of the recipients.

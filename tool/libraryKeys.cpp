@@ -9,13 +9,16 @@ TextForm FormOf(TMode mode) {
   return mode == TMode::Hex ? TextForm::Hex : TextForm::Radix64;
 }
 
-PublicKey LibraryPublicKey(std::string_view text, TMode mode, const std::string& source) {
-  // The library reads the one text the component writes for a key; the component also reads
-  // it led by zero groups. The number, not its spelling.
-  std::string hex = ConvertTextForm(text, mode, TMode::Hex);
+void CanonicalHex(std::string_view text, TMode mode, std::string& hex) {
+  hex = ConvertTextForm(text, mode, TMode::Hex);
   std::size_t zeros = 0;
   while (hex.compare(zeros, 4, "0000") == 0) zeros += 4;
   hex.erase(0, zeros);
+}
+
+PublicKey LibraryPublicKey(std::string_view text, TMode mode, const std::string& source) {
+  std::string hex;
+  CanonicalHex(text, mode, hex);
   auto key = PublicKey::Parse(hex);
   if (!key) {
     throw TToolError(

@@ -15,6 +15,11 @@ inline constexpr std::size_t kKeyIdLength = 16;
 // The library's text form for the component's IOMode.
 TextForm FormOf(TMode mode);
 
+// The hexadecimal text of the number a key text of `mode` stands for, without leading zero
+// groups: the one text the library reads for it (the component also reads it led by zeros).
+// `hex` may be a wiped buffer's string: a secret key's text passes through here.
+void CanonicalHex(std::string_view text, TMode mode, std::string& hex);
+
 // The key a public key text of the given form stands for, spelt however the component reads
 // it (leading zero groups included). `source` (" in FILE") is added to messages. Throws
 // TToolError when it is no key of this system.
