@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "ECCrypt/ECCrypt.h"
+#include "ECCrypt/formats/chunkCipher.h"
 #include "ECCrypt/formats/sodiumStart.h"
 #include "ECCrypt/hash/sha256.h"
 #include "ECPlatform/SecureWipe.h"
@@ -424,9 +425,9 @@ struct Sealer::State {
   void Push(std::span<const std::uint8_t> data, Bytes& out, bool last) {
     const std::size_t start = out.size();
     out.resize(start + data.size() + kChunkOverhead);
-    crypto_secretstream_xchacha20poly1305_push(
-        &stream.state, out.data() + start, nullptr, data.data(), data.size(),
-        first ? header.data() : nullptr, first ? header.size() : 0,
+    formats::SealChunk(
+        stream.state, out.data() + start, data,
+        first ? std::span<const std::uint8_t>(header) : std::span<const std::uint8_t>(),
         last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
              : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
     first = false;
@@ -591,16 +592,15 @@ struct Opener::State {
   Result<void> OpenChunk(std::span<const std::uint8_t> sealed, Bytes& out, bool atEnd) {
     const std::size_t start = out.size();
     out.resize(start + sealed.size() - kChunkOverhead);
-    unsigned long long plainSize = 0;
-    unsigned char tag = 0;
+    std::uint8_t tag = 0;
     const bool whole = sealed.size() == kChunkBytes + kChunkOverhead;
     const auto dropPlain = [&] {
       ecplatform::SecureWipe(out.data() + start, out.size() - start);
       out.resize(start);
     };
-    if (crypto_secretstream_xchacha20poly1305_pull(
-            &stream.state, out.data() + start, &plainSize, &tag, sealed.data(), sealed.size(),
-            first ? prefix.data() : nullptr, first ? prefix.size() : 0) != 0) {
+    if (!formats::OpenChunk(
+            stream.state, out.data() + start, tag, sealed,
+            first ? std::span<const std::uint8_t>(prefix) : std::span<const std::uint8_t>())) {
       dropPlain();
       // A short block is the last one: it was altered, or the data was cut inside it.
       return Fail(Fault(ErrorCode::Damaged,
@@ -615,7 +615,6 @@ struct Opener::State {
       return Fail(Fault(ErrorCode::Damaged,
                         "the block at byte " + std::to_string(offset) + " carries an unknown tag"));
     }
-    out.resize(start + plainSize);
     first = false;
     offset += sealed.size();
     if (tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL) {

@@ -1,0 +1,154 @@
+// The chunk cipher against libsodium's own: ChaCha20 on wide vectors gives libsodium's keystream
+// at every length and block counter, and a chunk sealed here is byte for byte the chunk
+// libsodium's stream seals (every length around the vector width and the padding, every tag,
+// additional data, the counter's wrap), opens there and back, and is refused when altered.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "ECCrypt/formats/chacha20.h"
+#include "ECCrypt/formats/chunkCipher.h"
+#include "ECCrypt/formats/sodiumStart.h"
+
+namespace eccrypt::formats {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Pattern(std::size_t size, unsigned seed) {
+  Bytes bytes(size);
+  for (std::size_t i = 0; i < size; ++i)
+    bytes[i] = static_cast<std::uint8_t>(i * 31 + seed + i / 251);
+  return bytes;
+}
+
+class ChunkCipherTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(StartSodium()); }
+};
+
+TEST_F(ChunkCipherTest, ChaCha20GivesLibsodiumsKeystream) {
+  const Bytes key = Pattern(32, 7);
+  const Bytes nonce = Pattern(12, 3);
+  const std::size_t lengths[] = {0, 1, 63, 64, 65, 1023, 1024, 1025, 2048, 3000, 16384 + 77};
+  for (const std::size_t length : lengths) {
+    for (const std::uint32_t counter : {0U, 2U, 1000U, 0xFFFFF000U}) {
+      // One byte off alignment, so that unaligned loads and stores are exercised.
+      const Bytes storage = Pattern(length + 1, static_cast<unsigned>(length));
+      const std::uint8_t* in = storage.data() + 1;
+      Bytes ours(length + 1);
+      Bytes theirs(length);
+      ChaCha20Xor(ours.data() + 1, in, length, nonce.data(), counter, key.data());
+      crypto_stream_chacha20_ietf_xor_ic(theirs.data(), in, length, nonce.data(), counter,
+                                         key.data());
+      EXPECT_EQ(0, std::memcmp(ours.data() + 1, theirs.data(), length))
+          << "length " << length << " counter " << counter << " on " << ChaCha20Implementation();
+      Bytes inPlace(in, in + length);
+      ChaCha20Xor(inPlace.data(), inPlace.data(), length, nonce.data(), counter, key.data());
+      EXPECT_EQ(inPlace, theirs) << "in place, length " << length;
+    }
+  }
+}
+
+struct Streams {
+  SecretStreamState ours{};
+  SecretStreamState theirs{};
+  Bytes header = Bytes(crypto_secretstream_xchacha20poly1305_HEADERBYTES);
+  explicit Streams(const Bytes& key) {
+    crypto_secretstream_xchacha20poly1305_init_push(&theirs, header.data(), key.data());
+    ours = theirs;
+  }
+};
+
+Bytes SealTheirs(SecretStreamState& state, const Bytes& message, const Bytes& extra,
+                 std::uint8_t tag) {
+  Bytes out(message.size() + crypto_secretstream_xchacha20poly1305_ABYTES);
+  crypto_secretstream_xchacha20poly1305_push(&state, out.data(), nullptr, message.data(),
+                                             message.size(), extra.data(), extra.size(), tag);
+  return out;
+}
+
+Bytes SealOurs(SecretStreamState& state, const Bytes& message, const Bytes& extra,
+               std::uint8_t tag) {
+  Bytes out(message.size() + crypto_secretstream_xchacha20poly1305_ABYTES);
+  SealChunk(state, out.data(), message, extra, tag);
+  return out;
+}
+
+TEST_F(ChunkCipherTest, SealsLibsodiumsChunksAndOpensThem) {
+  const Bytes key = Pattern(32, 11);
+  Streams stream(key);
+  SecretStreamState opener{};
+  ASSERT_EQ(0, crypto_secretstream_xchacha20poly1305_init_pull(&opener, stream.header.data(),
+                                                               key.data()));
+  const std::uint8_t tags[] = {crypto_secretstream_xchacha20poly1305_TAG_MESSAGE,
+                               crypto_secretstream_xchacha20poly1305_TAG_PUSH,
+                               crypto_secretstream_xchacha20poly1305_TAG_REKEY,
+                               crypto_secretstream_xchacha20poly1305_TAG_FINAL};
+  unsigned step = 0;
+  // One stream through every case, so that each chunk also checks the state the last one left.
+  const std::size_t lengths[] = {0,  1,  15, 16,   17,   47,   48,       49,
+                                 63, 64, 65, 1023, 1024, 1025, 4096 + 7, 65536};
+  const std::size_t extraLengths[] = {0, 1, 16, 100};
+  for (const std::size_t length : lengths) {
+    for (const std::size_t extraLength : extraLengths) {
+      const std::uint8_t tag = tags[step % 4];
+      const Bytes message = Pattern(length, step);
+      const Bytes extra = Pattern(extraLength, step + 100);
+      const Bytes ours = SealOurs(stream.ours, message, extra, tag);
+      ASSERT_EQ(ours, SealTheirs(stream.theirs, message, extra, tag))
+          << "length " << length << " extra " << extraLength << " tag " << int{tag};
+      Bytes opened(length);
+      std::uint8_t openedTag = 0xFF;
+      ASSERT_TRUE(OpenChunk(opener, opened.data(), openedTag, ours, extra));
+      EXPECT_EQ(opened, message);
+      EXPECT_EQ(openedTag, tag);
+      ++step;
+    }
+  }
+}
+
+TEST_F(ChunkCipherTest, CounterWrapRekeysAsLibsodiumDoes) {
+  Streams stream(Pattern(32, 5));
+  std::memset(stream.theirs.nonce, 0xFF, 4 /* the chunk counter's bytes */);
+  stream.ours = stream.theirs;
+  for (int chunk = 0; chunk < 3; ++chunk) {
+    const Bytes message = Pattern(100, static_cast<unsigned>(chunk));
+    EXPECT_EQ(SealOurs(stream.ours, message, {}, 0), SealTheirs(stream.theirs, message, {}, 0))
+        << "chunk " << chunk;
+  }
+}
+
+TEST_F(ChunkCipherTest, AlteredChunkIsRefusedAndChangesNothing) {
+  const Bytes key = Pattern(32, 9);
+  Streams stream(key);
+  const Bytes message = Pattern(2000, 1);
+  const Bytes extra = Pattern(20, 2);
+  const Bytes sealed = SealOurs(stream.ours, message, extra, 0);
+  SecretStreamState opener{};
+  ASSERT_EQ(0, crypto_secretstream_xchacha20poly1305_init_pull(&opener, stream.header.data(),
+                                                               key.data()));
+  for (const std::size_t at :
+       {std::size_t{0}, std::size_t{1}, std::size_t{1500}, sealed.size() - 1}) {
+    Bytes altered = sealed;
+    altered[at] ^= 0x40;
+    const SecretStreamState before = opener;
+    Bytes out(message.size(), 0xAA);
+    std::uint8_t tag = 0x77;
+    EXPECT_FALSE(OpenChunk(opener, out.data(), tag, altered, extra)) << "byte " << at;
+    EXPECT_EQ(out, Bytes(message.size(), 0xAA));
+    EXPECT_EQ(tag, 0x77);
+    EXPECT_EQ(0, std::memcmp(&before, &opener, sizeof opener));
+  }
+  Bytes otherExtra = extra;
+  otherExtra[0] ^= 1;
+  Bytes out(message.size());
+  std::uint8_t tag = 0;
+  EXPECT_FALSE(OpenChunk(opener, out.data(), tag, sealed, otherExtra));
+  EXPECT_TRUE(OpenChunk(opener, out.data(), tag, sealed, extra));
+  EXPECT_EQ(out, message);
+}
+
+}  // namespace
+}  // namespace eccrypt::formats
