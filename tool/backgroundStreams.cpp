@@ -49,6 +49,8 @@ void TBackgroundSink::Run() {
     lock.unlock();
     try {
       target_.Write(slot);
+      WipeMemory(slot.data(), slot.size());
+      slot.clear();
     } catch (...) {
       lock.lock();
       failure_ = std::current_exception();
@@ -74,6 +76,18 @@ void TBackgroundSink::Write(std::span<const std::uint8_t> bytes) {
   lock.unlock();
   Fill(slot, bytes);
   lock.lock();
+  ++count_;
+  changed_.notify_all();
+}
+
+void TBackgroundSink::WriteOwned(std::vector<std::uint8_t>& bytes) {
+  if (bytes.empty()) return;
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return count_ < kSlots || failure_; });
+  if (failure_) std::rethrow_exception(failure_);
+  if (closing_) throw std::logic_error("write after the background sink was finished");
+  // A free slot was written and wiped by the thread (or never used): it goes back in exchange.
+  slots_[(head_ + count_) % kSlots].swap(bytes);
   ++count_;
   changed_.notify_all();
 }
@@ -133,9 +147,35 @@ void TBackgroundSource::Run() {
   }
 }
 
+void TBackgroundSource::ReturnLent() {
+  if (!lent_) return;
+  lent_ = false;
+  offset_ = 0;
+  head_ = (head_ + 1) % kSlots;
+  --count_;
+  changed_.notify_all();
+}
+
+TByteSource::TPiece TBackgroundSource::NextPiece(std::span<std::uint8_t> /*scratch*/) {
+  std::unique_lock lock(mutex_);
+  ReturnLent();
+  changed_.wait(lock, [this] { return count_ > 0 || failure_ || (ended_ && count_ == 0); });
+  if (count_ == 0) {
+    if (failure_) std::rethrow_exception(failure_);
+    return {{}, true};  // the end of the data, in a slot already taken
+  }
+  // The head slot is the caller's until the next call: the thread fills only slots after it.
+  const std::size_t index = head_;
+  lent_ = true;
+  const bool last = ended_ && count_ == 1;
+  return {std::span<const std::uint8_t>(slots_[index]).subspan(offset_, filled_[index] - offset_),
+          last};
+}
+
 std::size_t TBackgroundSource::Read(std::span<std::uint8_t> buffer) {
   std::size_t copied = 0;
   std::unique_lock lock(mutex_);
+  ReturnLent();
   while (copied < buffer.size()) {
     changed_.wait(lock, [this] { return count_ > 0 || failure_ || (ended_ && count_ == 0); });
     if (count_ == 0) {

@@ -2,8 +2,9 @@
 // Reading ahead and writing behind on threads of their own, so that reading a file, sealing or
 // opening it, and writing the result overlap on a machine with more than one core.
 //
-// Both keep a few buffers of kSlotBytes in a ring; the bytes in them are wiped when the object
-// is destroyed (they may be plaintext). A failure on the background thread is kept and thrown,
+// Both keep a few buffers in a ring, which they lend instead of copying where the caller lets
+// them (NextPiece, WriteOwned); the bytes in them are wiped once written and when the object is
+// destroyed (they may be plaintext). A failure on the background thread is kept and thrown,
 // as the original exception, on the caller's thread at its next call.
 #include <array>
 #include <condition_variable>
@@ -31,6 +32,9 @@ class TBackgroundSink final : public TByteSink {
   TBackgroundSink& operator=(const TBackgroundSink&) = delete;
 
   void Write(std::span<const std::uint8_t> bytes) override;
+  // Queues `bytes` itself, without copying, and hands back an empty buffer (one already
+  // written and wiped) in its place.
+  void WriteOwned(std::vector<std::uint8_t>& bytes) override;
   // Waits until everything has been written to the target, then throws the first failure, if
   // any. After Finish the sink takes no more bytes.
   void Finish();
@@ -64,12 +68,17 @@ class TBackgroundSource final : public TByteSource {
 
   std::size_t Read(std::span<std::uint8_t> buffer) override;
   std::optional<std::uint64_t> Size() const override { return size_; }
+  // A view of the next buffer read ahead (what Read has not taken of it), without copying; the
+  // buffer goes back to the reading thread at the next call.
+  TPiece NextPiece(std::span<std::uint8_t> scratch) override;
 
  private:
   static constexpr std::size_t kSlots = 4;
   static constexpr std::size_t kSlotBytes = std::size_t{256} * 1024;
 
   void Run();
+  // Gives the head buffer back to the reading thread if NextPiece lent it out. Needs mutex_.
+  void ReturnLent();
 
   TByteSource& source_;
   std::optional<std::uint64_t> size_;
@@ -82,6 +91,7 @@ class TBackgroundSource final : public TByteSource {
   std::size_t count_ = 0;                     // slots filled and not yet emptied
   bool ended_ = false;                        // the source's end is in a filled slot
   bool stopping_ = false;                     // the reader is being destroyed
+  bool lent_ = false;                         // NextPiece handed out a view of the head slot
   std::exception_ptr failure_;
   std::thread thread_;
 };

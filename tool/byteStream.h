@@ -21,6 +21,19 @@ class TByteSource {
   virtual std::size_t Read(std::span<std::uint8_t> buffer) = 0;
   // The number of bytes the source holds in all, when known in advance.
   virtual std::optional<std::uint64_t> Size() const { return std::nullopt; }
+
+  // The next bytes of the data, and whether they are its last. Sources that keep buffers of
+  // their own hand out a view of one (valid until the next call on the source) instead of
+  // copying into `scratch`; the others fill `scratch`, as Read does. After the last piece the
+  // source is not asked again.
+  struct TPiece {
+    std::span<const std::uint8_t> bytes;
+    bool last = false;
+  };
+  virtual TPiece NextPiece(std::span<std::uint8_t> scratch) {
+    const std::size_t got = Read(scratch);
+    return {scratch.first(got), got < scratch.size()};
+  }
 };
 
 class TByteSink {
@@ -28,6 +41,10 @@ class TByteSink {
   virtual ~TByteSink() = default;
   // Writes all of the bytes. Throws TToolError when writing fails.
   virtual void Write(std::span<const std::uint8_t> bytes) = 0;
+  // Writes all of `bytes`, which a sink that queues buffers takes over instead of copying; it
+  // leaves `bytes` holding a buffer for the caller to fill again (empty, or the bytes it was
+  // given, which the caller then wipes or clears as its own).
+  virtual void WriteOwned(std::vector<std::uint8_t>& bytes) { Write(bytes); }
 };
 
 // Reads from a span of bytes that outlives the source.

@@ -188,25 +188,25 @@ eccrypt::SecretKey LibrarySecretKey(const TKeyFile& file) {
 // Seals all of `source` into `sink`.
 void SealAll(eccrypt::Sealer& sealer, TByteSource& source, TByteSink& sink, std::size_t pieceBytes,
              TProgressMeter& progress) {
-  TSecretBuffer piece(pieceBytes);
+  TSecretBuffer scratch(pieceBytes);
   std::vector<std::uint8_t> sealed;
   sealed.reserve(pieceBytes + pieceBytes / 8 + 1024);
   for (;;) {
-    const std::size_t got = source.Read(piece.bytes());
-    if (got > 0) {
-      if (auto updated = sealer.Update(std::span(piece.bytes()).first(got), sealed); !updated) {
+    const TByteSource::TPiece piece = source.NextPiece(scratch.bytes());
+    if (!piece.bytes.empty()) {
+      if (auto updated = sealer.Update(piece.bytes, sealed); !updated) {
         throw TToolError(updated.Error().Message());
       }
-      sink.Write(sealed);
+      sink.WriteOwned(sealed);
       sealed.clear();
-      progress.Advance(got);
+      progress.Advance(piece.bytes.size());
     }
-    if (got < piece.size()) break;  // a short read is the end
+    if (piece.last) break;
   }
   if (auto finished = sealer.Finish(sealed); !finished) {
     throw TToolError(finished.Error().Message());
   }
-  sink.Write(sealed);
+  sink.WriteOwned(sealed);
 }
 
 // Plaintext bytes, wiped when they go.
@@ -227,19 +227,19 @@ struct TPlainBytes {
 std::optional<eccrypt::Error> OpenAll(eccrypt::Opener& opener, TByteSource& source, TByteSink& sink,
                                       std::size_t pieceBytes, TProgressMeter& progress,
                                       const std::exception_ptr& keyFailure) {
-  TSecretBuffer piece(pieceBytes);
+  TSecretBuffer scratch(pieceBytes);
   TPlainBytes plain;
   plain.bytes.reserve(pieceBytes);
   for (;;) {
-    const std::size_t got = source.Read(piece.bytes());
-    auto opened = opener.Update(std::span(piece.bytes()).first(got), plain.bytes);
-    if (opened && got < piece.size()) opened = opener.Finish(plain.bytes);  // a short read ends
-    sink.Write(plain.bytes);
+    const TByteSource::TPiece piece = source.NextPiece(scratch.bytes());
+    auto opened = opener.Update(piece.bytes, plain.bytes);
+    if (opened && piece.last) opened = opener.Finish(plain.bytes);
+    sink.WriteOwned(plain.bytes);
     plain.Wipe();
     if (keyFailure) std::rethrow_exception(keyFailure);
     if (!opened) return opened.Error();
-    progress.Advance(got);
-    if (got < piece.size()) return std::nullopt;
+    progress.Advance(piece.bytes.size());
+    if (piece.last) return std::nullopt;
   }
 }
 

@@ -66,6 +66,54 @@ TEST(BackgroundSink, WritesEveryByteInOrderForAnyWriteSize) {
   }
 }
 
+// Lent buffers: the pieces NextPiece lends, mixed with copying reads, give the data in order
+// and say which piece is the last; WriteOwned, mixed with copying writes, keeps the order and
+// hands back an empty buffer.
+TEST(BackgroundSource, LentPiecesMixedWithReadsGiveEveryByteAndMarkTheLast) {
+  for (const std::size_t size : kSizes) {
+    const TBytes data = Pattern(size);
+    TMemorySource memory(data);
+    TBackgroundSource ahead(memory);
+    TBytes got, buffer(1000);
+    for (int call = 0;; ++call) {
+      if (call % 3 == 1) {
+        const std::size_t count = ahead.Read(buffer);
+        got.insert(got.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(count));
+        if (count < buffer.size()) break;
+        continue;
+      }
+      const TByteSource::TPiece piece = ahead.NextPiece({});
+      got.insert(got.end(), piece.bytes.begin(), piece.bytes.end());
+      if (piece.last) break;
+      EXPECT_FALSE(piece.bytes.empty()) << "only the last piece may be empty";
+    }
+    EXPECT_EQ(got, data) << size << " bytes";
+  }
+}
+
+TEST(BackgroundSink, OwnedBuffersMixedWithWritesKeepTheirOrder) {
+  const TBytes data = Pattern(1000003);
+  TMemorySink memory;
+  {
+    TBackgroundSink behind(memory);
+    std::size_t at = 0;
+    for (std::size_t call = 0; at < data.size(); ++call) {
+      const std::size_t count = std::min<std::size_t>(65553 + 1000 * (call % 5), data.size() - at);
+      const auto piece = std::span(data).subspan(at, count);
+      if (call % 2 == 0) {
+        TBytes owned(piece.begin(), piece.end());
+        behind.WriteOwned(owned);
+        EXPECT_TRUE(owned.empty());
+      } else {
+        behind.Write(piece);
+      }
+      at += count;
+    }
+    behind.Finish();
+  }
+  EXPECT_EQ(memory.Bytes(), data);
+}
+
 // Fails every read or write after `limit` bytes, as a full disk or a read error would.
 class TFailingSource : public TByteSource {
  public:
