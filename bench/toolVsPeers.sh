@@ -37,14 +37,24 @@ seconds_of() {
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
+# Before each timed command, untimed: the last outputs removed and everything written to disk,
+# so that neither side pays for deleting the other's output or for the kernel writing back what
+# an earlier run left in memory.
+settle() {
+  rm -f out.*
+  sync
+}
+
 # compare TASK 'eccrypt command' 'peer command': interleaved runs, medians, ratio.
 compare() {
   local task="$1" ours="$2" theirs="$3" i
   : >ours.times
   : >theirs.times
   for ((i = 0; i < runs; i++)); do
+    settle
     seconds_of sh -c "$ours" >>ours.times
     echo >>ours.times
+    settle
     seconds_of sh -c "$theirs" >>theirs.times
     echo >>theirs.times
   done
@@ -60,14 +70,14 @@ for megabytes in "${sizes[@]}"; do
   "$bin" encrypt -r @ecc.pub -o plain.ecc plain.bin
   age -R age.pub -o plain.age plain.bin
   compare "encrypt to a file (age)" \
-    "rm -f out.ecc; '$bin' encrypt -r @ecc.pub -o out.ecc plain.bin" \
-    "rm -f out.age; age -R age.pub -o out.age plain.bin"
+    "'$bin' encrypt -r @ecc.pub -o out.ecc plain.bin" \
+    "age -R age.pub -o out.age plain.bin"
   compare "encrypt to a pipe (age)" \
     "'$bin' encrypt -r @ecc.pub <plain.bin | cat >/dev/null" \
     "age -R age.pub <plain.bin | cat >/dev/null"
   compare "decrypt to a file (age)" \
-    "rm -f out.bin; '$bin' decrypt --key ecc.key -o out.bin plain.ecc" \
-    "rm -f out.bin; age -d -i age.key -o out.bin plain.age"
+    "'$bin' decrypt --key ecc.key -o out.bin plain.ecc" \
+    "age -d -i age.key -o out.bin plain.age"
   compare "decrypt to a pipe (age)" \
     "'$bin' decrypt --key ecc.key <plain.ecc | cat >/dev/null" \
     "age -d -i age.key <plain.age | cat >/dev/null"

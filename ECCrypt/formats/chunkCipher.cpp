@@ -3,6 +3,7 @@
 #include <array>
 
 #include "ECCrypt/formats/chacha20.h"
+#include "ECCrypt/formats/poly1305.h"
 #include "ECPlatform/SecureWipe.h"
 
 namespace eccrypt::formats {
@@ -27,22 +28,12 @@ void Store64Little(std::uint8_t out[8], std::uint64_t value) {
   for (int i = 0; i < 8; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-// The authenticator's key and state, wiped when they go.
+// The chunk's authenticator: its one-time key is the first keystream block of the chunk.
 class Authenticator {
  public:
-  explicit Authenticator(SecretStreamState& state) {
-    std::array<std::uint8_t, kBlockBytes> block{};
-    ChaCha20Xor(block.data(), block.data(), block.size(), state.nonce, 0, state.k);
-    crypto_onetimeauth_poly1305_init(&poly_, block.data());
-    ecplatform::SecureWipe(block.data(), block.size());
-  }
-  Authenticator(const Authenticator&) = delete;
-  Authenticator& operator=(const Authenticator&) = delete;
-  ~Authenticator() { ecplatform::SecureWipe(&poly_, sizeof poly_); }
+  explicit Authenticator(SecretStreamState& state) : poly_(KeyOf(state).data()) {}
 
-  void Add(const std::uint8_t* data, std::size_t size) {
-    crypto_onetimeauth_poly1305_update(&poly_, data, size);
-  }
+  void Add(const std::uint8_t* data, std::size_t size) { poly_.Update(data, size); }
   // The additional data, the tag's block and the ciphertext, each length-padded as the
   // construction pads them, then both lengths.
   void Finish(std::span<const std::uint8_t> extra, const std::uint8_t* tagBlock,
@@ -59,11 +50,24 @@ class Authenticator {
     Add(length, sizeof length);
     Store64Little(length, kBlockBytes + cipherSize);
     Add(length, sizeof length);
-    crypto_onetimeauth_poly1305_final(&poly_, mac);
+    poly_.Finish(mac);
   }
 
  private:
-  crypto_onetimeauth_poly1305_state poly_{};
+  // The key block, wiped once the authenticator has taken it.
+  struct KeyBlock {
+    std::array<std::uint8_t, kBlockBytes> bytes{};
+    KeyBlock(const KeyBlock&) = delete;
+    KeyBlock& operator=(const KeyBlock&) = delete;
+    explicit KeyBlock(SecretStreamState& state) {
+      ChaCha20Xor(bytes.data(), bytes.data(), bytes.size(), state.nonce, 0, state.k);
+    }
+    ~KeyBlock() { ecplatform::SecureWipe(bytes.data(), bytes.size()); }
+    const std::uint8_t* data() const { return bytes.data(); }
+  };
+  static KeyBlock KeyOf(SecretStreamState& state) { return KeyBlock(state); }
+
+  Poly1305 poly_;
 };
 
 // After a chunk: the tag folded into the inner nonce, the counter moved on, and a new key when

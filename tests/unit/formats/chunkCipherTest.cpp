@@ -4,11 +4,13 @@
 // additional data, the counter's wrap), opens there and back, and is refused when altered.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "ECCrypt/formats/chacha20.h"
 #include "ECCrypt/formats/chunkCipher.h"
+#include "ECCrypt/formats/poly1305.h"
 #include "ECCrypt/formats/sodiumStart.h"
 
 namespace eccrypt::formats {
@@ -47,6 +49,63 @@ TEST_F(ChunkCipherTest, ChaCha20GivesLibsodiumsKeystream) {
       Bytes inPlace(in, in + length);
       ChaCha20Xor(inPlace.data(), inPlace.data(), length, nonce.data(), counter, key.data());
       EXPECT_EQ(inPlace, theirs) << "in place, length " << length;
+    }
+  }
+}
+
+// Poly1305 against libsodium's one-shot function: lengths around a block and the eight-block
+// width, the data fed whole or in uneven pieces, and the extreme keys and data (every clamped
+// bit of r set, s all ones, all-ones data) where limbs reach their bounds and the final
+// reduction must subtract p.
+TEST_F(ChunkCipherTest, Poly1305GivesLibsodiumsTags) {
+  Bytes extremeKey(32, 0xFF);
+  const Bytes keys[] = {Pattern(32, 1), Pattern(32, 200), extremeKey, Bytes(32, 0)};
+  const std::size_t lengths[] = {0, 1, 15, 16, 17, 127, 128, 129, 255, 256, 1000, 4096 + 3, 65600};
+  const std::size_t pieces[] = {1, 13, 16, 100, 128, 1u << 20};
+  for (const Bytes& key : keys) {
+    for (const std::size_t length : lengths) {
+      for (const bool ones : {false, true}) {
+        const Bytes data = ones ? Bytes(length, 0xFF) : Pattern(length, 77);
+        std::uint8_t expected[16];
+        crypto_onetimeauth_poly1305(expected, data.data(), data.size(), key.data());
+        for (const std::size_t piece : pieces) {
+          if (piece < 16 && length > 4096) continue;  // slow, and shows nothing new
+          Poly1305 poly(key.data());
+          for (std::size_t at = 0; at < length; at += piece) {
+            poly.Update(data.data() + at, std::min(piece, length - at));
+          }
+          std::uint8_t tag[16];
+          poly.Finish(tag);
+          EXPECT_EQ(0, std::memcmp(tag, expected, 16))
+              << "length " << length << " in pieces of " << piece << (ones ? ", all ones" : "");
+        }
+      }
+    }
+  }
+}
+
+// With r = 1 and s = 0 the tag is the sum of the blocks (each plus 2^128) mod p: data chosen so
+// that this sum lands just above p - 1 checks the final subtraction of p, through the block-by-
+// block path (three blocks) and the eight-wide one (eight blocks).
+TEST_F(ChunkCipherTest, Poly1305ReducesSumsAtPExactly) {
+  Bytes key(32, 0);
+  key[0] = 1;
+  for (const std::size_t blocks : {std::size_t{3}, std::size_t{8}}) {
+    for (std::uint8_t k = 0; k < 5; ++k) {
+      // Three blocks: 3 * 2^128 + (2^128 - 5 + k) = p + k. Eight: 8 * 2^128 = 2^131 = 10 mod p,
+      // and four blocks of data sum to 2^130 - 15 + k = p - 10 + k.
+      Bytes data(blocks * 16, 0);
+      const std::size_t full = blocks == 3 ? 0 : 3;
+      std::fill(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(16 * (full + 1)), 0xFF);
+      data[16 * full] = static_cast<std::uint8_t>((blocks == 3 ? 0xFB : 0xF4) + k);
+      std::uint8_t expected[16];
+      crypto_onetimeauth_poly1305(expected, data.data(), data.size(), key.data());
+      std::uint8_t tag[16];
+      Poly1305 poly(key.data());
+      poly.Update(data.data(), data.size());
+      poly.Finish(tag);
+      EXPECT_EQ(0, std::memcmp(tag, expected, 16)) << blocks << " blocks, k " << int{k};
+      EXPECT_EQ(tag[0], k) << blocks << " blocks";
     }
   }
 }
