@@ -20,7 +20,7 @@ namespace eccrypt::formats {
 namespace {
 
 #if defined(ECCRYPT_CHACHA_WIDE)
-constexpr std::size_t kWideBytes = 16 * 64;
+constexpr std::size_t kWideBytes = std::size_t{16} * 64;
 
 #define ECCRYPT_WIDE __attribute__((target("avx512f")))
 
@@ -74,7 +74,7 @@ ECCRYPT_WIDE void ChaCha20XorWide(std::uint8_t* out, const std::uint8_t* in, std
     }
     for (int i = 0; i < 16; ++i) x[i] = _mm512_add_epi32(x[i], start[i]);
     // After these, x[4g + c] holds in its lane L words 4g..4g+3 of block 4L + c.
-    for (int g = 0; g < 4; ++g) Transpose4(x[4 * g], x[4 * g + 1], x[4 * g + 2], x[4 * g + 3]);
+    for (std::size_t g = 0; g < 16; g += 4) Transpose4(x[g], x[g + 1], x[g + 2], x[g + 3]);
     for (int c = 0; c < 4; ++c) {
       const __m512i p0 = _mm512_shuffle_i32x4(x[c], x[4 + c], 0x44);
       const __m512i p1 = _mm512_shuffle_i32x4(x[c], x[4 + c], 0xEE);
@@ -113,9 +113,9 @@ void ChaCha20Xor(std::uint8_t* out, const std::uint8_t* in, std::size_t length,
 #if defined(ECCRYPT_CHACHA_WIDE)
   if (HasWideVectors() && length >= kWideBytes) {
     std::uint32_t input[16] = {0x61707865, 0x3320646e, 0x79622d32, 0x6b206574};
-    for (int i = 0; i < 8; ++i) input[4 + i] = LoadLittle32(key + 4 * i);
+    for (std::size_t i = 0; i < 8; ++i) input[4 + i] = LoadLittle32(key + 4 * i);
     input[12] = counter;
-    for (int i = 0; i < 3; ++i) input[13 + i] = LoadLittle32(nonce + 4 * i);
+    for (std::size_t i = 0; i < 3; ++i) input[13 + i] = LoadLittle32(nonce + 4 * i);
     const std::size_t groups = length / kWideBytes;
     ChaCha20XorWide(out, in, groups, input);
     ecplatform::SecureWipe(input, sizeof input);

@@ -145,7 +145,7 @@ ECCRYPT_WIDE void WideRun(std::uint64_t h[5], const std::uint64_t powers[8][5],
   WideLimbs r8, s8, rLast, sLast, acc;
   for (int i = 0; i < 5; ++i) {
     r8.v[i] = _mm512_set1_epi64(static_cast<long long>(powers[7][i]));
-    s8.v[i] = _mm512_set1_epi64(static_cast<long long>(powers[7][i] * 5));
+    s8.v[i] = _mm512_add_epi64(r8.v[i], _mm512_slli_epi64(r8.v[i], 2));
     rLast.v[i] = _mm512_setr_epi64(
         static_cast<long long>(powers[7][i]), static_cast<long long>(powers[6][i]),
         static_cast<long long>(powers[5][i]), static_cast<long long>(powers[4][i]),
@@ -188,7 +188,7 @@ Poly1305::Poly1305(const std::uint8_t key[32]) {
   r_[2] = (Load32(key + 6) >> 4) & 0x3ffc0ff;
   r_[3] = (Load32(key + 9) >> 6) & 0x3f03fff;
   r_[4] = (Load32(key + 12) >> 8) & 0x00fffff;
-  for (int i = 0; i < 4; ++i) s_[i] = Load32(key + 16 + 4 * i);
+  for (std::size_t i = 0; i < 4; ++i) s_[i] = Load32(key + 16 + 4 * i);
 }
 
 Poly1305::~Poly1305() {
@@ -271,7 +271,7 @@ void Poly1305::Finish(std::uint8_t tag[16]) {
   acc = (acc >> 64) + (static_cast<U128>(h_[3]) << 14) + (static_cast<U128>(h_[4]) << 40);
   std::uint64_t w1 = static_cast<std::uint64_t>(acc);
   std::uint64_t w2 = static_cast<std::uint64_t>(acc >> 64);
-  acc = static_cast<U128>(w0) + (w2 >> 2) * 5;
+  acc = static_cast<U128>(w0) + static_cast<U128>((w2 >> 2) * 5);
   w2 &= 3;
   w0 = static_cast<std::uint64_t>(acc);
   acc = (acc >> 64) + w1;
