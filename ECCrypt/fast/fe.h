@@ -13,8 +13,9 @@
 // unless their name ends in Vartime.
 //
 // Multiplication and squaring are dispatched once, at first use, from CPUID: a carry-less
-// multiply path (PCLMULQDQ; several elements side by side with VPCLMULQDQ where available) or a
-// portable one. FeImplementation says which one runs.
+// multiply path (PCLMULQDQ; several elements side by side with VPCLMULQDQ where available), one
+// of 32-bit integer products in vector lanes (WebAssembly with SIMD) or a portable one.
+// FeImplementation says which one runs.
 #include <cstdint>
 
 #include "ECCrypt/fast/ct.h"
@@ -75,7 +76,7 @@ inline void FeSelect(Fe& r, std::uint64_t mask, const Fe& a, const Fe& b) {
   for (int i = 0; i < 4; ++i) r.w[i] = CtSelect(mask, a.w[i], b.w[i]);
 }
 
-// Which multiplication path runs: "vpclmulqdq", "pclmulqdq" or "portable".
+// Which multiplication path runs: "vpclmulqdq", "pclmulqdq", "lanes" or "portable".
 const char* FeImplementation();
 // For tests and benchmarks: run the named path from now on (false if this CPU lacks it).
 bool FeUseImplementation(const char* name);

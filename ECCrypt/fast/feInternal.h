@@ -54,6 +54,9 @@ struct FeOps {
 extern const FeOps kFePortableOps;
 extern const FeOps* const kFePclmulOps;
 extern const FeOps* const kFeVpclmulOps;
+// Four products at a time in 32-bit vector lanes: the path for WebAssembly with SIMD, and
+// runnable everywhere (on the compiler's generic vectors) for tests.
+extern const FeOps* const kFeLanesOps;
 
 #if defined(__x86_64__) && defined(__GNUC__)
 // The single-element PCLMULQDQ functions, which the VPCLMULQDQ path reuses. Callable only where
@@ -62,6 +65,11 @@ void FeMulPclmul(Fe& r, const Fe& a, const Fe& b);
 void FeSqrPclmul(Fe& r, const Fe& a);
 void FeSqrNPclmul(Fe& r, const Fe& a, int n);
 #endif
+
+// The portable squaring (bits spread apart, then reduced) and runs of it, which every path may
+// use.
+void FeSqrPortable(Fe& r, const Fe& a);
+void FeSqrNPortable(Fe& r, const Fe& a, int n);
 
 // The linear-map application with plain integer masks, which every path may use.
 void FeApplyPortable(Fe& r, const std::uint64_t words[4][256], const Fe& a);

@@ -114,6 +114,18 @@ void MulPortable(Fe& r, const Fe& a, const Fe& b) {
   FeReduceWide(r, p);
 }
 
+void Mul4Portable(Fe r[4], const Fe a[4], const Fe b[4]) {
+  for (int i = 0; i < 4; ++i) MulPortable(r[i], a[i], b[i]);
+}
+
+void Sqr4Portable(Fe r[4], const Fe a[4]) {
+  for (int i = 0; i < 4; ++i) FeSqrPortable(r[i], a[i]);
+}
+
+}  // namespace
+
+namespace {
+
 // The 32 bits of x spread to the even positions of 64 (x as a polynomial, squared).
 inline std::uint64_t Spread32(std::uint64_t x) {
   x &= 0xFFFFFFFFU;
@@ -125,7 +137,9 @@ inline std::uint64_t Spread32(std::uint64_t x) {
   return x;
 }
 
-void SqrPortable(Fe& r, const Fe& a) {
+}  // namespace
+
+void FeSqrPortable(Fe& r, const Fe& a) {
   FeWide p;
   for (std::size_t i = 0; i < 4; ++i) {
     p.w[2 * i] = Spread32(a.w[i]);
@@ -134,21 +148,11 @@ void SqrPortable(Fe& r, const Fe& a) {
   FeReduceWide(r, p);
 }
 
-void SqrNPortable(Fe& r, const Fe& a, int n) {
+void FeSqrNPortable(Fe& r, const Fe& a, int n) {
   Fe x = FeCanonical(a);
-  for (int i = 0; i < n; ++i) SqrPortable(x, x);
+  for (int i = 0; i < n; ++i) FeSqrPortable(x, x);
   r = x;
 }
-
-void Mul4Portable(Fe r[4], const Fe a[4], const Fe b[4]) {
-  for (int i = 0; i < 4; ++i) MulPortable(r[i], a[i], b[i]);
-}
-
-void Sqr4Portable(Fe r[4], const Fe a[4]) {
-  for (int i = 0; i < 4; ++i) SqrPortable(r[i], a[i]);
-}
-
-}  // namespace
 
 void FeReduceWide(Fe& r, const FeWide& p) {
   // h = p >> 255 (256 bits). With t^255 = t^52 + 1, p = l + h t^255 = l + h + h t^52.
@@ -168,7 +172,7 @@ void FeReduceWide(Fe& r, const FeWide& p) {
   r.w[3] = s[3] & ~(std::uint64_t{1} << 63);
 }
 
-const FeOps kFePortableOps = {"portable",   MulPortable,  SqrPortable,     SqrNPortable,
+const FeOps kFePortableOps = {"portable",   MulPortable,  FeSqrPortable,   FeSqrNPortable,
                               Mul4Portable, Sqr4Portable, FeApplyPortable, 15,
                               nullptr,      nullptr,      nullptr,         nullptr};
 

@@ -215,10 +215,13 @@ bool EnginePrimitives(const char* path) {
 
 constexpr TCase Cases[] = {
     {"engine.primitives.portable", [] { return EnginePrimitives("portable"); }},
+    {"engine.primitives.lanes", [] { return EnginePrimitives("lanes"); }},
     {"engine.primitives.pclmulqdq", [] { return EnginePrimitives("pclmulqdq"); }},
     {"engine.points.portable", [] { return Points("portable"); }},
+    {"engine.points.lanes", [] { return Points("lanes"); }},
     {"engine.points.pclmulqdq", [] { return Points("pclmulqdq"); }},
     {"engine.field.portable", [] { return Field("portable"); }},
+    {"engine.field.lanes", [] { return Field("lanes"); }},
     {"engine.field.pclmulqdq", [] { return Field("pclmulqdq"); }},
     {"engine.basis", Basis},
     {"engine.scalar", Scalars},

@@ -11,7 +11,7 @@
 namespace eccrypt::testsupport {
 
 // Every multiplication path of the fast field, portable first.
-inline constexpr const char* FieldPaths[] = {"portable", "pclmulqdq", "vpclmulqdq"};
+inline constexpr const char* FieldPaths[] = {"portable", "lanes", "pclmulqdq", "vpclmulqdq"};
 
 // Selects a path while it lives (when the CPU has it) and then restores the one in use before.
 class FieldPathScope {
