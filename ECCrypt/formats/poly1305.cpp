@@ -21,7 +21,6 @@ __extension__ typedef unsigned __int128 U128;
 
 constexpr std::uint64_t kLimb = (std::uint64_t{1} << 26) - 1;
 constexpr std::size_t kBlock = 16;
-constexpr std::size_t kWideBytes = 8 * kBlock;
 
 std::uint32_t Load32(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
@@ -62,6 +61,8 @@ void BlockLimbs(const std::uint8_t* block, std::uint64_t topBit, std::uint64_t m
 
 #if defined(ECCRYPT_POLY_WIDE)
 #define ECCRYPT_WIDE __attribute__((target("avx512f")))
+
+constexpr std::size_t kWideBytes = 8 * kBlock;
 
 bool HasWideVectors() {
   static const bool wide = __builtin_cpu_supports("avx512f");
