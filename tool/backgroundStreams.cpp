@@ -31,7 +31,8 @@ void WipeSlots(std::span<std::vector<std::uint8_t>> slots) noexcept {
 
 }  // namespace
 
-TBackgroundSink::TBackgroundSink(TByteSink& target) : target_(target) {
+TBackgroundSink::TBackgroundSink(TByteSink& target, TContents contents)
+    : target_(target), contents_(contents) {
   thread_ = std::thread([this] { Run(); });
 }
 
@@ -49,7 +50,7 @@ void TBackgroundSink::Run() {
     lock.unlock();
     try {
       target_.Write(slot);
-      WipeMemory(slot.data(), slot.size());
+      if (contents_ == TContents::Secret) WipeMemory(slot.data(), slot.size());
       slot.clear();
     } catch (...) {
       lock.lock();

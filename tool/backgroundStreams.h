@@ -3,9 +3,9 @@
 // opening it, and writing the result overlap on a machine with more than one core.
 //
 // Both keep a few buffers in a ring, which they lend instead of copying where the caller lets
-// them (NextPiece, WriteOwned); the bytes in them are wiped once written and when the object is
-// destroyed (they may be plaintext). A failure on the background thread is kept and thrown,
-// as the original exception, on the caller's thread at its next call.
+// them (NextPiece, WriteOwned); the bytes in them are wiped when the object is destroyed, and a
+// sink of plaintext also wipes each buffer once written. A failure on the background thread is
+// kept and thrown, as the original exception, on the caller's thread at its next call.
 #include <array>
 #include <condition_variable>
 #include <cstddef>
@@ -24,7 +24,9 @@ namespace eccrypt::tool {
 // buffers to the target in order.
 class TBackgroundSink final : public TByteSink {
  public:
-  explicit TBackgroundSink(TByteSink& target);
+  // Secret contents (plaintext) are wiped from the buffers once written; public ones are not.
+  enum class TContents { Secret, Public };
+  explicit TBackgroundSink(TByteSink& target, TContents contents = TContents::Secret);
   // Writes what is still queued (a failed run still delivers the output it had produced, as
   // writing directly would have), then stops. A failure here is dropped: call Finish to see it.
   ~TBackgroundSink() override;
@@ -46,6 +48,7 @@ class TBackgroundSink final : public TByteSink {
   void Stop() noexcept;
 
   TByteSink& target_;
+  TContents contents_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::array<std::vector<std::uint8_t>, kSlots> slots_;

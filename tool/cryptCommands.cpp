@@ -147,10 +147,11 @@ struct TOpenFailure {
 // returns once everything has been written. When the work fails, what it had written still
 // reaches `output` (a stream then holds all the plaintext authenticated before the fault).
 template <typename Work>
-void Overlapped(TFileSource& input, TByteSink& output, Work&& work) {
+void Overlapped(TFileSource& input, TByteSink& output, TBackgroundSink::TContents contents,
+                Work&& work) {
   std::optional<TBackgroundSource> readAhead;
   if (input.Identity()) readAhead.emplace(input);
-  TBackgroundSink writeBehind(output);
+  TBackgroundSink writeBehind(output, contents);
   work(readAhead ? static_cast<TByteSource&>(*readAhead) : input, writeBehind);
   writeBehind.Finish();
 }
@@ -268,9 +269,10 @@ int RunEncrypt(const TEncryptOptions& options, TConsole& /*console*/) {
   if (!sealer) throw TToolError(sealer.Error().Message());
   TProgressMeter progress("encrypting", input.Size());
   const std::size_t pieceBytes = input.Identity() ? kFilePieceBytes : std::size_t{64} * 1024;
-  Overlapped(input, output, [&](TByteSource& source, TByteSink& sink) {
-    SealAll(sealer.Value(), source, sink, pieceBytes, progress);
-  });
+  Overlapped(input, output, TBackgroundSink::TContents::Public,
+             [&](TByteSource& source, TByteSink& sink) {
+               SealAll(sealer.Value(), source, sink, pieceBytes, progress);
+             });
   progress.Finish();
   output.Commit();
   return kExitOk;
@@ -310,11 +312,12 @@ int RunDecrypt(const TDecryptOptions& options, TConsole& console) {
   TProgressMeter progress("decrypting", input.Size());
   const std::size_t pieceBytes = input.Identity() ? kFilePieceBytes : kStreamPieceBytes;
   std::optional<TOpenFailure> failure;
-  Overlapped(input, output, [&](TByteSource& source, TByteSink& sink) {
-    if (auto error = OpenAll(opener.Value(), source, sink, pieceBytes, progress, keyFailure)) {
-      failure = TOpenFailure{*error, opener.Value().Recognised()};
-    }
-  });
+  Overlapped(
+      input, output, TBackgroundSink::TContents::Secret, [&](TByteSource& source, TByteSink& sink) {
+        if (auto error = OpenAll(opener.Value(), source, sink, pieceBytes, progress, keyFailure)) {
+          failure = TOpenFailure{*error, opener.Value().Recognised()};
+        }
+      });
   if (failure) ReportOpenFailure(*failure, input.Name(), keys, output);
   progress.Finish();
   output.Commit();
