@@ -155,9 +155,109 @@ void MulLanes(Fe& r, const Fe& a, const Fe& b) {
   MulLanesN<1>(&r, &a, &b);
 }
 
+// Word j (32 bits) of four elements, one per lane.
+inline V4 Column(const Fe x[4], std::size_t j) {
+  const std::size_t shift = 32 * (j % 2);
+  return V4{static_cast<std::uint32_t>(x[0].w[j / 2] >> shift),
+            static_cast<std::uint32_t>(x[1].w[j / 2] >> shift),
+            static_cast<std::uint32_t>(x[2].w[j / 2] >> shift),
+            static_cast<std::uint32_t>(x[3].w[j / 2] >> shift)};
+}
+
+// Expand's 27 pieces of four elements, lane by lane, from their eight columns.
+inline void ExpandColumns(const V4 x[8], V4 e[27]) {
+  const V4 n[9][2] = {{x[0], x[1]},
+                      {x[2], x[3]},
+                      {x[0] ^ x[2], x[1] ^ x[3]},
+                      {x[4], x[5]},
+                      {x[6], x[7]},
+                      {x[4] ^ x[6], x[5] ^ x[7]},
+                      {x[0] ^ x[4], x[1] ^ x[5]},
+                      {x[2] ^ x[6], x[3] ^ x[7]},
+                      {x[0] ^ x[4] ^ x[2] ^ x[6], x[1] ^ x[5] ^ x[3] ^ x[7]}};
+  for (std::size_t i = 0; i < 9; ++i) {
+    e[3 * i] = n[i][0];
+    e[3 * i + 1] = n[i][1];
+    e[3 * i + 2] = n[i][0] ^ n[i][1];
+  }
+}
+
+// Four independent products with one product per lane: every step, from the pieces to the
+// 512-bit result, is the same for all lanes, so the Karatsuba sums and recombinations are whole
+// vectors and only the first and last steps move words between lanes and elements.
+void Mul4Columns(Fe r[4], const Fe a[4], const Fe b[4]) {
+  V4 ea[27];
+  V4 eb[27];
+  {
+    V4 xa[8];
+    V4 xb[8];
+    for (std::size_t j = 0; j < 8; ++j) {
+      xa[j] = Column(a, j);
+      xb[j] = Column(b, j);
+    }
+    ExpandColumns(xa, ea);
+    ExpandColumns(xb, eb);
+  }
+  // The 32 x 32 products, low and high words.
+  const V4 low16 = Splat(0xFFFFU);
+  V4 pl[27];
+  V4 ph[27];
+  for (std::size_t g = 0; g < 27; ++g) {
+    const V4 xl = ea[g] & low16;
+    const V4 xh = ea[g] >> 16;
+    const V4 yl = eb[g] & low16;
+    const V4 yh = eb[g] >> 16;
+    const V4 l = Clmul16(xl, yl);
+    const V4 h = Clmul16(xh, yh);
+    const V4 m = Clmul16(xl ^ xh, yl ^ yh) ^ l ^ h;
+    pl[g] = l ^ (m << 16);
+    ph[g] = h ^ (m >> 16);
+  }
+  // The 64 x 64 products (four words each), then the 128 x 128 ones (eight), then the whole.
+  V4 q[9][4];
+  for (std::size_t i = 0; i < 9; ++i) {
+    const V4 m0 = pl[3 * i + 2] ^ pl[3 * i] ^ pl[3 * i + 1];
+    const V4 m1 = ph[3 * i + 2] ^ ph[3 * i] ^ ph[3 * i + 1];
+    q[i][0] = pl[3 * i];
+    q[i][1] = ph[3 * i] ^ m0;
+    q[i][2] = pl[3 * i + 1] ^ m1;
+    q[i][3] = ph[3 * i + 1];
+  }
+  V4 t[3][8];
+  for (std::size_t j = 0; j < 3; ++j) {
+    const V4(&l)[4] = q[3 * j];
+    const V4(&h)[4] = q[3 * j + 1];
+    const V4(&m)[4] = q[3 * j + 2];
+    const V4 m0 = m[0] ^ l[0] ^ h[0];
+    const V4 m1 = m[1] ^ l[1] ^ h[1];
+    const V4 m2 = m[2] ^ l[2] ^ h[2];
+    const V4 m3 = m[3] ^ l[3] ^ h[3];
+    t[j][0] = l[0];
+    t[j][1] = l[1];
+    t[j][2] = l[2] ^ m0;
+    t[j][3] = l[3] ^ m1;
+    t[j][4] = h[0] ^ m2;
+    t[j][5] = h[1] ^ m3;
+    t[j][6] = h[2];
+    t[j][7] = h[3];
+  }
+  std::uint32_t w[16][4];
+  for (std::size_t k = 0; k < 16; ++k) {
+    V4 v = k < 8 ? t[0][k] : t[1][k - 8];
+    if (k >= 4 && k < 12) v ^= t[2][k - 4] ^ t[0][k - 4] ^ t[1][k - 4];
+    Store(w[k], v);
+  }
+  for (std::size_t i = 0; i < 4; ++i) {
+    FeWide p;
+    for (std::size_t k = 0; k < 8; ++k)
+      p.w[k] = w[2 * k][i] | (std::uint64_t{w[2 * k + 1][i]} << 32);
+    FeReduceWide(r[i], p);
+  }
+}
+
 void Mul4Lanes(Fe r[4], const Fe a[4], const Fe b[4]) {
   Fe out[4];
-  MulLanesN<4>(out, a, b);
+  Mul4Columns(out, a, b);
   for (int i = 0; i < 4; ++i) r[i] = out[i];
 }
 
@@ -185,7 +285,7 @@ void LadderWalkLanes(FeLadderPair& s, const Fe& px, const Fe& c, const std::uint
     b[2] = s.z1;
     a[3] = c;
     b[3] = s.z1;
-    MulLanesN<4>(o, a, b);
+    Mul4Columns(o, a, b);
 
     FeAdd(a[0], o[0], o[1]);
     FeSqrPortable(s.z2, a[0]);  // Z2 := (X1 Z2 + X2 Z1)^2
