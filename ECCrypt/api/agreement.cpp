@@ -116,17 +116,38 @@ Result<Encapsulation> Encapsulate(const PublicKey& recipient) {
   });
 }
 
+namespace {
+
+// X(x E) for the secret x, as the session key of the recipient whose public key is given.
+SessionKey SessionOf(const ExchangedValue& exchanged, const SecretKey& key,
+                     const PublicKey& recipient) {
+  TECCrypt x;
+  apidetail::BytesToInteger(key.RevealBytes(), x);
+  x.PrepareTables();
+  TvlPoint e, session;
+  apidetail::BytesToInteger(exchanged.ToBytes(), e);
+  x.DecryptSession(e, session);
+  return MakeSessionKey(session, exchanged.ToBytes(), recipient.ToBytes());
+}
+
+}  // namespace
+
 Result<SessionKey> Decapsulate(const ExchangedValue& exchanged, const SecretKey& key) {
   return apidetail::Guarded<SessionKey>("key agreement", [&]() -> Result<SessionKey> {
     Result<PublicKey> recipient = key.DerivePublicKey();  // refuses a moved-from key
     if (!recipient) return recipient.Error();
-    TECCrypt x;
-    apidetail::BytesToInteger(key.RevealBytes(), x);
-    x.PrepareTables();
-    TvlPoint e, session;
-    apidetail::BytesToInteger(exchanged.ToBytes(), e);
-    x.DecryptSession(e, session);
-    return MakeSessionKey(session, exchanged.ToBytes(), recipient.Value().ToBytes());
+    return SessionOf(exchanged, key, recipient.Value());
+  });
+}
+
+Result<SessionKey> Decapsulate(const ExchangedValue& exchanged, const KeyPair& pair) {
+  return apidetail::Guarded<SessionKey>("key agreement", [&]() -> Result<SessionKey> {
+    // Every pair holds the public key of its secret, so it is not computed again; a pair that
+    // has been moved from keeps its public key but has a zero secret.
+    if (apidetail::IsZero(pair.Secret().RevealBytes())) {
+      return Fail(ErrorCode::MultipleOfOrder, "secret key", "zero (a key that was moved from)");
+    }
+    return SessionOf(exchanged, pair.Secret(), pair.PublicKey());
   });
 }
 

@@ -110,4 +110,9 @@ Result<Encapsulation> Encapsulate(const PublicKey& recipient);
 /// @return the session key, or MultipleOfOrder for a secret key that has been moved from.
 Result<SessionKey> Decapsulate(const ExchangedValue& exchanged, const SecretKey& key);
 
+/// @brief Decapsulate(exchanged, pair.Secret()) without computing the pair's public key again
+/// (which takes about as long as the rest): the same session key.
+/// @return the session key, or MultipleOfOrder for a key pair that has been moved from.
+Result<SessionKey> Decapsulate(const ExchangedValue& exchanged, const KeyPair& pair);
+
 }  // namespace eccrypt

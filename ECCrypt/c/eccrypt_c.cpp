@@ -588,7 +588,7 @@ ECCRYPT_C_EXPORT int eccrypt_decapsulate(const eccrypt_keypair* kp, const uint8_
     auto value =
         eccrypt::ExchangedValue::FromBytes(std::span<const std::uint8_t>(exchanged, ValueBytes));
     if (!value) return FromError(err, value.Error());
-    auto session = eccrypt::Decapsulate(value.Value(), kp->pair.Secret());
+    auto session = eccrypt::Decapsulate(value.Value(), kp->pair);
     if (!session) return FromError(err, session.Error());
     CopyValue(session.Value().SymmetricKey(), symmetric);
     CopyValue(session.Value().RawBytes(), raw);

@@ -59,6 +59,10 @@ TEST(ApiAgreementTest, EncapsulateMatchesTheComponentsDecryptInBothForms) {
     const SessionKey received = Decapsulate(sent.Exchanged, recipient.Secret()).Value();
     ASSERT_EQ(received.RawBytes(), sent.Session.RawBytes());
     ASSERT_EQ(received.SymmetricKey(), sent.Session.SymmetricKey());
+    // The pair's own public key, not derived again, gives the same key.
+    const SessionKey byPair = Decapsulate(sent.Exchanged, recipient).Value();
+    ASSERT_EQ(byPair.RawBytes(), sent.Session.RawBytes());
+    ASSERT_EQ(byPair.SymmetricKey(), sent.Session.SymmetricKey());
   }
 }
 
@@ -104,6 +108,15 @@ TEST(ApiAgreementTest, AnotherKeyAgreesAnotherSessionAndAMovedKeyIsRefused) {
   ASSERT_FALSE(refused.Ok());
   EXPECT_EQ(refused.Error().Code(), ErrorCode::MultipleOfOrder);
   EXPECT_EQ(Decapsulate(sent.Exchanged, kept).Value().RawBytes(), sent.Session.RawBytes());
+
+  KeyPair pair =
+      KeyPair::FromSecretKey(SecretKey::Parse(kept.ExportText(TextForm::Hex)).Value()).Value();
+  const KeyPair keptPair = std::move(pair);
+  // NOLINTNEXTLINE(bugprone-use-after-move): the moved-from pair is what is refused
+  const Result<SessionKey> refusedPair = Decapsulate(sent.Exchanged, pair);
+  ASSERT_FALSE(refusedPair.Ok());
+  EXPECT_EQ(refusedPair.Error().Code(), ErrorCode::MultipleOfOrder);
+  EXPECT_EQ(Decapsulate(sent.Exchanged, keptPair).Value().RawBytes(), sent.Session.RawBytes());
 }
 
 }  // namespace
