@@ -1,5 +1,7 @@
 // The affine group law on public points. Each addition or doubling pays one inversion; the group
 // check uses four of them.
+#include <cstddef>
+
 #include "ECCrypt/fast/basisTables.h"
 #include "ECCrypt/fast/feInternal.h"
 #include "ECCrypt/fast/feLinearMap.h"
@@ -22,21 +24,25 @@ bool FeIsZeroVartime(const Fe& a) {
   return FeIsZeroMask(a) != 0;
 }
 
-void FePsiPowerVartime(Fe& r, const Fe& a, int k) {
-  // One matrix for the whole power wherever FeSqrN would take a run of 15 or more as one; k = 1
-  // is FeSqrN's own run of 15.
+void FePsiPowersVartime(Fe* r, const Fe* a, std::size_t count, int k) {
+  // One matrix for the whole power wherever FeSqrN would take a run of 15 or more as one.
   const int n = 15 * k;
   const detail::FeLinearMap* map = nullptr;
   if (n >= detail::FeActiveOps().minMapRun) {
+    if (k == 1) map = &detail::FeSquaringMap<15>();
     if (k == 2) map = &detail::FeSquaringMap<30>();
     if (k == 4) map = &detail::FeSquaringMap<60>();
     if (k == 8) map = &detail::FeSquaringMap<120>();
   }
   if (map != nullptr) {
-    map->Apply(r, a);
+    map->ApplyMany(r, a, count);
   } else {
-    FeSqrN(r, a, n);
+    for (std::size_t i = 0; i < count; ++i) FeSqrN(r[i], a[i], n);
   }
+}
+
+void FePsiPowerVartime(Fe& r, const Fe& a, int k) {
+  FePsiPowersVartime(&r, &a, 1, k);
 }
 
 void AffineNegateVartime(AffinePoint& r, const AffinePoint& p) {
@@ -128,9 +134,10 @@ void AffineFrobeniusVartime(AffinePoint& r, const AffinePoint& p, int k) {
     r = AffineZero;
     return;
   }
-  FePsiPowerVartime(r.x, p.x, k);
-  FePsiPowerVartime(r.y, p.y, k);
-  r.infinity = 0;
+  const Fe in[2] = {p.x, p.y};
+  Fe out[2];
+  FePsiPowersVartime(out, in, 2, k);
+  r = Finite(out[0], out[1]);
 }
 
 }  // namespace eccrypt::fast

@@ -1,6 +1,7 @@
 #pragma once
 // Internals of the field shared by its implementation files: the 512-bit product, the fold
 // back into 255 bits, and the table of one multiplication path.
+#include <cstddef>
 #include <cstdint>
 
 #include "ECCrypt/fast/fe.h"
@@ -64,6 +65,9 @@ extern const FeOps* const kFeLanesOps;
 void FeMulPclmul(Fe& r, const Fe& a, const Fe& b);
 void FeSqrPclmul(Fe& r, const Fe& a);
 void FeSqrNPclmul(Fe& r, const Fe& a, int n);
+// r[i] := the linear map's value at a[i] for i < count, in one pass over the columns per three
+// arguments; a[i] canonical, r may alias a. Callable only where the VPCLMULQDQ path is.
+void FeApplyManyAvx512(Fe* r, const std::uint64_t words[4][256], const Fe* a, std::size_t count);
 #endif
 
 // The portable squaring (bits spread apart, then reduced) and runs of it, which every path may

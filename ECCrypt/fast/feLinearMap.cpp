@@ -41,6 +41,18 @@ void FeLinearMap::Apply(Fe& r, const Fe& a) const {
   FeActiveOps().apply(r, word_, FeCanonical(a));
 }
 
+void FeLinearMap::ApplyMany(Fe* r, const Fe* a, std::size_t count) const {
+#if defined(__x86_64__) && defined(__GNUC__)
+  if (&FeActiveOps() == kFeVpclmulOps && count <= 4) {
+    Fe canonical[4];
+    for (std::size_t i = 0; i < count; ++i) canonical[i] = FeCanonical(a[i]);
+    FeApplyManyAvx512(r, word_, canonical, count);
+    return;
+  }
+#endif
+  for (std::size_t i = 0; i < count; ++i) Apply(r[i], a[i]);
+}
+
 void FeApplyPortable(Fe& r, const std::uint64_t words[4][256], const Fe& a) {
   std::uint64_t acc[4] = {0, 0, 0, 0};
   for (int i = 0; i < 256; ++i) {

@@ -6,6 +6,8 @@
 // coordinate of the argument selects its column through a mask. The columns are stored word by
 // word (word k of every column together), so that a wide register holds word k of several
 // consecutive columns and one mask register, a byte of the argument, selects among them.
+#include <cstddef>
+
 #include "ECCrypt/fast/fe.h"
 
 namespace eccrypt::fast::detail {
@@ -19,6 +21,9 @@ class FeLinearMap {
 
   // r := the map's value at a (any 256 bits; the result is canonical when the columns are).
   void Apply(Fe& r, const Fe& a) const;
+  // r[i] := the map's value at a[i] for i < count (at most 4); r may alias a. Where the columns
+  // are loaded in wide registers, the arguments share one pass over them.
+  void ApplyMany(Fe* r, const Fe* a, std::size_t count) const;
 
  private:
   // word_[k][i] is word k of column i; column 255 is zero, so that the columns group evenly.

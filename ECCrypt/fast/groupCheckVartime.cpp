@@ -52,7 +52,7 @@ bool InGroupVartime(const AffinePoint& p) {
 
 bool IsCompressedGroupPointVartime(const TvlPoint& v) {
   AffinePoint p;
-  return DecompressVartime(p, v) && !AffineIsZeroVartime(p) && InGroupVartime(p);
+  return DecompressForGroupCheckVartime(p, v) && !AffineIsZeroVartime(p) && InGroupVartime(p);
 }
 
 }  // namespace eccrypt::fast

@@ -135,45 +135,64 @@ void LdAddVartime(LdPoint& r, const LdPoint& p, const LdPoint& q) {
   }
   // With U1 = X1 Z2, U2 = X2 Z1, S1 = Y1 Z2^2, S2 = Y2 Z1^2: x1 + x2 = B / (Z1 Z2) with
   // B = U1 + U2, and y1 + y2 = A / (Z1 Z2)^2 with A = S1 + S2. B = 0: the same x, a doubling when
-  // A = 0 too, the zero point otherwise.
-  Fe u1, u2, s1, a, b, c, t;
-  FeMul(u1, p.X, q.Z);
-  FeMul(u2, q.X, p.Z);
-  FeAdd(b, u1, u2);
-  FeSqr(t, q.Z);
-  FeMul(s1, p.Y, t);
-  FeSqr(t, p.Z);
-  FeMul(a, q.Y, t);
-  FeAdd(a, a, s1);
+  // A = 0 too, the zero point otherwise. The 18 products run as five rounds of independent ones
+  // (FeMul4), squares among them.
+  Fe r1[4];
+  {
+    const Fe a[4] = {p.X, q.X, p.Z, q.Z};
+    const Fe b[4] = {q.Z, p.Z, p.Z, q.Z};
+    FeMul4(r1, a, b);  // U1, U2, Z1^2, Z2^2
+  }
+  Fe b;
+  FeAdd(b, r1[0], r1[1]);
+  Fe r2[4];
+  {
+    const Fe a[4] = {p.Y, q.Y, p.Z, b};
+    const Fe c[4] = {r1[3], r1[2], q.Z, b};
+    FeMul4(r2, a, c);  // S1, S2, Z1 Z2, B^2
+  }
+  Fe a;
+  FeAdd(a, r2[0], r2[1]);
   if (SumOfSameXVartime(r, p, a, b)) return;
   // lambda = A / C with C = Z1 Z2 B. Z3 = C^2, X3 = A^2 + A C + B^2 C,
   // Y3 = A C (U1 B C + X3) + Z3 (X3 + S1 B^2).
-  Fe e, b2, x3, z3;
-  FeMul(c, p.Z, q.Z);
-  FeMul(c, c, b);
-  FeSqr(z3, c);
-  FeMul(e, a, c);
-  FeSqr(b2, b);
-  FeMul(t, b2, c);
-  FeSqr(x3, a);
-  FeAdd(x3, x3, e);
-  FeAdd(x3, x3, t);
-  FeMul(u1, u1, b);
-  FeMul(u1, u1, c);
-  FeAdd(u1, u1, x3);
-  FeMul(e, e, u1);
-  FeMul(s1, s1, b2);
-  FeAdd(s1, s1, x3);
-  FeMul(s1, s1, z3);
-  FeAdd(r.Y, e, s1);
+  Fe r3[4];
+  {
+    const Fe x[4] = {r2[2], a, r1[0], r2[0]};
+    const Fe y[4] = {b, a, b, r2[3]};
+    FeMul4(r3, x, y);  // C, A^2, U1 B, S1 B^2
+  }
+  const Fe& c = r3[0];
+  Fe r4[4];
+  {
+    const Fe x[4] = {c, a, r2[3], r3[2]};
+    const Fe y[4] = {c, c, c, c};
+    FeMul4(r4, x, y);  // Z3 = C^2, E = A C, B^2 C, U1 B C
+  }
+  Fe x3;
+  FeAdd(x3, r3[1], r4[1]);
+  FeAdd(x3, x3, r4[2]);
+  Fe r5[4];
+  {
+    Fe u, v;
+    FeAdd(u, r4[3], x3);
+    FeAdd(v, x3, r3[3]);
+    const Fe x[4] = {r4[1], r4[0], FeZero, FeZero};
+    const Fe y[4] = {u, v, FeZero, FeZero};
+    FeMul4(r5, x, y);  // E (U1 B C + X3), Z3 (X3 + S1 B^2)
+  }
+  FeAdd(r.Y, r5[0], r5[1]);
   r.X = x3;
-  r.Z = z3;
+  r.Z = r4[0];
 }
 
 void LdFrobeniusVartime(LdPoint& r, const LdPoint& p, int k) {
-  FePsiPowerVartime(r.X, p.X, k);
-  FePsiPowerVartime(r.Y, p.Y, k);
-  FePsiPowerVartime(r.Z, p.Z, k);
+  const Fe in[3] = {p.X, p.Y, p.Z};
+  Fe out[3];
+  FePsiPowersVartime(out, in, 3, k);
+  r.X = out[0];
+  r.Y = out[1];
+  r.Z = out[2];
 }
 
 bool LdEqualsAffineVartime(const LdPoint& p, const AffinePoint& q) {

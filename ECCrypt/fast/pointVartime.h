@@ -20,6 +20,9 @@ bool FeIsZeroVartime(const Fe& a);
 // r := a^(2^(15 k)), k >= 0: for k = 2, 4 and 8 (the powers of psi the group check applies) one
 // pass over a precomputed matrix where the field path takes runs of squarings that way.
 void FePsiPowerVartime(Fe& r, const Fe& a, int k);
+// r[i] := a[i]^(2^(15 k)) for i < count (at most 4), sharing one pass over the matrix where the
+// path applies matrices in wide registers; r may alias a.
+void FePsiPowersVartime(Fe* r, const Fe* a, std::size_t count, int k);
 
 inline bool AffineIsZeroVartime(const AffinePoint& p) {
   return p.infinity != 0;

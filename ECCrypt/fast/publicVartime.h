@@ -15,6 +15,12 @@ namespace eccrypt::fast {
 // v mod 2. Returns false, p unspecified, when v is 2^256 or more (by value: zero top digits do
 // not count) or when no point has that x.
 bool DecompressVartime(AffinePoint& p, const TvlPoint& v);
+// DecompressVartime for the group check: the value and its point are kept as this thread's last
+// checked key.
+bool DecompressForGroupCheckVartime(AffinePoint& p, const TvlPoint& v);
+// DecompressVartime that takes the point of this thread's last checked key when v has its value;
+// either way the kept key is dropped, so it serves only the first decoding after its check.
+bool DecompressCheckedVartime(AffinePoint& p, const TvlPoint& v);
 
 // Whether p, a point of the curve, lies in <G> (the zero point does): Phi(p) = O, see
 // groupCheckVartime.cpp for why that is exact.

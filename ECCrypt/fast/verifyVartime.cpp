@@ -85,7 +85,7 @@ bool CheckSignatureVartime(const TvlPoint& q, const TvlPoint& h, const TvlPoint&
                            const TvlPoint& s) {
   AffinePoint point;
   std::uint64_t sReduced[4], rReduced[4];
-  if (!DecompressVartime(point, q) || !ReduceModOrderVartime(sReduced, s) ||
+  if (!DecompressCheckedVartime(point, q) || !ReduceModOrderVartime(sReduced, s) ||
       !ReduceModOrderVartime(rReduced, r)) {
     return false;
   }

@@ -1,6 +1,7 @@
 #include "ECCrypt/fast/wnafVartime.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 
 #include "ECCrypt/fast/verifyTables.h"
@@ -126,14 +127,27 @@ int WnafVartime(Wnaf& digits, const std::uint64_t k[4], int w) {
     if (shift != 0 && word + 1 < 4) v |= k[word + 1] << (64 - shift);
     return static_cast<int>(v & ((std::uint64_t{1} << count) - 1));
   };
+  // The 64 bits from position at up (zero above bit 255).
+  const auto window64 = [k](int at) {
+    const auto word = static_cast<std::size_t>(at / 64);
+    const int shift = at % 64;
+    if (word >= 4) return std::uint64_t{0};
+    std::uint64_t v = k[word] >> shift;
+    if (shift != 0 && word + 1 < 4) v |= k[word + 1] << (64 - shift);
+    return v;
+  };
   digits.fill(0);
   int carry = 0;
   int length = 0;
   for (int at = 0; at < 256;) {
-    if (bits(at, 1) == carry) {
-      ++at;
+    // Bits equal to the carry give zero digits: skip the whole run.
+    const std::uint64_t differ = window64(at) ^ (carry != 0 ? ~std::uint64_t{0} : 0);
+    if (differ == 0) {
+      at += 64;
       continue;
     }
+    at += std::countr_zero(differ);
+    if (at >= 256) break;
     const int count = std::min(w, 256 - at);
     int digit = bits(at, count) + carry;
     carry = (digit >> (w - 1)) & 1;

@@ -180,6 +180,21 @@ TEST(PointVartimeTest, PsiPowersAgreeWithSquaringsOnEveryPath) {
         EXPECT_EQ(viaMatrix.w[3] >> 63, 0u) << k;
       }
     }
+    // Several arguments in one pass, in place, as the Frobenius maps of points take them.
+    for (const std::size_t count : {1u, 2u, 3u, 4u}) {
+      for (const int k : {1, 2, 4, 8}) {
+        Fe many[4], expected[4];
+        for (std::size_t i = 0; i < count; ++i) {
+          many[i] = Fe{{rng(), rng(), rng(), rng()}};
+          FeSqrN(expected[i], many[i], 15 * k);
+        }
+        FePsiPowersVartime(many, many, count, k);
+        for (std::size_t i = 0; i < count; ++i) {
+          EXPECT_TRUE(FeEqualVartime(many[i], expected[i])) << count << " " << k << " " << i;
+          EXPECT_EQ(many[i].w[3] >> 63, 0u);
+        }
+      }
+    }
   });
 }
 

@@ -127,6 +127,48 @@ TEST(VerifyVartimeTest, ValidAndAlteredSignaturesAsTheReference) {
   }
 }
 
+// The group check keeps the key it decoded for the signature check that follows it. The kept
+// point must serve only that key (by value, zero-led or not) and only once: a signature under
+// another key, or one checked later, decodes its own key.
+TEST(VerifyVartimeTest, SignatureCheckAfterTheGroupCheckOfAKey) {
+  TECCrypt x1, x2;
+  x1.CopyFrom(Small(0x1234567));
+  x2.CopyFrom(Small(0x7654321));
+  const Signed a = SignWith(x1, Small(99), Small(5));
+  const Signed b = SignWith(x2, Small(101), Small(5));
+  struct Case {
+    std::string name;
+    const TvlPoint& checked;
+    const Signed& sig;
+    TvlPoint q;
+    bool expected;
+  };
+  const std::vector<Case> cases = {
+      {"same key", a.q, a, a.q, true},
+      {"same key zero-led", a.q, a, ZeroLed(a.q), true},
+      {"other key's signature under the checked key", a.q, b, a.q, false},
+      {"checked key, signature of the other key", a.q, b, b.q, true},
+      {"checked key, other digest", a.q, a, a.q, false},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(IsCompressedGroupPointVartime(c.checked)) << c.name;
+    const TvlPoint& h = c.name == "checked key, other digest" ? Small(6) : c.sig.h;
+    EXPECT_EQ(CheckSignatureVartime(c.q, h, c.sig.r, c.sig.s), c.expected) << c.name;
+    // Taken once: the same call again decodes q itself and agrees.
+    EXPECT_EQ(CheckSignatureVartime(c.q, h, c.sig.r, c.sig.s), c.expected) << c.name;
+  }
+  // A group check that refuses (no point has this x) leaves nothing for the next check.
+  ASSERT_TRUE(IsCompressedGroupPointVartime(b.q));
+  TvlPoint pointless;
+  for (std::uint32_t v = 4;; v += 2) {
+    pointless = Small(v);
+    AffinePoint p;
+    if (!DecompressVartime(p, pointless)) break;
+  }
+  EXPECT_FALSE(IsCompressedGroupPointVartime(pointless));
+  EXPECT_TRUE(CheckSignatureVartime(b.q, b.h, b.r, b.s));
+}
+
 TEST(VerifyVartimeTest, SumsAtTheExceptionalCases) {
   // With Q = x G, s G + r Q = (s + r x) G: choose s and r to land on the zero point, on G, and
   // to make the two tables hold the same or opposite points.
