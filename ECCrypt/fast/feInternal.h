@@ -68,6 +68,9 @@ void FeSqrNPclmul(Fe& r, const Fe& a, int n);
 // r[i] := the linear map's value at a[i] for i < count, in one pass over the columns per three
 // arguments; a[i] canonical, r may alias a. Callable only where the VPCLMULQDQ path is.
 void FeApplyManyAvx512(Fe* r, const std::uint64_t words[4][256], const Fe* a, std::size_t count);
+// Runs steps[0 .. count) on acc with the point in registers, as FeLdWalkVartime describes; returns
+// the number done. Callable only where the VPCLMULQDQ path is.
+std::size_t FeLdWalkVartimeVpclmul(LdPoint& acc, const LdWalkStep* steps, std::size_t count);
 #endif
 
 // The portable squaring (bits spread apart, then reduced) and runs of it, which every path may

@@ -17,4 +17,16 @@ bool FeLdAddAffineVartime(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
   return ops.ldAddAffine != nullptr && ops.ldAddAffine(r, p, q);
 }
 
+std::size_t FeLdWalkVartime(LdPoint& acc, const LdWalkStep* steps, std::size_t count) {
+#if defined(__x86_64__) && defined(__GNUC__)
+  if (&detail::FeActiveOps() == detail::kFeVpclmulOps) {
+    return detail::FeLdWalkVartimeVpclmul(acc, steps, count);
+  }
+#endif
+  static_cast<void>(acc);
+  static_cast<void>(steps);
+  static_cast<void>(count);
+  return 0;
+}
+
 }  // namespace eccrypt::fast

@@ -413,9 +413,10 @@ FE_VPCLMUL inline void StorePoint(LdPoint& r, const V4& v) {
 }
 
 // LdDoubleVartime's formula in four rounds: (X^2, Z^2, Y^2) squared; c = sqrt(b) Z^2 and
-// Z3 = X^2 Z^2; b Z^4 = c^2 and X3 = (X^2 + c)^2; b Z^4 Z3 and X3 (Y^2 + b Z^4).
-FE_VPCLMUL void LdDoubleVartimeVpclmul(LdPoint& r, const LdPoint& p) {
-  const V4 s = Sqr(LoadLanes(p.X, p.Z, p.Y, p.Y));
+// Z3 = X^2 Z^2; b Z^4 = c^2 and X3 = (X^2 + c)^2; b Z^4 Z3 and X3 (Y^2 + b Z^4). From and to
+// (X, Y, Z, .) in lanes 0-2; lane 3 of the result is not zeroed.
+FE_VPCLMUL inline V4 DoubleLanes(const V4& p) {
+  const V4 s = Sqr(Permute(LaneIndex(0, 2, 1, 1), p));
   const V4 sqrtB = InLane0(kCurveSqrtB);
   const V4 o2 = Mul(Permute(LaneIndex(1, 0, 0, 0), s),
                     Permute2(kLanes01, s, LaneIndex(4, 1, 0, 0), sqrtB));  // (c, Z3)
@@ -425,8 +426,11 @@ FE_VPCLMUL void LdDoubleVartimeVpclmul(LdPoint& r, const LdPoint& p) {
       Mul(Xor(Permute(LaneIndex(0, 0, 0, 0), o3), Permute2(kLane1, s, LaneIndex(0, 2, 0, 0), s)),
           Permute2(kLanes01, o2, LaneIndex(1, 5, 0, 0), o3));
   const V4 y = Xor(o4, Permute(LaneIndex(1, 1, 1, 1), o4));  // Y3 in lane 0
-  StorePoint(r, Place(Permute2(kLanes01, o3, LaneIndex(1, 4, 0, 0), y), kLane2,
-                      LaneIndex(0, 0, 1, 0), o2));
+  return Place(Permute2(kLanes01, o3, LaneIndex(1, 4, 0, 0), y), kLane2, LaneIndex(0, 0, 1, 0), o2);
+}
+
+FE_VPCLMUL void LdDoubleVartimeVpclmul(LdPoint& r, const LdPoint& p) {
+  StorePoint(r, DoubleLanes(LoadLanes(p.X, p.Y, p.Z, FeZero)));
 }
 
 // LdAddAffineVartime's ordinary case: false, with r untouched, when x2 Z1 + X1 = 0.
@@ -442,7 +446,36 @@ FE_VPCLMUL bool LdAddAffineVartimeVpclmul(LdPoint& r, const LdPoint& p, const Af
   return true;
 }
 
+// Whether the element in lane `lane` of v is zero (the kernels' outputs are canonical).
+FE_VPCLMUL inline bool LaneIsZero(const V4& v, int lane) {
+  const auto words = static_cast<__mmask8>(3U << (2 * lane));
+  return (_mm512_mask_test_epi64_mask(words, v.lo, v.lo) |
+          _mm512_mask_test_epi64_mask(words, v.hi, v.hi)) == 0;
+}
+
 }  // namespace
+
+FE_VPCLMUL std::size_t FeLdWalkVartimeVpclmul(LdPoint& acc, const LdWalkStep* steps,
+                                              std::size_t count) {
+  V4 p = LoadLanes(acc.X, acc.Y, acc.Z, FeZero);
+  std::size_t i = 0;
+  for (; i < count; ++i) {
+    const LdWalkStep& step = steps[i];
+    if (step.point == nullptr) {
+      p = DoubleLanes(p);
+      continue;
+    }
+    // The zero point on either side.
+    if (step.point->infinity != 0 || LaneIsZero(p, 2)) break;
+    V4 q = LoadLanes(step.point->x, step.point->y, FeZero, FeZero);
+    if (step.negate) q = Xor(q, Permute2(kLane1, q, LaneIndex(0, 0, 0, 0), q));  // y := x + y
+    const V4 u = MixedAddFirst(p, q);
+    if (LaneIsZero(u, 1)) break;  // B = 0: the same x, a doubling or the zero point
+    p = MixedAddRest(p, q, u);
+  }
+  StorePoint(acc, p);
+  return i;
+}
 
 FE_VPCLMUL void FeApplyManyAvx512(Fe* r, const std::uint64_t words[4][256], const Fe* a,
                                   std::size_t count) {

@@ -7,9 +7,11 @@
 // (bench/publicVartime_bench.cpp).
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 
 #include "ECCrypt/bigint/signatureEquation.h"
 #include "ECCrypt/fast/basis.h"
+#include "ECCrypt/fast/feLdVartime.h"
 #include "ECCrypt/fast/integerWords.h"
 #include "ECCrypt/fast/pointVartime.h"
 #include "ECCrypt/fast/publicVartime.h"
@@ -24,16 +26,6 @@ namespace {
 constexpr int QWindow = 4;
 constexpr std::size_t QTableSize = std::size_t{1} << (QWindow - 2);
 
-void AddDigitVartime(LdPoint& acc, const AffinePoint* table, int digit) {
-  if (digit > 0) {
-    LdAddAffineVartime(acc, acc, table[digit / 2]);
-  } else if (digit < 0) {
-    AffinePoint negative;
-    AffineNegateVartime(negative, table[-digit / 2]);
-    LdAddAffineVartime(acc, acc, negative);
-  }
-}
-
 // One scalar of an interleaved multiplication: its signed digits, the odd multiples of its point
 // and whether the scalar is negative.
 struct Term {
@@ -46,12 +38,33 @@ struct Term {
 void InterleaveVartime(LdPoint& out, const Term* terms, std::size_t count) {
   int top = 0;
   for (std::size_t t = 0; t < count; ++t) top = std::max(top, terms[t].length);
-  out = LdZero;
+  // The walk as a list of steps, handed to the field's kernel, which keeps the point in registers
+  // and stops at the exceptional cases; those take the general functions.
+  // At most one doubling and one addition per term for each of 256 positions.
+  std::array<LdWalkStep, std::size_t{256} * 5> steps;
+  std::size_t length = 0;
   for (int i = top; i-- > 0;) {
-    if (!LdIsZeroVartime(out)) LdDoubleVartime(out, out);
+    if (i + 1 < top) steps[length++] = {nullptr, false};
     for (std::size_t t = 0; t < count; ++t) {
       const std::int8_t digit = terms[t].digits[static_cast<std::size_t>(i)];
-      AddDigitVartime(out, terms[t].table, terms[t].negative ? -digit : digit);
+      if (digit == 0) continue;
+      const bool negative = (digit < 0) != terms[t].negative;
+      steps[length++] = {&terms[t].table[std::abs(digit) / 2], negative};
+    }
+  }
+  out = LdZero;
+  for (std::size_t done = 0; done < length;) {
+    done += FeLdWalkVartime(out, steps.data() + done, length - done);
+    if (done == length) break;
+    const LdWalkStep& step = steps[done++];
+    if (step.point == nullptr) {
+      if (!LdIsZeroVartime(out)) LdDoubleVartime(out, out);
+    } else if (step.negate) {
+      AffinePoint negative;
+      AffineNegateVartime(negative, *step.point);
+      LdAddAffineVartime(out, out, negative);
+    } else {
+      LdAddAffineVartime(out, out, *step.point);
     }
   }
 }

@@ -13,6 +13,7 @@
 #include "ECCrypt/pk/ecCrypt.h"
 #include "support/bignumOracle.h"
 #include "support/fastSupport.h"
+#include "support/fieldPaths.h"
 
 namespace eccrypt::fast {
 namespace {
@@ -200,6 +201,25 @@ TEST(VerifyVartimeTest, SumsAtTheExceptionalCases) {
       ExpectSameVerdict(sig, setup.name + ", h = " + testsupport::HexOf(h));
     }
   }
+}
+
+// Keys outside <G> (the check itself does not refuse them): points of small order make the
+// odd multiples of Q and sums along the walk the zero point or doublings, which the walk's
+// register kernel hands back to the general additions.
+TEST(VerifyVartimeTest, KeysOfSmallOrderAsTheReference) {
+  const std::vector<TecPoint> small = testsupport::SmallFieldPoints(60);
+  testsupport::OnEveryFieldPath([&small] {
+    for (std::size_t i = 0; i < small.size(); i += 6) {
+      Signed sig;
+      sig.q = testsupport::CompressedOf(small[i]);
+      for (const std::uint32_t r : {1U, 2U, 3U, 12U, 0x12345U}) {
+        sig.r = Small(r);
+        sig.s = Small(7);
+        sig.h = Small(3);
+        ExpectSameVerdict(sig, "T #" + std::to_string(i) + ", r = " + std::to_string(r));
+      }
+    }
+  });
 }
 
 TEST(VerifyVartimeTest, ReductionAndRecoding) {
