@@ -56,14 +56,37 @@ ENGINE_PRIMITIVES = ["MakePublicKey", "EncryptSession", "DecryptSession", "MakeS
                      "VerifyWithCheck"]
 
 
+# The ladder's step against what bounds it (bench/ladder_floor_bench.cpp): one step of LadderX's
+# 241 takes 28 VPCLMULQDQ (two rounds of 4 products at 12 each, one round of 4 squares at 4).
+LADDER_STEPS = 241
+CLMULS_PER_STEP = 28
+FLOOR_NAMES = ["BM_CoreCycleDependentAdd", "BM_VpclmulqdqLatency", "BM_VpclmulqdqIssue"]
+
+
 def peer_names():
     names = {n for _, a, b, _ in PEER_ROWS for n in (a, b)}
+    names.update(FLOOR_NAMES)
     names.update(f"BM_Engine_{p}/{e}" for p in ENGINE_PRIMITIVES for e in (0, 1))
     return sorted(names)
 
 
 def shown(ns):
     return f"{ns / 1e6:.3f} ms" if ns >= 1e5 else f"{ns / 1e3:.2f} us"
+
+
+def floor(medians):
+    """Cycles per ladder step against the VPCLMULQDQ issue floor and the 0.2x X25519 target."""
+    if not all(n in medians for n in FLOOR_NAMES + ["BM_FastLadderX", "BM_Peer_X25519"]):
+        return
+    cycle = medians["BM_CoreCycleDependentAdd"] / 1024  # ns per dependent add: one cycle
+    latency = medians["BM_VpclmulqdqLatency"] / 1024 / cycle
+    issue = medians["BM_VpclmulqdqIssue"] / 1024 / cycle
+    step = medians["BM_FastLadderX"] / LADDER_STEPS / cycle
+    target = 0.2 * medians["BM_Peer_X25519"] / LADDER_STEPS / cycle
+    print(f"\nladder step: {step:.0f} cycles at {1 / cycle:.2f} GHz (dependent adds); "
+          f"VPCLMULQDQ zmm latency {latency:.1f}, one issued every {issue:.2f} cycles; "
+          f"{CLMULS_PER_STEP} per step: issue floor {CLMULS_PER_STEP * issue:.0f} cycles; "
+          f"0.2x X25519 needs {target:.0f} cycles per step")
 
 
 def peers(args) -> int:
@@ -91,6 +114,7 @@ def peers(args) -> int:
             ratio, figures = f"{'-':>8}", "missing: " + " ".join(
                 n for n in (num, den) if n not in medians)
         print(f"{what:<{width}}  {ratio}  {target:<40}  {figures}")
+    floor(medians)
     print(f"\n{'primitive':<24}  {'reference':>12}  {'fast':>12}  {'reference / fast':>16}")
     for p in ENGINE_PRIMITIVES:
         ref, fast = medians.get(f"BM_Engine_{p}/0"), medians.get(f"BM_Engine_{p}/1")
