@@ -10,13 +10,7 @@ cd "$(dirname "$0")/.."
 repo=$PWD
 bash scripts/setup.sh python
 
-if [ -z "${ECCRYPT_TOOL:-}" ]; then
-  if [ ! -x build/release/tool/eccrypt ]; then
-    cmake --preset release >/dev/null
-    cmake --build --preset release --target eccrypt_tool
-  fi
-  export ECCRYPT_TOOL=$repo/build/release/tool/eccrypt
-fi
+source scripts/tool-for-tests.sh
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -6,13 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 start=$(date +%s)
 bash scripts/build-js.sh
-if [ -z "${ECCRYPT_TOOL:-}" ]; then
-  if [ ! -x build/release/tool/eccrypt ]; then
-    cmake --preset release >/dev/null
-    cmake --build --preset release --target eccrypt_tool
-  fi
-  export ECCRYPT_TOOL=$PWD/build/release/tool/eccrypt
-fi
+source scripts/tool-for-tests.sh
 cd js
 npm test
 echo "60-js.sh: package built and tested in $(( $(date +%s) - start )) s"

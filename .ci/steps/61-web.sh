@@ -8,12 +8,6 @@ cd "$(dirname "$0")/../.."
 start=$(date +%s)
 bash scripts/setup.sh web
 bash scripts/build-web.sh
-if [ -z "${ECCRYPT_TOOL:-}" ]; then
-  if [ ! -x build/release/tool/eccrypt ]; then
-    cmake --preset release >/dev/null
-    cmake --build --preset release --target eccrypt_tool
-  fi
-  export ECCRYPT_TOOL=$PWD/build/release/tool/eccrypt
-fi
+source scripts/tool-for-tests.sh
 node --test web/test/browser.test.mjs
 echo "61-web.sh: page built and tested in $(( $(date +%s) - start )) s"
