@@ -97,13 +97,8 @@ Result<VerifiedMessage> VerifyMessagePrehashed(const MessagePrehash& prehash,
   }
   const formats::SignatureFileFields& fields = read.Value();
   if (fields.version != 2) return RefusedVersion1();
-  const std::string expectedId = KeyId(key);
-  if (fields.keyId != expectedId) {
-    return Error(ErrorCode::KeyMismatch, "signature file: it names key id " + fields.keyId +
-                                             ", not the given key's " + expectedId);
-  }
-  auto signature = Signature::Parse(fields.signature);
-  if (!signature) return Malformed("its signature: " + signature.Error().Message());
+  auto signature = formats::SignatureForKey(fields, key);
+  if (!signature) return signature.Error();
   auto value = formats::SignedValue(key, fields.trustedComment, prehash);
   if (!value) return value.Error();
   if (auto verified = VerifyDigest(value.Value(), signature.Value(), key); !verified) {

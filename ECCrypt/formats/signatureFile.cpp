@@ -231,12 +231,7 @@ std::array<std::uint8_t, SignedDigestBytes> SignedValueV1(
   return value;
 }
 
-Result<void> VerifySignatureFileV1(const SignatureFileFields& fields,
-                                   std::span<const std::uint8_t, SignedDigestBytes> digest,
-                                   const PublicKey& key) {
-  if (fields.version != 1) {
-    return Error(ErrorCode::InvalidArgument, "VerifySignatureFileV1: not a version 1 file");
-  }
+Result<Signature> SignatureForKey(const SignatureFileFields& fields, const PublicKey& key) {
   const std::string expectedId = KeyId(key);
   if (fields.keyId != expectedId) {
     return Error(ErrorCode::KeyMismatch, "signature file: it names key id " + fields.keyId +
@@ -244,6 +239,17 @@ Result<void> VerifySignatureFileV1(const SignatureFileFields& fields,
   }
   auto signature = Signature::Parse(fields.signature);
   if (!signature) return Malformed("its signature: " + signature.Error().Message());
+  return signature;
+}
+
+Result<void> VerifySignatureFileV1(const SignatureFileFields& fields,
+                                   std::span<const std::uint8_t, SignedDigestBytes> digest,
+                                   const PublicKey& key) {
+  if (fields.version != 1) {
+    return Error(ErrorCode::InvalidArgument, "VerifySignatureFileV1: not a version 1 file");
+  }
+  auto signature = SignatureForKey(fields, key);
+  if (!signature) return signature.Error();
   return VerifyDigest(SignedValueV1(fields, digest), signature.Value(), key);
 }
 

@@ -91,6 +91,12 @@ Result<std::array<std::uint8_t, SignedDigestBytes>> SignedValueOfFields(
 std::array<std::uint8_t, SignedDigestBytes> SignedValueV1(
     const SignatureFileFields& fields, std::span<const std::uint8_t, SignedDigestBytes> digest);
 
+/// @brief The signature a signature file read by ReadSignatureFile holds, once the key id it
+/// names has been found to be @p key's.
+/// @return the signature, or an Error: KeyMismatch (the file names another key), Malformed (its
+///   signature text).
+Result<Signature> SignatureForKey(const SignatureFileFields& fields, const PublicKey& key);
+
 /// @brief Checks a version 1 signature file read by ReadSignatureFile against the message's
 /// @p digest (of the kind @p fields names) and @p key.
 /// @return success, or an Error: InvalidArgument (fields of another version), KeyMismatch (the
