@@ -83,7 +83,8 @@ def floor(medians):
     issue = medians["BM_VpclmulqdqIssue"] / 1024 / cycle
     step = medians["BM_FastLadderX"] / LADDER_STEPS / cycle
     target = 0.2 * medians["BM_Peer_X25519"] / LADDER_STEPS / cycle
-    print(f"\nladder step: {step:.0f} cycles at {1 / cycle:.2f} GHz (dependent adds); "
+    print(f"\nladder: {step:.0f} cycles per step (LadderX / {LADDER_STEPS}, its final inversion "
+          f"included) at {1 / cycle:.2f} GHz (dependent adds); "
           f"VPCLMULQDQ zmm latency {latency:.1f}, one issued every {issue:.2f} cycles; "
           f"{CLMULS_PER_STEP} per step: issue floor {CLMULS_PER_STEP * issue:.0f} cycles; "
           f"0.2x X25519 needs {target:.0f} cycles per step")
