@@ -5,10 +5,16 @@
 namespace eccrypt {
 
 bool SignatureEquationHolds(const TvlPoint& x, const TvlPoint& h, const TvlPoint& r) {
-  TvlPoint n, c, d;
+  TvlPoint n, d;
   n.LoadOrder(true);
   d.CopyFrom(x);
   d.Remainder(n);
+  return SignatureEquationHoldsReduced(d, h, r);
+}
+
+bool SignatureEquationHoldsReduced(const TvlPoint& d, const TvlPoint& h, const TvlPoint& r) {
+  TvlPoint n, c;
+  n.LoadOrder(true);
   // c := r - d, with n added first when d is larger (d < n, so c stays unsigned). r is taken by
   // its value: zero top digits (a text led by "0000" groups) are dropped before the comparison
   // by length, so they never make the subtraction go below zero.

@@ -12,4 +12,7 @@ namespace eccrypt {
 
 bool SignatureEquationHolds(const TvlPoint& x, const TvlPoint& h, const TvlPoint& r);
 
+// The same comparison for d = X mod n already reduced (d < n, in normal form).
+bool SignatureEquationHoldsReduced(const TvlPoint& d, const TvlPoint& h, const TvlPoint& r);
+
 }  // namespace eccrypt

@@ -65,7 +65,7 @@ extern const FeOps* const kFeLanesOps;
 void FeMulPclmul(Fe& r, const Fe& a, const Fe& b);
 void FeSqrPclmul(Fe& r, const Fe& a);
 void FeSqrNPclmul(Fe& r, const Fe& a, int n);
-// r[i] := the linear map's value at a[i] for i < count, in one pass over the columns per three
+// r[i] := the linear map's value at a[i] for i < count, in one pass over the columns per four
 // arguments; a[i] canonical, r may alias a. Callable only where the VPCLMULQDQ path is.
 void FeApplyManyAvx512(Fe* r, const std::uint64_t words[4][256], const Fe* a, std::size_t count);
 // Runs steps[0 .. count) on acc with the point in registers, as FeLdWalkVartime describes; returns

@@ -479,7 +479,8 @@ FE_VPCLMUL std::size_t FeLdWalkVartimeVpclmul(LdPoint& acc, const LdWalkStep* st
 
 FE_VPCLMUL void FeApplyManyAvx512(Fe* r, const std::uint64_t words[4][256], const Fe* a,
                                   std::size_t count) {
-  for (; count >= 3; count -= 3, r += 3, a += 3) ApplyManyAvx512<3>(r, words, a);
+  for (; count >= 4; count -= 4, r += 4, a += 4) ApplyManyAvx512<4>(r, words, a);
+  if (count == 3) ApplyManyAvx512<3>(r, words, a);
   if (count == 2) ApplyManyAvx512<2>(r, words, a);
   if (count == 1) ApplyManyAvx512<1>(r, words, a);
 }

@@ -75,7 +75,19 @@ void DoubleMultiplySplitVartime(LdPoint& out, const std::uint64_t s[4], const Af
                                 const std::uint64_t r[4]) {
   std::array<AffinePoint, QTableSize> qTable, psiQTable;
   OddMultiplesVartime(qTable.data(), q, qTable.size());
-  for (std::size_t i = 0; i < QTableSize; ++i) AffineFrobeniusVartime(psiQTable[i], qTable[i], 1);
+  // psi of the table, x and y of four entries at a time (one pass over the matrix each); an entry
+  // may be the zero point where Q has small order.
+  Fe coordinates[2][QTableSize];
+  for (std::size_t i = 0; i < QTableSize; ++i) {
+    coordinates[0][i] = qTable[i].x;
+    coordinates[1][i] = qTable[i].y;
+  }
+  for (auto& c : coordinates) FePsiPowersVartime(c, c, QTableSize, 1);
+  for (std::size_t i = 0; i < QTableSize; ++i) {
+    psiQTable[i] = AffineIsZeroVartime(qTable[i])
+                       ? AffineZero
+                       : AffinePoint{coordinates[0][i], coordinates[1][i], 0};
+  }
   SplitScalar sSplit, rSplit;
   SplitByEigenvalueVartime(sSplit, s);
   SplitByEigenvalueVartime(rSplit, r);
@@ -104,16 +116,21 @@ bool CheckSignatureVartime(const TvlPoint& q, const TvlPoint& h, const TvlPoint&
   }
   LdPoint sum;
   DoubleMultiplySplitVartime(sum, sReduced, point, rReduced);
-  // The x coordinate's integer form; the zero point's x is 0.
-  TvlPoint x;
+  // X mod n, X the integer form of the x coordinate (0 for the zero point).
+  std::uint64_t reduced[4] = {0, 0, 0, 0};
   if (!LdIsZeroVartime(sum)) {
-    AffinePoint affine;
-    LdToAffineBatchVartime(&affine, &sum, 1);
+    Fe zInverse, x;
+    FeInvert(zInverse, sum.Z);
+    FeMul(x, sum.X, zInverse);
     RefBits bits;
-    ToReferenceBasis(bits, affine.x);
-    WordsToIntegerVartime(x, bits.w);
+    ToReferenceBasis(bits, x);
+    TvlPoint integer;
+    WordsToIntegerVartime(integer, bits.w);
+    ReduceModOrderVartime(reduced, integer);
   }
-  return SignatureEquationHolds(x, h, r);
+  TvlPoint d;
+  WordsToIntegerVartime(d, reduced);
+  return SignatureEquationHoldsReduced(d, h, r);
 }
 
 }  // namespace eccrypt::fast
