@@ -261,42 +261,8 @@ void Mul4Lanes(Fe r[4], const Fe a[4], const Fe b[4]) {
   for (int i = 0; i < 4; ++i) r[i] = out[i];
 }
 
-// The 16 low bits of every lane spread to its even positions (the lane's low half squared).
-inline V4 Spread16(V4 x) {
-  x = (x | (x << 8)) & Splat(0x00FF00FFU);
-  x = (x | (x << 4)) & Splat(0x0F0F0F0FU);
-  x = (x | (x << 2)) & Splat(0x33333333U);
-  return (x | (x << 1)) & Splat(0x55555555U);
-}
-
-// r := a^2: the bits of a spread apart (squaring is linear over GF(2)), 16 at a time per lane,
-// then reduced.
-void SqrLanes(Fe& r, const Fe& a) {
-  std::uint32_t w[8];
-  for (std::size_t i = 0; i < 4; ++i) {
-    w[2 * i] = static_cast<std::uint32_t>(a.w[i]);
-    w[2 * i + 1] = static_cast<std::uint32_t>(a.w[i] >> 32);
-  }
-  std::uint32_t lo[8];
-  std::uint32_t hi[8];
-  for (std::size_t k = 0; k < 8; k += 4) {
-    const V4 x = Load(w + k);
-    Store(lo + k, Spread16(x & Splat(0xFFFFU)));
-    Store(hi + k, Spread16(x >> 16));
-  }
-  FeWide p;
-  for (std::size_t j = 0; j < 8; ++j) p.w[j] = lo[j] | (std::uint64_t{hi[j]} << 32);
-  FeReduceWide(r, p);
-}
-
-void SqrNLanes(Fe& r, const Fe& a, int n) {
-  Fe x = FeCanonical(a);
-  for (int i = 0; i < n; ++i) SqrLanes(x, x);
-  r = x;
-}
-
 void Sqr4Lanes(Fe r[4], const Fe a[4]) {
-  for (int i = 0; i < 4; ++i) SqrLanes(r[i], a[i]);
+  for (int i = 0; i < 4; ++i) FeSqrPortable(r[i], a[i]);
 }
 
 // The ladder with the step's six products in two rounds (four, then two) and its four squarings
@@ -322,11 +288,11 @@ void LadderWalkLanes(FeLadderPair& s, const Fe& px, const Fe& c, const std::uint
     Mul4Columns(o, a, b);
 
     FeAdd(a[0], o[0], o[1]);
-    SqrLanes(s.z2, a[0]);  // Z2 := (X1 Z2 + X2 Z1)^2
-    SqrLanes(s.z1, o[2]);  // Z1 := (X1 Z1)^2
+    FeSqrPortable(s.z2, a[0]);  // Z2 := (X1 Z2 + X2 Z1)^2
+    FeSqrPortable(s.z1, o[2]);  // Z1 := (X1 Z1)^2
     FeAdd(a[1], s.x1, o[3]);
-    SqrLanes(a[1], a[1]);
-    SqrLanes(s.x1, a[1]);  // X1 := (X1 + c Z1)^4
+    FeSqrPortable(a[1], a[1]);
+    FeSqrPortable(s.x1, a[1]);  // X1 := (X1 + c Z1)^4
 
     a[2] = px;  // px Z2, (X1 Z2)(X2 Z1)
     b[2] = s.z2;
@@ -343,8 +309,9 @@ void LadderWalkLanes(FeLadderPair& s, const Fe& px, const Fe& c, const std::uint
   SecureWipe(o, sizeof(o));
 }
 
-constexpr FeOps kOps = {"lanes",         MulLanes, SqrLanes,        SqrNLanes, Mul4Lanes, Sqr4Lanes,
-                        FeApplyPortable, 15,       LadderWalkLanes, nullptr,   nullptr,   nullptr};
+constexpr FeOps kOps = {"lanes",         MulLanes,  FeSqrPortable,   FeSqrNPortable,
+                        Mul4Lanes,       Sqr4Lanes, FeApplyPortable, 15,
+                        LadderWalkLanes, nullptr,   nullptr,         nullptr};
 
 }  // namespace
 
