@@ -110,6 +110,7 @@ std::uint32_t LoadLittle32(const std::uint8_t* p) {
 
 void ChaCha20Xor(std::uint8_t* out, const std::uint8_t* in, std::size_t length,
                  const std::uint8_t nonce[12], std::uint32_t counter, const std::uint8_t key[32]) {
+  if (length == 0) return;  // `out` and `in` may then be null
 #if defined(ECCRYPT_CHACHA_WIDE)
   if (HasWideVectors() && length >= kWideBytes) {
     std::uint32_t input[16] = {0x61707865, 0x3320646e, 0x79622d32, 0x6b206574};

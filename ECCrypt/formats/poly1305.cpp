@@ -228,6 +228,7 @@ void Poly1305::WideBlocks(const std::uint8_t* data, std::size_t groups) {
 }
 
 void Poly1305::Update(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return;  // `data` may then be null, which memcpy must not see
   if (buffered_ > 0) {
     const std::size_t take = std::min(kBlock - buffered_, size);
     std::memcpy(buffer_ + buffered_, data, take);
@@ -250,7 +251,7 @@ void Poly1305::Update(const std::uint8_t* data, std::size_t size) {
   Blocks(data, blocks, std::uint64_t{1} << 24);
   data += blocks * kBlock;
   size -= blocks * kBlock;
-  std::memcpy(buffer_, data, size);
+  if (size > 0) std::memcpy(buffer_, data, size);
   buffered_ = size;
 }
 
