@@ -40,7 +40,7 @@ TEST_F(ChunkCipherTest, ChaCha20GivesLibsodiumsKeystream) {
       const Bytes storage = Pattern(length + 1, static_cast<unsigned>(length));
       const std::uint8_t* in = storage.data() + 1;
       Bytes ours(length + 1);
-      Bytes theirs(length);
+      Bytes theirs(length + 1);  // never empty: libsodium and memcmp take no null pointer
       ChaCha20Xor(ours.data() + 1, in, length, nonce.data(), counter, key.data());
       crypto_stream_chacha20_ietf_xor_ic(theirs.data(), in, length, nonce.data(), counter,
                                          key.data());
@@ -48,7 +48,7 @@ TEST_F(ChunkCipherTest, ChaCha20GivesLibsodiumsKeystream) {
           << "length " << length << " counter " << counter << " on " << ChaCha20Implementation();
       Bytes inPlace(in, in + length);
       ChaCha20Xor(inPlace.data(), inPlace.data(), length, nonce.data(), counter, key.data());
-      EXPECT_EQ(inPlace, theirs) << "in place, length " << length;
+      EXPECT_EQ(inPlace, Bytes(theirs.begin(), theirs.end() - 1)) << "in place, length " << length;
     }
   }
 }
