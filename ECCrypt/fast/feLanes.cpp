@@ -15,6 +15,7 @@
 // product (183 vector multiplies), against 432 64-bit multiplies when 32 x 32 pieces are
 // built the same way one at a time. Integer multiplication takes the same time whatever the
 // operands, and there are no branches or table reads on data.
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -31,13 +32,13 @@ inline V4 Splat(std::uint32_t x) {
   return V4{x, x, x, x};
 }
 
-inline V4 Load(const std::uint32_t* p) {
+inline V4 Load(const void* p) {
   V4 v;
   std::memcpy(&v, p, sizeof(v));
   return v;
 }
 
-inline void Store(std::uint32_t* p, V4 v) {
+inline void Store(void* p, V4 v) {
   std::memcpy(p, &v, sizeof(v));
 }
 
@@ -155,13 +156,69 @@ void MulLanes(Fe& r, const Fe& a, const Fe& b) {
   MulLanesN<1>(&r, &a, &b);
 }
 
-// Word j (32 bits) of four elements, one per lane.
-inline V4 Column(const Fe x[4], std::size_t j) {
-  const std::size_t shift = 32 * (j % 2);
-  return V4{static_cast<std::uint32_t>(x[0].w[j / 2] >> shift),
-            static_cast<std::uint32_t>(x[1].w[j / 2] >> shift),
-            static_cast<std::uint32_t>(x[2].w[j / 2] >> shift),
-            static_cast<std::uint32_t>(x[3].w[j / 2] >> shift)};
+// The 4 x 4 transpose of four vectors: lane j of r[i] := lane i of x[j].
+inline void Transpose(V4 r[4], const V4 x[4]) {
+  const V4 t0 = __builtin_shufflevector(x[0], x[1], 0, 4, 1, 5);
+  const V4 t1 = __builtin_shufflevector(x[0], x[1], 2, 6, 3, 7);
+  const V4 t2 = __builtin_shufflevector(x[2], x[3], 0, 4, 1, 5);
+  const V4 t3 = __builtin_shufflevector(x[2], x[3], 2, 6, 3, 7);
+  r[0] = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+  r[1] = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+  r[2] = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+  r[3] = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
+}
+
+// The eight 32-bit words of four elements as columns: c[j] holds word j of x[0..3], one per
+// lane (an element's words are its 64-bit words' halves, low first, as stored on a
+// little-endian machine).
+inline void Columns(const Fe x[4], V4 c[8]) {
+  static_assert(std::endian::native == std::endian::little);
+  V4 rows[2][4];
+  for (std::size_t i = 0; i < 4; ++i) {
+    rows[0][i] = Load(x[i].w);
+    rows[1][i] = Load(x[i].w + 2);
+  }
+  Transpose(c, rows[0]);
+  Transpose(c + 4, rows[1]);
+}
+
+// Columns' inverse: the four elements whose words are the columns c[0..7].
+inline void FromColumns(Fe x[4], const V4 c[8]) {
+  V4 rows[2][4];
+  Transpose(rows[0], c);
+  Transpose(rows[1], c + 4);
+  for (std::size_t i = 0; i < 4; ++i) {
+    Store(x[i].w, rows[0][i]);
+    Store(x[i].w + 2, rows[1][i]);
+  }
+}
+
+// FeReduceWide on columns: w[0..15] are the 32-bit words of four 511-bit products, r[0..7] those
+// of their remainders modulo t^255 + t^52 + 1 (below 2^255, the same words FeReduceWide gives).
+inline void ReduceColumns(V4 r[8], const V4 w[16]) {
+  // h = p >> 255, and p = l + h + h t^52 with l = p mod t^255.
+  V4 h[8];
+  for (std::size_t j = 0; j < 8; ++j) h[j] = (w[7 + j] >> 31) | (w[8 + j] << 1);
+  const V4 low31 = Splat(0x7FFFFFFFU);
+  V4 s[10];  // at most 308 bits
+  for (std::size_t k = 0; k < 8; ++k) s[k] = (k == 7 ? w[7] & low31 : w[k]) ^ h[k];
+  s[8] = s[9] = Splat(0);
+  // h t^52: word j of h moves to word j + 1, 20 bits up, and its top 12 bits to word j + 2.
+  for (std::size_t j = 0; j < 8; ++j) {
+    s[j + 1] ^= h[j] << 20;
+    s[j + 2] ^= h[j] >> 12;
+  }
+  // Bits 255 and up of s once more (g below 2^53).
+  const V4 g0 = (s[7] >> 31) | (s[8] << 1);
+  const V4 g1 = (s[8] >> 31) | (s[9] << 1);
+  r[0] = s[0] ^ g0;
+  r[1] = s[1] ^ g1 ^ (g0 << 20);
+  r[2] = s[2] ^ (g1 << 20) ^ (g0 >> 12);
+  r[3] = s[3] ^ (g1 >> 12);
+  r[4] = s[4];
+  r[5] = s[5];
+  r[6] = s[6];
+  r[7] = s[7] & low31;
 }
 
 // Expand's 27 pieces of four elements, lane by lane, from their eight columns.
@@ -191,10 +248,8 @@ void Mul4Columns(Fe r[4], const Fe a[4], const Fe b[4]) {
   {
     V4 xa[8];
     V4 xb[8];
-    for (std::size_t j = 0; j < 8; ++j) {
-      xa[j] = Column(a, j);
-      xb[j] = Column(b, j);
-    }
+    Columns(a, xa);
+    Columns(b, xb);
     ExpandColumns(xa, ea);
     ExpandColumns(xb, eb);
   }
@@ -241,18 +296,14 @@ void Mul4Columns(Fe r[4], const Fe a[4], const Fe b[4]) {
     t[j][6] = h[2];
     t[j][7] = h[3];
   }
-  std::uint32_t w[16][4];
+  V4 w[16];
   for (std::size_t k = 0; k < 16; ++k) {
-    V4 v = k < 8 ? t[0][k] : t[1][k - 8];
-    if (k >= 4 && k < 12) v ^= t[2][k - 4] ^ t[0][k - 4] ^ t[1][k - 4];
-    Store(w[k], v);
+    w[k] = k < 8 ? t[0][k] : t[1][k - 8];
+    if (k >= 4 && k < 12) w[k] ^= t[2][k - 4] ^ t[0][k - 4] ^ t[1][k - 4];
   }
-  for (std::size_t i = 0; i < 4; ++i) {
-    FeWide p;
-    for (std::size_t k = 0; k < 8; ++k)
-      p.w[k] = w[2 * k][i] | (std::uint64_t{w[2 * k + 1][i]} << 32);
-    FeReduceWide(r[i], p);
-  }
+  V4 c[8];
+  ReduceColumns(c, w);
+  FromColumns(r, c);
 }
 
 void Mul4Lanes(Fe r[4], const Fe a[4], const Fe b[4]) {
