@@ -21,7 +21,9 @@
 #include <cstring>
 
 #include "ECCrypt/bigint/secureWipe.h"
+#include "ECCrypt/fast/basisTables.h"
 #include "ECCrypt/fast/feInternal.h"
+#include "ECCrypt/fast/pointVartime.h"
 
 namespace eccrypt::fast::detail {
 namespace {
@@ -360,9 +362,76 @@ void LadderWalkLanes(FeLadderPair& s, const Fe& px, const Fe& c, const std::uint
   SecureWipe(o, sizeof(o));
 }
 
-constexpr FeOps kOps = {"lanes",         MulLanes,  FeSqrPortable,   FeSqrNPortable,
-                        Mul4Lanes,       Sqr4Lanes, FeApplyPortable, 15,
-                        LadderWalkLanes, nullptr,   nullptr,         nullptr};
+// LdDoubleVartime's formula with its four products in two rounds of two:
+// c = sqrt(b) Z^2 and Z3 = X^2 Z^2, then (Y^2 + b Z^4) X3 and b Z^4 Z3.
+void LdDoubleVartimeLanes(LdPoint& r, const LdPoint& p) {
+  Fe a[2], b[2], o[2];
+  FeSqrPortable(b[0], p.Z);  // Z^2
+  a[0] = kCurveSqrtB;
+  FeSqrPortable(a[1], p.X);  // X^2
+  b[1] = b[0];
+  Fe t;
+  FeSqrPortable(t, p.Y);
+  MulLanesN<2>(o, a, b);  // c, Z3
+  Fe bz4;
+  FeSqrPortable(bz4, o[0]);
+  FeAdd(t, t, bz4);
+  FeAdd(a[1], a[1], o[0]);
+  r.Z = o[1];
+  FeSqrPortable(r.X, a[1]);
+  a[0] = t;
+  b[0] = r.X;
+  a[1] = bz4;
+  b[1] = r.Z;
+  MulLanesN<2>(o, a, b);
+  FeAdd(r.Y, o[1], o[0]);
+}
+
+// LdAddAffineVartime's ordinary case with its eight products in four rounds: y2 Z1^2 and x2 Z1;
+// C = Z1 B; B^2 C, A C, x2 Z3 and (x2 + y2) Z3^2 side by side; (E + Z3) F. False, with r
+// untouched, when B = x2 Z1 + X1 = 0.
+bool LdAddAffineVartimeLanes(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
+  Fe a[4], b[4], o[4];
+  FeSqrPortable(b[0], p.Z);
+  a[0] = q.y;
+  a[1] = q.x;
+  b[1] = p.Z;
+  MulLanesN<2>(o, a, b);
+  Fe capA, capB;
+  FeAdd(capA, o[0], p.Y);
+  FeAdd(capB, o[1], p.X);
+  if (FeIsZeroVartime(capB)) return false;
+  Fe c;
+  MulLanes(c, p.Z, capB);
+  Fe z3;
+  FeSqrPortable(z3, c);
+  FeSqrPortable(a[0], capB);  // B^2 C
+  b[0] = c;
+  a[1] = capA;  // E = A C
+  b[1] = c;
+  a[2] = q.x;  // x2 Z3
+  b[2] = z3;
+  FeSqrPortable(a[3], z3);  // (x2 + y2) Z3^2
+  FeAdd(b[3], q.x, q.y);
+  Mul4Columns(o, a, b);
+  Fe x3;
+  FeSqrPortable(x3, capA);
+  FeAdd(x3, x3, o[0]);
+  FeAdd(x3, x3, o[1]);
+  Fe f;
+  FeAdd(f, o[2], x3);
+  Fe e;
+  FeAdd(e, o[1], z3);
+  MulLanes(e, e, f);
+  FeAdd(r.Y, e, o[3]);
+  r.X = x3;
+  r.Z = z3;
+  return true;
+}
+
+constexpr FeOps kOps = {"lanes",         MulLanes,  FeSqrPortable,        FeSqrNPortable,
+                        Mul4Lanes,       Sqr4Lanes, FeApplyPortable,      15,
+                        LadderWalkLanes, nullptr,   LdDoubleVartimeLanes, LdAddAffineVartimeLanes};
 
 }  // namespace
 
