@@ -7,9 +7,12 @@
 #include "ECCrypt/fast/basis.h"
 #include "ECCrypt/fast/ct.h"
 #include "ECCrypt/fast/fixedBase.h"
+#include "ECCrypt/fast/feLadder.h"
 #include "ECCrypt/fast/ladder.h"
 #include "ECCrypt/fast/limbs.h"
 #include "ECCrypt/fast/point.h"
+#include "ECCrypt/fast/pointVartime.h"
+#include "ECCrypt/fast/publicVartime.h"
 #include "ECCrypt/fast/scalar.h"
 
 namespace eccrypt::fast {
@@ -20,13 +23,21 @@ void Wipe(T& value) {
   SecureWipe(&value, sizeof(value));
 }
 
-// out := X(k * P) for P given by the compressed value v.
+// out := X(k * P) for P given by the compressed value v. Where the field steps two ladders in
+// one loop, P is decoded (it is public; right after its group check the check's own decoding is
+// taken) and k P is k1 P + k2 psi(P) by two ladders of half the length.
 void SessionX(const TvlPoint& v, const Scalar& k, TvlPoint& out) {
-  Fe px, x;
-  XFromCompressed(px, v);
-  LadderX(x, px, k);
+  Fe x;
+  AffinePoint p;
+  if (FeLadderWalkTwoInOneLoop() && DecompressCheckedVartime(p, v) && !AffineIsZeroVartime(p)) {
+    LadderXSplit(x, p, k);
+  } else {
+    Fe px;
+    XFromCompressed(px, v);
+    LadderX(x, px, k);
+    Wipe(px);
+  }
   XToInteger(out, x);
-  Wipe(px);
   Wipe(x);
 }
 

@@ -42,6 +42,9 @@ struct FeOps {
   int minMapRun;
   // FeLadderWalk with the pair kept in registers; null where the generic loop serves.
   void (*ladderWalk)(FeLadderPair& s, const Fe& px, const Fe& c, const std::uint64_t* k, int bits);
+  // FeLadderWalkTwo as one loop stepping both ladders; null where the ladders run one by one.
+  void (*ladderWalkTwo)(FeLadderPair& s1, const Fe& px1, FeLadderPair& s2, const Fe& px2,
+                        const Fe& c, const std::uint64_t* k1, const std::uint64_t* k2, int bits);
   // FeBaseWalk with the accumulator kept in registers; null where the caller's loop serves.
   void (*baseWalk)(FeBaseAccumulator& acc, const BaseTableEntry (*rows)[kBaseDigits],
                    const std::uint64_t* magnitude, const std::uint64_t* negative, int windows);

@@ -71,4 +71,19 @@ void FeLadderWalk(FeLadderPair& s, const Fe& px, const Fe& c, const std::uint64_
   }
 }
 
+void FeLadderWalkTwo(FeLadderPair& s1, const Fe& px1, FeLadderPair& s2, const Fe& px2, const Fe& c,
+                     const std::uint64_t* k1, const std::uint64_t* k2, int bits) {
+  const detail::FeOps& ops = detail::FeActiveOps();
+  if (ops.ladderWalkTwo != nullptr) {
+    ops.ladderWalkTwo(s1, px1, s2, px2, c, k1, k2, bits);
+  } else {
+    FeLadderWalk(s1, px1, c, k1, bits);
+    FeLadderWalk(s2, px2, c, k2, bits);
+  }
+}
+
+bool FeLadderWalkTwoInOneLoop() {
+  return detail::FeActiveOps().ladderWalkTwo != nullptr;
+}
+
 }  // namespace eccrypt::fast

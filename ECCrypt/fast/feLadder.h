@@ -24,4 +24,12 @@ struct FeLadderPair {
 // pair; bits is public.
 void FeLadderWalk(FeLadderPair& s, const Fe& px, const Fe& c, const std::uint64_t* k, int bits);
 
+// FeLadderWalk(s1, px1, c, k1, bits) and FeLadderWalk(s2, px2, c, k2, bits), in one loop where
+// the path has one (FeLadderWalkTwoInOneLoop).
+void FeLadderWalkTwo(FeLadderPair& s1, const Fe& px1, FeLadderPair& s2, const Fe& px2, const Fe& c,
+                     const std::uint64_t* k1, const std::uint64_t* k2, int bits);
+// Whether the active path steps two ladders in one loop, so that two ladders of half the length
+// take less time than one of the whole.
+bool FeLadderWalkTwoInOneLoop();
+
 }  // namespace eccrypt::fast

@@ -431,7 +431,7 @@ bool LdAddAffineVartimeLanes(LdPoint& r, const LdPoint& p, const AffinePoint& q)
 
 constexpr FeOps kOps = {"lanes",         MulLanes,  FeSqrPortable,        FeSqrNPortable,
                         Mul4Lanes,       Sqr4Lanes, FeApplyPortable,      15,
-                        LadderWalkLanes, nullptr,   LdDoubleVartimeLanes, LdAddAffineVartimeLanes};
+                        LadderWalkLanes, nullptr, nullptr,   LdDoubleVartimeLanes, LdAddAffineVartimeLanes};
 
 }  // namespace
 

@@ -211,62 +211,93 @@ FE_VPCLMUL inline V4 InLane0(const Fe& a) {
           _mm512_castsi128_si512(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a.w + 2)))};
 }
 
-FE_VPCLMUL void LadderWalkVpclmul(FeLadderPair& pair, const Fe& px, const Fe& c,
-                                  const std::uint64_t* k, int bits) {
-  // Between steps the pair stays as the last round's outputs: W = (px Z2, (X1 Z2)(X2 Z1), X1^4 +
-  // b Z1^4, 0) and R = (Z2, Z1, ., .), so X1 = W2, X2 = W0 + W1, Z1 = R1, Z2 = R0. The next
-  // step's operands are read straight from them, with the swap folded into the indices:
-  //   A = (X1, X2, X1, c), B = (Z2, Z1, Z1, Z1) after the swap;
-  //   O = A B = (X1 Z2, X2 Z1, X1 Z1, c Z1);
-  //   R = (X1 Z2 + X2 Z1, X1 Z1, X1 + c Z1, 0)^2;
-  //   W = (px, X1 Z2, R2, 0) (R0, X2 Z1, R2, 0).
-  const Fe start[4] = {pair.x2, FeZero, pair.x1, FeZero};
-  const Fe startZ[4] = {pair.z2, pair.z1, FeZero, FeZero};
-  V4 w = Load4(start);
-  V4 r = Load4(startZ);
-  const V4 zero{_mm512_setzero_si512(), _mm512_setzero_si512()};
-  const V4 pxv = InLane0(px);
-  const V4 cv = InLane0(c);
-  const __m512i lane2 = _mm512_set_epi64(0, 0, -1, -1, 0, 0, 0, 0);
-  // A = A1 + A2: A1 takes W2 or W0 (and c from cv), A2 adds W1 where X2 = W0 + W1 goes.
-  const __m512i a1Straight = LaneIndex(2, 0, 2, 4), a1Swapped = LaneIndex(0, 2, 0, 4);
-  const __m512i a2Straight = LaneIndex(4, 1, 4, 4), a2Swapped = LaneIndex(1, 4, 1, 4);
-  const __m512i bStraight = LaneIndex(0, 1, 1, 1), bSwapped = LaneIndex(1, 0, 0, 0);
-  const __m512i sqrFromO = LaneIndex(0, 2, 3, 0);   // (O0, O2, O3, 0), lane 3 zeroed
-  const __m512i sqrFromO1 = LaneIndex(1, 0, 0, 0);  // (O1, 0, 0, 0)
-  const __m512i mulA = LaneIndex(0, 4, 2, 0);       // (0, O0, R2, 0), px added in lane 0
-  const __m512i mulB = LaneIndex(0, 5, 2, 0);       // (R0, O1, R2, 0)
-  std::uint64_t previous = 0;
-  for (int i = bits - 1; i >= 0; --i) {
-    const std::uint64_t bit = (k[i / 64] >> (i % 64)) & 1;
+// One ladder's pair in registers, stepped by Step and written back by Finish.
+//
+// Between steps the pair stays as the last round's outputs: W = (px Z2, (X1 Z2)(X2 Z1), X1^4 +
+// b Z1^4, 0) and R = (Z2, Z1, ., .), so X1 = W2, X2 = W0 + W1, Z1 = R1, Z2 = R0. The next
+// step's operands are read straight from them, with the swap folded into the indices:
+//   A = (X1, X2, X1, c), B = (Z2, Z1, Z1, Z1) after the swap;
+//   O = A B = (X1 Z2, X2 Z1, X1 Z1, c Z1);
+//   R = (X1 Z2 + X2 Z1, X1 Z1, X1 + c Z1, 0)^2;
+//   W = (px, X1 Z2, R2, 0) (R0, X2 Z1, R2, 0).
+class LadderInRegisters {
+ public:
+  FE_VPCLMUL LadderInRegisters(const FeLadderPair& pair, const Fe& px, const Fe& c)
+      : pxv_(InLane0(px)), cv_(InLane0(c)) {
+    const Fe start[4] = {pair.x2, FeZero, pair.x1, FeZero};
+    const Fe startZ[4] = {pair.z2, pair.z1, FeZero, FeZero};
+    w_ = Load4(start);
+    r_ = Load4(startZ);
+  }
+
+  FE_VPCLMUL void Step(std::uint64_t bit) {
+    const V4 zero{_mm512_setzero_si512(), _mm512_setzero_si512()};
+    const __m512i lane2 = _mm512_set_epi64(0, 0, -1, -1, 0, 0, 0, 0);
+    // A = A1 + A2: A1 takes W2 or W0 (and c from cv), A2 adds W1 where X2 = W0 + W1 goes.
+    const __m512i a1Straight = LaneIndex(2, 0, 2, 4), a1Swapped = LaneIndex(0, 2, 0, 4);
+    const __m512i a2Straight = LaneIndex(4, 1, 4, 4), a2Swapped = LaneIndex(1, 4, 1, 4);
+    const __m512i bStraight = LaneIndex(0, 1, 1, 1), bSwapped = LaneIndex(1, 0, 0, 0);
+    const __m512i sqrFromO = LaneIndex(0, 2, 3, 0);   // (O0, O2, O3, 0), lane 3 zeroed
+    const __m512i sqrFromO1 = LaneIndex(1, 0, 0, 0);  // (O1, 0, 0, 0)
+    const __m512i mulA = LaneIndex(0, 4, 2, 0);       // (0, O0, R2, 0), px added in lane 0
+    const __m512i mulB = LaneIndex(0, 5, 2, 0);       // (R0, O1, R2, 0)
     const __m512i swap =
-        _mm512_set1_epi64(static_cast<std::int64_t>(CtMaskFromBit(CtBarrier(bit ^ previous))));
-    previous = bit;
-    const V4 a = Xor(Permute2(0xFF, w, SelectIndex(swap, a1Swapped, a1Straight), cv),
-                     Permute2(0xFF, w, SelectIndex(swap, a2Swapped, a2Straight), zero));
-    const V4 b = Permute(SelectIndex(swap, bSwapped, bStraight), r);
+        _mm512_set1_epi64(static_cast<std::int64_t>(CtMaskFromBit(CtBarrier(bit ^ previous_))));
+    previous_ = bit;
+    const V4 a = Xor(Permute2(0xFF, w_, SelectIndex(swap, a1Swapped, a1Straight), cv_),
+                     Permute2(0xFF, w_, SelectIndex(swap, a2Swapped, a2Straight), zero));
+    const V4 b = Permute(SelectIndex(swap, bSwapped, bStraight), r_);
     const V4 o = Mul(a, b);
     const V4 u1 = Permute2(0x3F, o, sqrFromO, o);
     const V4 u2 = Permute2(0x03, o, sqrFromO1, o);
     const V4 u{_mm512_ternarylogic_epi64(u1.lo, u2.lo, _mm512_and_si512(a.lo, lane2), 0x96),
                _mm512_ternarylogic_epi64(u1.hi, u2.hi, _mm512_and_si512(a.hi, lane2), 0x96)};
-    r = Sqr(u);
-    const V4 ma = Xor(Permute2(0x3C, r, mulA, o), pxv);
-    const V4 mb = Permute2(0x3F, r, mulB, o);
-    w = Mul(ma, mb);
+    r_ = Sqr(u);
+    const V4 ma = Xor(Permute2(0x3C, r_, mulA, o), pxv_);
+    const V4 mb = Permute2(0x3F, r_, mulB, o);
+    w_ = Mul(ma, mb);
   }
-  // (X1, X2, Z1, Z2), then the last swap.
-  V4 s =
-      Xor(Permute2(0xFF, w, LaneIndex(2, 0, 5, 4), r), Permute2(0x0C, w, LaneIndex(0, 1, 0, 0), w));
-  const __m512i swap = _mm512_set1_epi64(static_cast<std::int64_t>(CtMaskFromBit(previous)));
-  s = Permute(SelectIndex(swap, LaneIndex(1, 0, 3, 2), LaneIndex(0, 1, 2, 3)), s);
-  Fe out[4];
-  Store4(out, s);
-  pair.x1 = out[0];
-  pair.x2 = out[1];
-  pair.z1 = out[2];
-  pair.z2 = out[3];
-  SecureWipe(out, sizeof(out));
+
+  // (X1, X2, Z1, Z2) after the last swap, into pair.
+  FE_VPCLMUL void Finish(FeLadderPair& pair) const {
+    V4 s = Xor(Permute2(0xFF, w_, LaneIndex(2, 0, 5, 4), r_),
+               Permute2(0x0C, w_, LaneIndex(0, 1, 0, 0), w_));
+    const __m512i swap = _mm512_set1_epi64(static_cast<std::int64_t>(CtMaskFromBit(previous_)));
+    s = Permute(SelectIndex(swap, LaneIndex(1, 0, 3, 2), LaneIndex(0, 1, 2, 3)), s);
+    Fe out[4];
+    Store4(out, s);
+    pair.x1 = out[0];
+    pair.x2 = out[1];
+    pair.z1 = out[2];
+    pair.z2 = out[3];
+    SecureWipe(out, sizeof(out));
+  }
+
+ private:
+  V4 pxv_, cv_, w_, r_;
+  std::uint64_t previous_ = 0;
+};
+
+FE_VPCLMUL void LadderWalkVpclmul(FeLadderPair& pair, const Fe& px, const Fe& c,
+                                  const std::uint64_t* k, int bits) {
+  LadderInRegisters ladder(pair, px, c);
+  for (int i = bits - 1; i >= 0; --i) ladder.Step((k[i / 64] >> (i % 64)) & 1);
+  ladder.Finish(pair);
+}
+
+// Two ladders stepped together: each step's three rounds depend on each other, so one ladder
+// leaves the multiplier idle most of the time; the other's independent rounds fill it.
+FE_VPCLMUL void LadderWalkTwoVpclmul(FeLadderPair& pair1, const Fe& px1, FeLadderPair& pair2,
+                                     const Fe& px2, const Fe& c, const std::uint64_t* k1,
+                                     const std::uint64_t* k2, int bits) {
+  LadderInRegisters first(pair1, px1, c);
+  LadderInRegisters second(pair2, px2, c);
+  for (int i = bits - 1; i >= 0; --i) {
+    first.Step((k1[i / 64] >> (i % 64)) & 1);
+    second.Step((k2[i / 64] >> (i % 64)) & 1);
+  }
+  first.Finish(pair1);
+  second.Finish(pair2);
 }
 
 // ---- The fixed-base windows with the accumulator in registers ----
@@ -495,6 +526,7 @@ constexpr FeOps kOps = {"vpclmulqdq",
                         ApplyAvx512,
                         15,
                         LadderWalkVpclmul,
+                        LadderWalkTwoVpclmul,
                         BaseWalkVpclmul,
                         LdDoubleVartimeVpclmul,
                         LdAddAffineVartimeVpclmul};

@@ -8,6 +8,7 @@
 
 #include "ECCrypt/fast/ct.h"
 #include "ECCrypt/fast/limbs.h"
+#include "ECCrypt/fast/verifyTables.h"
 #include "ECCrypt/params/curveParameters.h"
 
 namespace eccrypt::fast {
@@ -171,6 +172,44 @@ void SignatureS(TvlPoint& s, const TvlPoint& x, const TvlPoint& k, const TvlPoin
   Wipe(kl);
   Wipe(cl);
   Wipe(d);
+}
+
+void SplitByEigenvalue(SplitScalar& out, const std::uint64_t k[4]) {
+  // With c1 = round(k b2 / n) and c2 = round(-k b1 / n): k1 = k - c1 a1 - c2 a2 and
+  // k2 = -c1 b1 - c2 b2 give k1 + k2 lambda = k - c1 (a1 + b1 lambda) - c2 (a2 + b2 lambda) = k
+  // mod n for any integers c1, c2. The rounding keeps each within half the basis vectors'
+  // summed sizes (a1, a2 below 2^120, b1, b2 below 2^121), so arithmetic modulo 2^128 gives
+  // them exactly. g = 2^256 b2 / n and 2^256 b1 / n rounded, hence c_i = round(k g_i / 2^256).
+  const EigenSplit& e = kEigenSplit;
+  const std::uint64_t kw[4] = {k[0], k[1], k[2], k[3]};
+  const auto roundedHigh = [&kw](const std::uint64_t (&g)[3]) {
+    std::uint64_t p[7];
+    MulLimbs(p, kw, g);
+    const U128 high = (static_cast<U128>(p[5]) << 64) | p[4];
+    const U128 result = high + (p[3] >> 63);
+    Wipe(p);
+    return result;
+  };
+  const auto load = [](const std::uint64_t (&w)[2]) { return (static_cast<U128>(w[1]) << 64) | w[0]; };
+  U128 c1 = roundedHigh(e.g1);
+  U128 c2 = roundedHigh(e.g2);
+  if (e.g1Negative) c1 = 0 - c1;  // public constants
+  if (e.g2Negative) c2 = 0 - c2;
+  const U128 k128 = (static_cast<U128>(k[1]) << 64) | k[0];
+  U128 parts[2] = {k128 - c1 * load(e.a1) - c2 * load(e.a2), 0 - c1 * load(e.b1) - c2 * load(e.b2)};
+  for (std::size_t i = 0; i < 2; ++i) {
+    const U128 sign = 0 - (parts[i] >> 127);
+    const U128 magnitude = (parts[i] ^ sign) - sign;
+    out.magnitude[i][0] = static_cast<std::uint64_t>(magnitude);
+    out.magnitude[i][1] = static_cast<std::uint64_t>(magnitude >> 64);
+    out.magnitude[i][2] = 0;
+    out.magnitude[i][3] = 0;
+    out.negative[i] = static_cast<std::uint64_t>(sign);
+  }
+  c1 = c2 = 0;
+  parts[0] = parts[1] = 0;
+  volatile U128* sink = parts;
+  sink[0] = 0;
 }
 
 }  // namespace eccrypt::fast

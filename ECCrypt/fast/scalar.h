@@ -21,6 +21,17 @@ void ScalarReduce(Scalar& out, const TvlPoint& v);
 // All-ones when s is zero.
 std::uint64_t ScalarIsZeroMask(const Scalar& s);
 
+// k = k1 + k2 lambda mod n, lambda the eigenvalue of psi on <G> (verifyTables.h): the
+// magnitudes of k1 and k2 in magnitude[0], magnitude[1] (four words each, the top two zero; both
+// below 2^kSplitBits) and their signs in negative[0], negative[1] (all-ones when negative).
+struct SplitScalar {
+  std::uint64_t magnitude[2][4];
+  std::uint64_t negative[2];
+};
+inline constexpr int kSplitBits = 121;
+// For k below 2^256 (the bound above needs k below n). Constant time in k.
+void SplitByEigenvalue(SplitScalar& out, const std::uint64_t k[4]);
+
 // The signing equation on integers as the reference writes them: with c = x * r mod n,
 // s := k - c, with n added first when c > k, so s is the same unreduced integer (k has at most
 // 18 digits; s keeps k's size class). x, k secret; r public. s is written in normal form (its

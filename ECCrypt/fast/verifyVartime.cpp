@@ -89,8 +89,8 @@ void DoubleMultiplySplitVartime(LdPoint& out, const std::uint64_t s[4], const Af
                        : AffinePoint{coordinates[0][i], coordinates[1][i], 0};
   }
   SplitScalar sSplit, rSplit;
-  SplitByEigenvalueVartime(sSplit, s);
-  SplitByEigenvalueVartime(rSplit, r);
+  SplitByEigenvalue(sSplit, s);
+  SplitByEigenvalue(rSplit, r);
   std::array<Term, 4> terms;
   const AffinePoint* tables[4] = {kBaseOddMultiples[0], kBaseOddMultiples[1], qTable.data(),
                                   psiQTable.data()};
@@ -99,7 +99,7 @@ void DoubleMultiplySplitVartime(LdPoint& out, const std::uint64_t s[4], const Af
     terms[t].length =
         WnafVartime(terms[t].digits, split.magnitude[t % 2], t < 2 ? BaseWindow : QWindow);
     terms[t].table = tables[t];
-    terms[t].negative = split.negative[t % 2];
+    terms[t].negative = split.negative[t % 2] != 0;
   }
   InterleaveVartime(out, terms.data(), terms.size());
 }

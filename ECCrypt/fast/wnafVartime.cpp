@@ -4,7 +4,6 @@
 #include <bit>
 #include <cstddef>
 
-#include "ECCrypt/fast/verifyTables.h"
 #include "ECCrypt/params/curveParameters.h"
 
 namespace eccrypt::fast {
@@ -54,50 +53,7 @@ void ShiftRightOne(Wide& a) {
   }
 }
 
-__extension__ typedef unsigned __int128 U128;
-
-U128 Load128(const std::uint64_t w[2]) {
-  return (static_cast<U128>(w[1]) << 64) | w[0];
-}
-
-// round(k g / 2^256), k of four words and g of three, when the result is below 2^128.
-U128 RoundedHighProduct(const std::uint64_t k[4], const std::uint64_t g[3]) {
-  std::uint64_t p[7] = {};
-  for (std::size_t i = 0; i < 4; ++i) {
-    std::uint64_t carry = 0;
-    for (std::size_t j = 0; j < 3; ++j) {
-      const U128 t = static_cast<U128>(k[i]) * g[j] + p[i + j] + carry;
-      p[i + j] = static_cast<std::uint64_t>(t);
-      carry = static_cast<std::uint64_t>(t >> 64);
-    }
-    p[i + 3] = carry;
-  }
-  return ((static_cast<U128>(p[5]) << 64) | p[4]) + (p[3] >> 63);
-}
-
 }  // namespace
-
-void SplitByEigenvalueVartime(SplitScalar& out, const std::uint64_t k[4]) {
-  // With c1 = round(k b2 / n) and c2 = round(-k b1 / n): k1 = k - c1 a1 - c2 a2 and
-  // k2 = -c1 b1 - c2 b2 give k1 + k2 lambda = k - c1 (a1 + b1 lambda) - c2 (a2 + b2 lambda) = k
-  // mod n for any integers c1, c2; the rounding keeps k1 and k2 near the short vectors' size,
-  // far below 2^127, so arithmetic modulo 2^128 gives them exactly.
-  const EigenSplit& e = kEigenSplit;
-  U128 c1 = RoundedHighProduct(k, e.g1);
-  U128 c2 = RoundedHighProduct(k, e.g2);
-  if (e.g1Negative) c1 = 0 - c1;
-  if (e.g2Negative) c2 = 0 - c2;
-  const U128 parts[2] = {Load128(k) - c1 * Load128(e.a1) - c2 * Load128(e.a2),
-                         0 - c1 * Load128(e.b1) - c2 * Load128(e.b2)};
-  for (std::size_t i = 0; i < 2; ++i) {
-    out.negative[i] = (parts[i] >> 127) != 0;
-    const U128 magnitude = out.negative[i] ? 0 - parts[i] : parts[i];
-    out.magnitude[i][0] = static_cast<std::uint64_t>(magnitude);
-    out.magnitude[i][1] = static_cast<std::uint64_t>(magnitude >> 64);
-    out.magnitude[i][2] = 0;
-    out.magnitude[i][3] = 0;
-  }
-}
 
 bool ReduceModOrderVartime(std::uint64_t out[4], const TvlPoint& v) {
   const std::int32_t length = v.Length();

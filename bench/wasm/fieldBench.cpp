@@ -8,6 +8,9 @@
 
 #include "ECCrypt/fast/fe.h"
 #include "ECCrypt/fast/feLadder.h"
+#include "ECCrypt/fast/engine.h"
+#include "ECCrypt/fast/publicVartime.h"
+#include "ECCrypt/c/eccrypt_c.h"
 
 namespace {
 
@@ -64,6 +67,24 @@ int main() {
         "%-8s  product %6.1f ns  four at once %6.1f ns each  squaring %5.1f ns  15 squarings "
         "%5.0f ns  254 squarings %5.0f ns  inversion %5.0f ns  ladder (255 steps) %6.1f us\n",
         path, mul, mul4, sqr, sqr15, sqr254, invert, ladder / 1000);
+    eccrypt::TvlPoint x, e, q, out;
+    x.Words[0] = 15;
+    for (int i = 1; i <= 15; ++i) x.Words[i] = static_cast<std::int32_t>(Next() & 0xFFFF);
+    x.Words[15] |= 0x4000;
+    MakePublicKey(x, e);
+    eccrypt::fast::AffinePoint p;
+    const double check = Nanoseconds([&] { IsCompressedGroupPoint(e); }, 200);
+    const double decomp = Nanoseconds([&] { DecompressVartime(p, e); }, 200);
+    const double ingroup = Nanoseconds([&] { InGroupVartime(p); }, 200);
+    const double decrypt = Nanoseconds([&] { DecryptSession(x, e, out); }, 50);
+    eccrypt_keypair* kp = nullptr;
+    eccrypt_keypair_generate(&kp, nullptr);
+    std::uint8_t ev[32], sym[32];
+    for (int i = 0; i < 32; ++i) ev[i] = static_cast<std::uint8_t>(e.Words[16 - i / 2] >> (i % 2 == 0 ? 8 : 0));
+    const double decap = Nanoseconds([&] { eccrypt_decapsulate(kp, ev, sym, nullptr, nullptr); }, 50);
+    std::printf("decap %6.1f us\n", decap / 1000);
+    std::printf("          group check %6.1f us (decompress %6.1f, in group %6.1f)  DecryptSession %6.1f us\n",
+                check / 1000, decomp / 1000, ingroup / 1000, decrypt / 1000);
   }
   return 0;
 }

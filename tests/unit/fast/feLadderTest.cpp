@@ -75,6 +75,27 @@ TEST_P(FeLadderPath, MatchesTheStepsOneByOne) {
   }
 }
 
+// Two ladders in one loop give what each gives alone, with their own scalars, points and swaps.
+TEST_P(FeLadderPath, TwoInOneLoopMatchOneByOne) {
+  std::mt19937_64 rng(12);
+  const std::uint64_t ones = ~std::uint64_t{0};
+  const std::uint64_t k1[2] = {rng(), rng() >> 7}, k2[2] = {ones, ones};
+  const std::uint64_t zero[2] = {0, 0};
+  for (const auto& [a, b] : {std::pair{k1, k2}, std::pair{k2, zero}, std::pair{zero, k1}}) {
+    const Fe px1 = RandomFe(rng), px2 = RandomFe(rng), c = RandomFe(rng);
+    const FeLadderPair start1{RandomFe(rng), RandomFe(rng), RandomFe(rng), RandomFe(rng)};
+    const FeLadderPair start2{RandomFe(rng), RandomFe(rng), RandomFe(rng), RandomFe(rng)};
+    FeLadderPair s1 = start1, s2 = start2, want1 = start1, want2 = start2;
+    fast::FeLadderWalkTwo(s1, px1, s2, px2, c, a, b, 121);
+    fast::FeLadderWalk(want1, px1, c, a, 121);
+    fast::FeLadderWalk(want2, px2, c, b, 121);
+    EXPECT_TRUE(Same(s1.x1, want1.x1) && Same(s1.z1, want1.z1) && Same(s1.x2, want1.x2) &&
+                Same(s1.z2, want1.z2));
+    EXPECT_TRUE(Same(s2.x1, want2.x1) && Same(s2.z1, want2.z1) && Same(s2.x2, want2.x2) &&
+                Same(s2.z2, want2.z2));
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, FeLadderPath, FieldPathValues(), FieldPathName);
 
 }  // namespace

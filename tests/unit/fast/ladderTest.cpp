@@ -10,8 +10,10 @@
 
 #include "ECCrypt/curve/ecPoint.h"
 #include "ECCrypt/fast/fixedBase.h"
+#include "ECCrypt/fast/verifyTables.h"
 #include "support/curveSupport.h"
 #include "support/fastSupport.h"
+#include "support/fieldPaths.h"
 
 namespace eccrypt {
 namespace {
@@ -71,6 +73,89 @@ TEST(FastLadderTest, RecoversYWhenTheSecondOutputIsZero) {
   minusG.Subtract(g);
   EXPECT_TRUE(PointsEqual(ToReference(r), minusG));
   EXPECT_EQ(r.infinity, 0U);
+}
+
+// k lambda^j + m mod n for small j, m: scalars whose halves k1, k2 are zero, one, minus one or
+// small, where the two ladders and the sum meet their edge cases.
+std::vector<TvlPoint> SplitEdgeScalars() {
+  BnPtr lambda = NewBignum();
+  for (int w = 3; w >= 0; --w) {
+    BN_lshift(lambda.get(), lambda.get(), 64);
+    BN_add_word(lambda.get(), fast::kEigenvalue[w]);
+  }
+  const BnPtr n = Order();
+  BnCtxPtr ctx(BN_CTX_new());
+  std::vector<TvlPoint> out;
+  for (long m : {0L, 1L, -1L, 2L}) {
+    for (int sign : {1, -1}) {
+      BnPtr k = NewBignum();
+      BN_copy(k.get(), lambda.get());
+      if (sign < 0) BN_sub(k.get(), n.get(), k.get());
+      if (m >= 0) BN_add_word(k.get(), static_cast<BN_ULONG>(m));
+      if (m < 0) BN_sub_word(k.get(), static_cast<BN_ULONG>(-m));
+      BN_nnmod(k.get(), k.get(), n.get(), ctx.get());
+      out.push_back(FromBn(k));
+    }
+  }
+  return out;
+}
+
+// The split ladder gives LadderX's x on every field path (two ladders in one loop or one by one),
+// for the edge scalars and for those that make one half zero or a unit.
+TEST(FastLadderTest, SplitMatchesReferenceOnEveryPath) {
+  std::vector<TvlPoint> scalars = SplitEdgeScalars();
+  for (const auto& [name, k] : EdgeScalars(19)) scalars.push_back(k);
+  for (const char* path : {"portable", "pclmulqdq", "vpclmulqdq", "lanes"}) {
+    const FieldPathScope scope(path);
+    if (!scope.Selected()) continue;
+    SCOPED_TRACE(path);
+    for (const TecPoint& p : StartPoints()) {
+      for (const TvlPoint& k : scalars) {
+        fast::Fe x;
+        fast::LadderXSplit(x, ToFast(p), ReducedScalar(k));
+        TvlPoint got, expected;
+        fast::XToInteger(got, x);
+        Reference(p, k).XToInteger(expected);
+        ASSERT_EQ(HexOf(got), HexOf(expected)) << HexOf(k);
+      }
+    }
+  }
+}
+
+// x(p + q) in every case: a zero point on either side or both, equal points, opposite points.
+TEST(FastLadderTest, SumXCoversEqualOppositeAndZeroPoints) {
+  std::mt19937_64 rng(8);
+  const TecPoint a = BaseMultiple(RandomBelowPowerOfTwo(rng, 200));
+  const TecPoint b = BaseMultiple(RandomBelowPowerOfTwo(rng, 200));
+  TecPoint zero;
+  zero.Subtract(zero);
+  // A projective form with Z other than 1: (x z, y z^2, z).
+  const auto projective = [](const TecPoint& p) {
+    fast::LdPoint r;
+    const fast::AffinePoint q = ToFast(p);
+    if (p.IsZero()) return fast::LdZero;
+    const fast::Fe z{{3, 5, 7, 11}};
+    fast::Fe z2;
+    fast::FeSqr(z2, z);
+    fast::FeMul(r.X, q.x, z);
+    fast::FeMul(r.Y, q.y, z2);
+    r.Z = z;
+    return r;
+  };
+  const std::pair<TecPoint, TecPoint> cases[] = {
+      {a, b}, {a, a}, {a, Negated(a)}, {a, zero}, {zero, b}, {zero, zero}};
+  for (const auto& [p, q] : cases) {
+    fast::Fe x, z, zi;
+    fast::LdSumX(x, z, projective(p), projective(q));
+    fast::FeInvert(zi, z);
+    fast::FeMul(x, x, zi);
+    TecPoint sum = p;
+    sum.Add(q);
+    TvlPoint got, expected;
+    fast::XToInteger(got, x);
+    sum.XToInteger(expected);
+    EXPECT_EQ(HexOf(got), HexOf(expected));
+  }
 }
 
 TEST(FastFixedBaseTest, MatchesReferenceOnEdgeScalars) {

@@ -259,7 +259,7 @@ TEST(VerifyVartimeTest, ReductionAndRecoding) {
       ASSERT_EQ(BN_cmp(sum.get(), expected.get()), 0) << "width " << width;
     }
   }
-  // The split by the eigenvalue: k = k1 + k2 lambda mod n with k1, k2 below 2^123.
+  // The split by the eigenvalue: k = k1 + k2 lambda mod n with k1, k2 below 2^kSplitBits.
   testsupport::BnPtr lambda = testsupport::NewBignum();
   for (int w = 3; w >= 0; --w) {
     BN_lshift(lambda.get(), lambda.get(), 64);
@@ -270,15 +270,15 @@ TEST(VerifyVartimeTest, ReductionAndRecoding) {
     ASSERT_TRUE(ReduceModOrderVartime(k, testsupport::RandomBelowPowerOfTwo(rng, 256)));
     if (i == 0) k[0] = k[1] = k[2] = k[3] = 0;
     SplitScalar split;
-    SplitByEigenvalueVartime(split, k);
+    SplitByEigenvalue(split, k);
     testsupport::BnPtr parts[2] = {testsupport::NewBignum(), testsupport::NewBignum()};
     for (int j = 0; j < 2; ++j) {
       ASSERT_EQ(split.magnitude[j][2] | split.magnitude[j][3], 0u);
-      ASSERT_LT(split.magnitude[j][1], std::uint64_t{1} << 59) << i;
+      ASSERT_LT(split.magnitude[j][1], std::uint64_t{1} << (kSplitBits - 64)) << i;
       BN_set_word(parts[j].get(), split.magnitude[j][1]);
       BN_lshift(parts[j].get(), parts[j].get(), 64);
       BN_add_word(parts[j].get(), split.magnitude[j][0]);
-      BN_set_negative(parts[j].get(), split.negative[j] ? 1 : 0);
+      BN_set_negative(parts[j].get(), split.negative[j] != 0 ? 1 : 0);
     }
     testsupport::BnPtr sum = testsupport::NewBignum(), expected = testsupport::NewBignum();
     BN_mul(sum.get(), parts[1].get(), lambda.get(), ctx.get());
