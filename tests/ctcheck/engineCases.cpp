@@ -134,7 +134,7 @@ bool Scalars() {
 }
 
 struct PointResults {
-  Fe ladderX;
+  Fe ladderX, ladderXSplit;
   AffinePoint ladderPoint, base;
 };
 
@@ -142,12 +142,13 @@ struct PointResults {
   const AffinePoint g{kBaseX, kBaseY, 0};
   PointResults out{};
   LadderX(out.ladderX, g.x, k);
+  LadderXSplit(out.ladderXSplit, g, k);
   LadderPoint(out.ladderPoint, g, k);
   BaseMultiply(out.base, k);
   return out;
 }
 
-// The ladder (x only, and with y recovered) and the fixed-base multiplication with a secret
+// The ladder (x only, by the split scalar's two ladders, and with y recovered) and the fixed-base multiplication with a secret
 // scalar, on one multiplication path: a full-size scalar and zero (the zero point).
 bool Points(const char* path) {
   if (!FeUseImplementation(path)) {
@@ -164,7 +165,7 @@ bool Points(const char* path) {
     PointResults got = PointOps(k);
     CtUnpoison(&got, sizeof(got));
     ok = Expect(std::memcmp(&got, &expected, sizeof(got)) == 0,
-                "LadderX, LadderPoint, BaseMultiply") &&
+                "LadderX, LadderXSplit, LadderPoint, BaseMultiply") &&
          ok;
   }
   return ok;
