@@ -31,6 +31,8 @@ UNIT_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 PEER_ROWS = [
     ("ladder (LadderX) / X25519", "BM_FastLadderX", "BM_Peer_X25519",
      "<= 0.35 (PCLMULQDQ), <= 0.2 (VPCLMULQDQ)"),
+    ("ladder by the split scalar (LadderXSplit) / X25519", "BM_FastLadderXSplit",
+     "BM_Peer_X25519", "<= 0.2 (VPCLMULQDQ)"),
     ("DecryptSession / X25519", "BM_Engine_DecryptSession/1", "BM_Peer_X25519", ""),
     ("DecryptSession + group check / X25519", "BM_Engine_DecryptWithCheck/1", "BM_Peer_X25519",
      "<= 0.5"),

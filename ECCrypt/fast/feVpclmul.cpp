@@ -68,12 +68,15 @@ FE_VPCLMUL inline void Store4(Fe r[4], const V4& v) {
   _mm512_storeu_si512(r[2].w, _mm512_permutex2var_epi64(v.lo, second, v.hi));
 }
 
-FE_VPCLMUL inline V4 Mul128(__m512i a, __m512i b) {
-  const __m512i l = _mm512_clmulepi64_epi128(a, b, 0x00);
-  const __m512i h = _mm512_clmulepi64_epi128(a, b, 0x11);
-  const __m512i m =
-      _mm512_xor_si512(_mm512_clmulepi64_epi128(a, b, 0x01), _mm512_clmulepi64_epi128(a, b, 0x10));
-  return {_mm512_xor_si512(l, LaneShiftUp(m)), _mm512_xor_si512(h, LaneShiftDown(m))};
+// The three parts of a 128 x 128 product in each lane: low words' product ll, high words' hh
+// and the middle sum mid (a0 b1 + a1 b0), which belongs 64 bits up: ll + mid t^64 + hh t^128.
+struct Parts128 {
+  __m512i ll, hh, mid;
+};
+FE_VPCLMUL inline Parts128 Mul128(__m512i a, __m512i b) {
+  return {_mm512_clmulepi64_epi128(a, b, 0x00), _mm512_clmulepi64_epi128(a, b, 0x11),
+          _mm512_xor_si512(_mm512_clmulepi64_epi128(a, b, 0x01),
+                           _mm512_clmulepi64_epi128(a, b, 0x10))};
 }
 
 // (x.hi, y.lo) in every lane.
@@ -103,13 +106,23 @@ FE_VPCLMUL inline V4 Reduce(__m512i p0, __m512i p1, __m512i p2, __m512i p3) {
                                              0x7FFFFFFFFFFFFFFF, -1, 0x7FFFFFFFFFFFFFFF, -1));
   return {lo, hi};
 }
+// Karatsuba on the 128-bit halves: with L = a.lo b.lo, H = a.hi b.hi, M = (a.lo + a.hi)(b.lo +
+// b.hi) and S = L + H + M, the product is L + S t^128 + H t^256. Its 128-bit chunks p0..p3 take
+// the aligned parts directly; the middle parts (L's at t^64, S's at t^192, H's at t^320) each
+// straddle two chunks, and the halves that meet in one chunk are joined by one shuffle
+// (LaneAlign), so four shuffles place all three.
 FE_VPCLMUL inline V4 Mul(const V4& a, const V4& b) {
-  const V4 l = Mul128(a.lo, b.lo);
-  const V4 h = Mul128(a.hi, b.hi);
-  V4 m = Mul128(_mm512_xor_si512(a.lo, a.hi), _mm512_xor_si512(b.lo, b.hi));
-  m.lo = _mm512_xor_si512(m.lo, _mm512_xor_si512(l.lo, h.lo));
-  m.hi = _mm512_xor_si512(m.hi, _mm512_xor_si512(l.hi, h.hi));
-  return Reduce(l.lo, _mm512_xor_si512(l.hi, m.lo), _mm512_xor_si512(h.lo, m.hi), h.hi);
+  const Parts128 l = Mul128(a.lo, b.lo);
+  const Parts128 h = Mul128(a.hi, b.hi);
+  const Parts128 m = Mul128(_mm512_xor_si512(a.lo, a.hi), _mm512_xor_si512(b.lo, b.hi));
+  const __m512i sll = _mm512_ternarylogic_epi64(l.ll, h.ll, m.ll, 0x96);
+  const __m512i shh = _mm512_ternarylogic_epi64(l.hh, h.hh, m.hh, 0x96);
+  const __m512i smid = _mm512_ternarylogic_epi64(l.mid, h.mid, m.mid, 0x96);
+  const __m512i p0 = _mm512_xor_si512(l.ll, LaneShiftUp(l.mid));
+  const __m512i p1 = _mm512_ternarylogic_epi64(l.hh, sll, LaneAlign(smid, l.mid), 0x96);
+  const __m512i p2 = _mm512_ternarylogic_epi64(shh, h.ll, LaneAlign(h.mid, smid), 0x96);
+  const __m512i p3 = _mm512_xor_si512(h.hh, LaneShiftDown(h.mid));
+  return Reduce(p0, p1, p2, p3);
 }
 
 FE_VPCLMUL inline V4 Sqr(const V4& a) {
