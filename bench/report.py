@@ -63,11 +63,15 @@ ENGINE_PRIMITIVES = ["MakePublicKey", "EncryptSession", "DecryptSession", "MakeS
 LADDER_STEPS = 241
 CLMULS_PER_STEP = 28
 FLOOR_NAMES = ["BM_CoreCycleDependentAdd", "BM_VpclmulqdqLatency", "BM_VpclmulqdqIssue"]
+# The split scalar's two ladders of SPLIT_STEPS steps, stepped in one loop (FeLadderWalkTwo).
+SPLIT_STEPS = 121
+SPLIT_WALK = "BM_FeLadderWalkTwo/vpclmulqdq"
 
 
 def peer_names():
     names = {n for _, a, b, _ in PEER_ROWS for n in (a, b)}
     names.update(FLOOR_NAMES)
+    names.add(SPLIT_WALK)
     names.update(f"BM_Engine_{p}/{e}" for p in ENGINE_PRIMITIVES for e in (0, 1))
     return sorted(names)
 
@@ -90,6 +94,11 @@ def floor(medians):
           f"VPCLMULQDQ zmm latency {latency:.1f}, one issued every {issue:.2f} cycles; "
           f"{CLMULS_PER_STEP} per step: issue floor {CLMULS_PER_STEP * issue:.0f} cycles; "
           f"0.2x X25519 needs {target:.0f} cycles per step")
+    if SPLIT_WALK in medians:
+        pair = medians[SPLIT_WALK] / SPLIT_STEPS / cycle
+        print(f"split: two ladders of {SPLIT_STEPS} steps in one loop take {pair:.0f} cycles per "
+              f"pair of steps ({pair / 2:.0f} per step, {2 * CLMULS_PER_STEP} VPCLMULQDQ per pair: "
+              f"issue floor {2 * CLMULS_PER_STEP * issue:.0f})")
 
 
 def peers(args) -> int:

@@ -298,19 +298,93 @@ FE_VPCLMUL void LadderWalkVpclmul(FeLadderPair& pair, const Fe& px, const Fe& c,
   ladder.Finish(pair);
 }
 
-// Two ladders stepped together: each step's three rounds depend on each other, so one ladder
-// leaves the multiplier idle most of the time; the other's independent rounds fill it.
+// Two ladders stepped together, sharing their last round. One ladder leaves the multiplier
+// idle between its three dependent rounds, which the other's fill; and the last round of each
+// (px Z2 and (X1 Z2)(X2 Z1), plus the square that makes X1) uses three of four lanes, so the
+// two share one product round and one squaring round instead of two product rounds:
+//   W = (px1 Z2', (X1 Z2)(X2 Z1), px2 Z2'', (X1 Z2)(X2 Z1)'') and
+//   Q = (R2^2, R2''^2, c, 0) from (R2, R2'', sqrt(c), 0),
+// with each ladder's own R = (Z2, Z1, R2, 0) from its squaring round as in LadderInRegisters.
+// So X1 = Q0, X2 = W0 + W1, Z1 = R1, Z2 = R0 for the first ladder, X1 = Q1, X2 = W2 + W3 for
+// the second, and Q2 = c feeds both ladders' first rounds.
 FE_VPCLMUL void LadderWalkTwoVpclmul(FeLadderPair& pair1, const Fe& px1, FeLadderPair& pair2,
                                      const Fe& px2, const Fe& c, const std::uint64_t* k1,
                                      const std::uint64_t* k2, int bits) {
-  LadderInRegisters first(pair1, px1, c);
-  LadderInRegisters second(pair2, px2, c);
+  Fe sqrtC;
+  FeSqrt(sqrtC, c);
+  const Fe qStart[4] = {pair1.x1, pair2.x1, c, FeZero};
+  const Fe wStart[4] = {pair1.x2, FeZero, pair2.x2, FeZero};
+  const Fe r1Start[4] = {pair1.z2, pair1.z1, FeZero, FeZero};
+  const Fe r2Start[4] = {pair2.z2, pair2.z1, FeZero, FeZero};
+  const Fe pxStart[4] = {px1, FeZero, px2, FeZero};
+  const Fe sqrtCStart[4] = {FeZero, FeZero, sqrtC, FeZero};
+  V4 q = Load4(qStart);
+  V4 w = Load4(wStart);
+  V4 r1 = Load4(r1Start);
+  V4 r2 = Load4(r2Start);
+  const V4 pxv = Load4(pxStart);
+  const V4 sqrtCv = Load4(sqrtCStart);
+  const V4 zero{_mm512_setzero_si512(), _mm512_setzero_si512()};
+  const __m512i lane2 = _mm512_set_epi64(0, 0, -1, -1, 0, 0, 0, 0);
+  // First-round operands A = A1 + A2 (A1 from W and Q, A2 the second half of X2 from W), as in
+  // LadderInRegisters with X1 taken from Q and c from Q2.
+  const __m512i a1Straight[2] = {LaneIndex(4, 0, 4, 6), LaneIndex(5, 2, 5, 6)};
+  const __m512i a1Swapped[2] = {LaneIndex(0, 4, 0, 6), LaneIndex(2, 5, 2, 6)};
+  const __m512i a2Straight[2] = {LaneIndex(4, 1, 4, 4), LaneIndex(4, 3, 4, 4)};
+  const __m512i a2Swapped[2] = {LaneIndex(1, 4, 1, 4), LaneIndex(3, 4, 3, 4)};
+  const __m512i bStraight = LaneIndex(0, 1, 1, 1), bSwapped = LaneIndex(1, 0, 0, 0);
+  const __m512i sqrFromO = LaneIndex(0, 2, 3, 0);   // (O0, O2, O3, 0), lane 3 zeroed
+  const __m512i sqrFromO1 = LaneIndex(1, 0, 0, 0);  // (O1, 0, 0, 0)
+  std::uint64_t previous[2] = {0, 0};
+  const std::uint64_t* k[2] = {k1, k2};
+  V4* r[2] = {&r1, &r2};
+  V4 o[2];
   for (int i = bits - 1; i >= 0; --i) {
-    first.Step((k1[i / 64] >> (i % 64)) & 1);
-    second.Step((k2[i / 64] >> (i % 64)) & 1);
+    for (int j = 0; j < 2; ++j) {
+      const std::uint64_t bit = (k[j][i / 64] >> (i % 64)) & 1;
+      const __m512i swap = _mm512_set1_epi64(
+          static_cast<std::int64_t>(CtMaskFromBit(CtBarrier(bit ^ previous[j]))));
+      previous[j] = bit;
+      const V4 a = Xor(Permute2(0xFF, w, SelectIndex(swap, a1Swapped[j], a1Straight[j]), q),
+                       Permute2(0xFF, w, SelectIndex(swap, a2Swapped[j], a2Straight[j]), zero));
+      const V4 b = Permute(SelectIndex(swap, bSwapped, bStraight), *r[j]);
+      o[j] = Mul(a, b);  // (X1 Z2, X2 Z1, X1 Z1, c Z1)
+      const V4 u1 = Permute2(0x3F, o[j], sqrFromO, o[j]);
+      const V4 u2 = Permute2(0x03, o[j], sqrFromO1, o[j]);
+      const V4 u{_mm512_ternarylogic_epi64(u1.lo, u2.lo, _mm512_and_si512(a.lo, lane2), 0x96),
+                 _mm512_ternarylogic_epi64(u1.hi, u2.hi, _mm512_and_si512(a.hi, lane2), 0x96)};
+      *r[j] = Sqr(u);  // (Z2', Z1', R2, 0)
+    }
+    // (0, O0, 0, O0'') + px, (R0, O1, R0'', O1''); (R2, R2'', 0, 0) + sqrt(c).
+    const V4 ma = Xor(Permute2(0xCC, o[0], LaneIndex(0, 0, 0, 4), o[1]), pxv);
+    const V4 mb = Xor(Permute2(0x0F, r1, LaneIndex(0, 5, 0, 0), o[0]),
+                      Permute2(0xF0, r2, LaneIndex(0, 0, 0, 5), o[1]));
+    const V4 sq = Xor(Permute2(0x0F, r1, LaneIndex(2, 6, 0, 0), r2), sqrtCv);
+    w = Mul(ma, mb);
+    q = Sqr(sq);
   }
-  first.Finish(pair1);
-  second.Finish(pair2);
+  Fe wOut[4], qOut[4], r1Out[4], r2Out[4];
+  Store4(wOut, w);
+  Store4(qOut, q);
+  Store4(r1Out, r1);
+  Store4(r2Out, r2);
+  FeLadderPair* pairs[2] = {&pair1, &pair2};
+  const Fe* rOut[2] = {r1Out, r2Out};
+  for (int j = 0; j < 2; ++j) {
+    FeLadderPair& pair = *pairs[j];
+    pair.x1 = qOut[j];
+    FeAdd(pair.x2, wOut[2 * j], wOut[2 * j + 1]);
+    pair.z1 = rOut[j][1];
+    pair.z2 = rOut[j][0];
+    const std::uint64_t swap = CtMaskFromBit(previous[j]);
+    FeCondSwap(pair.x1, pair.x2, swap);
+    FeCondSwap(pair.z1, pair.z2, swap);
+  }
+  SecureWipe(wOut, sizeof(wOut));
+  SecureWipe(qOut, sizeof(qOut));
+  SecureWipe(r1Out, sizeof(r1Out));
+  SecureWipe(r2Out, sizeof(r2Out));
+  SecureWipe(o, sizeof(o));
 }
 
 // ---- The fixed-base windows with the accumulator in registers ----
