@@ -41,142 +41,124 @@ void Walk(LadderState& s, const Fe& px, const Scalar& k) {
   FeLadderWalk(s, px, FourthRootOfB(), k.w, kLadderBits);
 }
 
-// out[i] := a[i] b[i] for i < count (at most 8), four at a time.
-void MulMany(Fe* out, const Fe* a, const Fe* b, std::size_t count) {
-  for (std::size_t i = 0; i < count; i += 4) {
-    Fe ra[4] = {FeZero, FeZero, FeZero, FeZero}, rb[4] = {FeZero, FeZero, FeZero, FeZero}, ro[4];
-    for (std::size_t j = 0; j < 4 && i + j < count; ++j) {
-      ra[j] = a[i + j];
-      rb[j] = b[i + j];
-    }
-    FeMul4(ro, ra, rb);
-    for (std::size_t j = 0; j < 4 && i + j < count; ++j) out[i + j] = ro[j];
-    SecureWipe(ra, sizeof(ra));
-    SecureWipe(rb, sizeof(rb));
-    SecureWipe(ro, sizeof(ro));
+// Products in rounds of independent ones, four lanes at a time: Round<N> holds N operand pairs
+// (N a multiple of 4) and multiplies them all; its memory is wiped when it goes.
+template <std::size_t N>
+struct Round {
+  Fe a[N], b[N], o[N];
+  void Run() {
+    for (std::size_t i = 0; i < N; i += 4) FeMul4(o + i, a + i, b + i);
   }
-}
+  ~Round() { SecureWipe(this, sizeof(*this)); }
+};
 
 // r[i] := m_i B_i in Lopez-Dahab coordinates from ladder i's pair ((X1 : Z1) = m_i B_i,
 // (X2 : Z2) = (m_i + 1) B_i) and B_i = (x, y), for i = 0, 1 side by side. With A = X1 + x Z1,
 // B = X2 + x Z2, N = A B + (x^2 + y) Z1 Z2 and D = x Z1^2 Z2 (LadderPoint's recovery):
-// x1 = X1 (x Z1 Z2) / D and y1 = A N / D + y, so (X1 x Z1 Z2, D (A N + y D), D) is the point.
-// Z1 = 0 is the zero point and Z2 = 0 means m_i B_i = -B_i, both chosen by mask.
+// x1 = X1 / Z1 = (X1 Z2)(x Z1) / D and y1 = A N / D + y, so (X1 Z2 x Z1, D (A N + y D), D) is
+// the point. Four rounds: (x Z1, x Z2, Z1 Z2, X1 Z2), then (A B, (x^2 + y) Z1 Z2, X, D), then
+// (A N, y D), then Y. Z1 = 0 is the zero point and Z2 = 0 means m_i B_i = -B_i, both chosen by
+// mask.
 void RecoverPoints(LdPoint r[2], const LadderState s[2], const AffinePoint base[2]) {
-  Fe a[8], b[8], o[8];
-  for (int i = 0; i < 2; ++i) {  // x Z1, x Z2, Z1 Z2
-    a[3 * i] = base[i].x;
-    b[3 * i] = s[i].z1;
-    a[3 * i + 1] = base[i].x;
-    b[3 * i + 1] = s[i].z2;
-    a[3 * i + 2] = s[i].z1;
-    b[3 * i + 2] = s[i].z2;
+  Round<8> first;
+  for (std::size_t i = 0; i < 2; ++i) {
+    const std::size_t j = 4 * i;
+    first.a[j] = base[i].x;
+    first.b[j] = s[i].z1;
+    first.a[j + 1] = base[i].x;
+    first.b[j + 1] = s[i].z2;
+    first.a[j + 2] = s[i].z1;
+    first.b[j + 2] = s[i].z2;
+    first.a[j + 3] = s[i].x1;
+    first.b[j + 3] = s[i].z2;
   }
-  MulMany(o, a, b, 6);
-  Fe capA[2], z1z2[2];
-  for (int i = 0; i < 2; ++i) {  // A B, (x^2 + y) Z1 Z2, x Z1 Z2
-    FeAdd(capA[i], s[i].x1, o[3 * i]);
-    FeAdd(b[3 * i], s[i].x2, o[3 * i + 1]);
-    z1z2[i] = o[3 * i + 2];
-    a[3 * i] = capA[i];
-    FeSqr(a[3 * i + 1], base[i].x);
-    FeAdd(a[3 * i + 1], a[3 * i + 1], base[i].y);
-    b[3 * i + 1] = z1z2[i];
-    a[3 * i + 2] = base[i].x;
-    b[3 * i + 2] = z1z2[i];
+  first.Run();
+  Round<8> second;
+  for (std::size_t i = 0; i < 2; ++i) {
+    const std::size_t j = 4 * i;
+    FeAdd(second.a[j], s[i].x1, first.o[j]);  // A B
+    FeAdd(second.b[j], s[i].x2, first.o[j + 1]);
+    FeSqr(second.a[j + 1], base[i].x);  // (x^2 + y) Z1 Z2
+    FeAdd(second.a[j + 1], second.a[j + 1], base[i].y);
+    second.b[j + 1] = first.o[j + 2];
+    second.a[j + 2] = first.o[j + 3];  // X = (X1 Z2)(x Z1)
+    second.b[j + 2] = first.o[j];
+    second.a[j + 3] = first.o[j];  // D = (x Z1)(Z1 Z2)
+    second.b[j + 3] = first.o[j + 2];
   }
-  MulMany(o, a, b, 6);
-  for (int i = 0; i < 2; ++i) {  // D = (x Z1 Z2) Z1, X1 (x Z1 Z2), A N
-    const Fe w = o[3 * i + 2];
-    FeAdd(b[3 * i + 2], o[3 * i], o[3 * i + 1]);  // N
-    a[3 * i] = w;
-    b[3 * i] = s[i].z1;
-    a[3 * i + 1] = s[i].x1;
-    b[3 * i + 1] = w;
-    a[3 * i + 2] = capA[i];
+  second.Run();
+  Round<4> third;
+  for (std::size_t i = 0; i < 2; ++i) {
+    const std::size_t j = 4 * i;
+    third.a[2 * i] = second.a[j];  // A N
+    FeAdd(third.b[2 * i], second.o[j], second.o[j + 1]);
+    third.a[2 * i + 1] = base[i].y;  // y D
+    third.b[2 * i + 1] = second.o[j + 3];
   }
-  MulMany(o, a, b, 6);
-  Fe d[2], xr[2], an[2];
-  for (int i = 0; i < 2; ++i) {
-    d[i] = o[3 * i];
-    xr[i] = o[3 * i + 1];
-    an[i] = o[3 * i + 2];
-    a[i] = base[i].y;
-    b[i] = d[i];
+  third.Run();
+  Round<4> fourth;
+  for (std::size_t i = 0; i < 2; ++i) {  // D (A N + y D)
+    FeAdd(fourth.a[i], third.o[2 * i], third.o[2 * i + 1]);
+    fourth.b[i] = second.o[4 * i + 3];
   }
-  MulMany(o, a, b, 2);  // y D
-  for (int i = 0; i < 2; ++i) {
-    FeAdd(a[i], an[i], o[i]);
-    b[i] = d[i];
-  }
-  MulMany(o, a, b, 2);  // D (A N + y D)
-  for (int i = 0; i < 2; ++i) {
-    const LdPoint general{xr[i], o[i], d[i]};
+  fourth.Run();
+  for (std::size_t i = 0; i < 2; ++i) {
+    const LdPoint general{second.o[4 * i + 2], fourth.o[i], second.o[4 * i + 3]};
     LdPoint minusBase{base[i].x, FeZero, FeOne};
     FeAdd(minusBase.Y, base[i].x, base[i].y);
     LdSelect(r[i], FeIsZeroMask(s[i].z2), minusBase, general);
     LdSelect(r[i], FeIsZeroMask(s[i].z1), LdZero, r[i]);
     SecureWipe(&minusBase, sizeof(minusBase));
   }
-  SecureWipe(a, sizeof(a));
-  SecureWipe(b, sizeof(b));
-  SecureWipe(o, sizeof(o));
-  SecureWipe(capA, sizeof(capA));
-  SecureWipe(z1z2, sizeof(z1z2));
-  SecureWipe(d, sizeof(d));
-  SecureWipe(xr, sizeof(xr));
-  SecureWipe(an, sizeof(an));
 }
 
 }  // namespace
 
 // (X : Z) := the x coordinate of p + q, for any two points of odd order (the zero point
 // included) in Lopez-Dahab coordinates, in constant time. With U1 = X1 Z2, U2 = X2 Z1,
-// A = Y1 Z2^2 + Y2 Z1^2, B = U1 + U2 and C = Z1 Z2 B: X = A^2 + A C + B^2 C, Z = C^2. B = 0 means
-// equal x: the doubling (X1 + c Z1)^4 : (X1 Z1)^2 when A = 0 too, else the zero point (1 : 0);
-// a zero point among p, q gives the other's x. Every case is computed and chosen by mask.
+// A = Y1 Z2^2 + Y2 Z1^2, B = U1 + U2 and T = Z1 Z2, the affine sum has x = (A^2 + A (T B) +
+// B^2 (T B)) / (T B)^2, in three rounds: (U1, U2, X1 Z1, c Z1, T, Y1 Z2^2, Y2 Z1^2), then T B,
+// then A (T B) and B^2 (T B). B = 0 means equal x: the doubling (X1 + c Z1)^4 : (X1 Z1)^2 when
+// A = 0 too, else the zero point (1 : 0); a zero point among p, q gives the other's x. Every
+// case is computed and chosen by mask.
 void LdSumX(Fe& xOut, Fe& zOut, const LdPoint& p, const LdPoint& q) {
-  Fe a[8], b[8], o[8];
-  a[0] = p.X;  // U1, U2, Z1^2, Z2^2, X1 Z1, c Z1
-  b[0] = q.Z;
-  a[1] = q.X;
-  b[1] = p.Z;
-  a[2] = p.Z;
-  b[2] = p.Z;
-  a[3] = q.Z;
-  b[3] = q.Z;
-  a[4] = p.X;
-  b[4] = p.Z;
-  a[5] = FourthRootOfB();
-  b[5] = p.Z;
-  MulMany(o, a, b, 6);
-  Fe capB, dblX, dblZ;
-  FeAdd(capB, o[0], o[1]);
-  FeSqr(dblZ, o[4]);
-  FeAdd(dblX, p.X, o[5]);
-  FeSqr(dblX, dblX);
-  FeSqr(dblX, dblX);
-  a[0] = p.Y;  // S1, S2, Z1 Z2
-  b[0] = o[3];
-  a[1] = q.Y;
-  b[1] = o[2];
-  a[2] = p.Z;
-  b[2] = q.Z;
-  MulMany(o, a, b, 3);
-  Fe capA, c;
-  FeAdd(capA, o[0], o[1]);
-  FeMul(c, o[2], capB);
-  Fe x, z, t;
-  FeSqr(t, capB);
-  a[0] = capA;  // A C, B^2 C
-  b[0] = c;
-  a[1] = t;
-  b[1] = c;
-  MulMany(o, a, b, 2);
+  Round<8> first;
+  first.a[0] = p.X;
+  first.b[0] = q.Z;
+  first.a[1] = q.X;
+  first.b[1] = p.Z;
+  first.a[2] = p.X;
+  first.b[2] = p.Z;
+  first.a[3] = FourthRootOfB();
+  first.b[3] = p.Z;
+  first.a[4] = p.Z;
+  first.b[4] = q.Z;
+  first.a[5] = p.Y;
+  FeSqr(first.b[5], q.Z);
+  first.a[6] = q.Y;
+  FeSqr(first.b[6], p.Z);
+  first.a[7] = FeZero;
+  first.b[7] = FeZero;
+  first.Run();
+  Fe capA, capB, tb, x, z, dblX, dblZ;
+  FeAdd(capB, first.o[0], first.o[1]);
+  FeAdd(capA, first.o[5], first.o[6]);
+  FeMul(tb, first.o[4], capB);
+  Round<4> third;
+  third.a[0] = capA;
+  third.b[0] = tb;
+  FeSqr(third.a[1], capB);
+  third.b[1] = tb;
+  third.a[2] = third.b[2] = third.a[3] = third.b[3] = FeZero;
+  third.Run();
   FeSqr(x, capA);
-  FeAdd(x, x, o[0]);
-  FeAdd(x, x, o[1]);
-  FeSqr(z, c);
+  FeAdd(x, x, third.o[0]);
+  FeAdd(x, x, third.o[1]);
+  FeSqr(z, tb);
+  FeSqr(dblZ, first.o[2]);
+  FeAdd(dblX, p.X, first.o[3]);
+  FeSqr(dblX, dblX);
+  FeSqr(dblX, dblX);
 
   const std::uint64_t sameX = FeIsZeroMask(capB);
   const std::uint64_t sameY = FeIsZeroMask(capA);
@@ -190,17 +172,13 @@ void LdSumX(Fe& xOut, Fe& zOut, const LdPoint& p, const LdPoint& q) {
   const std::uint64_t pZero = FeIsZeroMask(p.Z);
   FeSelect(xOut, pZero, q.X, x);
   FeSelect(zOut, pZero, q.Z, z);
-  SecureWipe(a, sizeof(a));
-  SecureWipe(b, sizeof(b));
-  SecureWipe(o, sizeof(o));
   SecureWipe(&capA, sizeof(capA));
   SecureWipe(&capB, sizeof(capB));
-  SecureWipe(&c, sizeof(c));
-  SecureWipe(&dblX, sizeof(dblX));
-  SecureWipe(&dblZ, sizeof(dblZ));
+  SecureWipe(&tb, sizeof(tb));
   SecureWipe(&x, sizeof(x));
   SecureWipe(&z, sizeof(z));
-  SecureWipe(&t, sizeof(t));
+  SecureWipe(&dblX, sizeof(dblX));
+  SecureWipe(&dblZ, sizeof(dblZ));
 }
 
 void LadderXSplit(Fe& x, const AffinePoint& p, const Scalar& k) {
