@@ -429,9 +429,19 @@ bool LdAddAffineVartimeLanes(LdPoint& r, const LdPoint& p, const AffinePoint& q)
   return true;
 }
 
-constexpr FeOps kOps = {"lanes",         MulLanes,  FeSqrPortable,        FeSqrNPortable,
-                        Mul4Lanes,       Sqr4Lanes, FeApplyPortable,      15,
-                        LadderWalkLanes, nullptr, nullptr,   LdDoubleVartimeLanes, LdAddAffineVartimeLanes};
+constexpr FeOps kOps = {"lanes",
+                        MulLanes,
+                        FeSqrPortable,
+                        FeSqrNPortable,
+                        Mul4Lanes,
+                        Sqr4Lanes,
+                        FeApplyPortable,
+                        15,
+                        LadderWalkLanes,
+                        nullptr,
+                        nullptr,
+                        LdDoubleVartimeLanes,
+                        LdAddAffineVartimeLanes};
 
 }  // namespace
 

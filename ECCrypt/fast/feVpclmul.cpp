@@ -74,9 +74,9 @@ struct Parts128 {
   __m512i ll, hh, mid;
 };
 FE_VPCLMUL inline Parts128 Mul128(__m512i a, __m512i b) {
-  return {_mm512_clmulepi64_epi128(a, b, 0x00), _mm512_clmulepi64_epi128(a, b, 0x11),
-          _mm512_xor_si512(_mm512_clmulepi64_epi128(a, b, 0x01),
-                           _mm512_clmulepi64_epi128(a, b, 0x10))};
+  return {
+      _mm512_clmulepi64_epi128(a, b, 0x00), _mm512_clmulepi64_epi128(a, b, 0x11),
+      _mm512_xor_si512(_mm512_clmulepi64_epi128(a, b, 0x01), _mm512_clmulepi64_epi128(a, b, 0x10))};
 }
 
 // (x.hi, y.lo) in every lane.
@@ -342,8 +342,8 @@ FE_VPCLMUL void LadderWalkTwoVpclmul(FeLadderPair& pair1, const Fe& px1, FeLadde
   for (int i = bits - 1; i >= 0; --i) {
     for (int j = 0; j < 2; ++j) {
       const std::uint64_t bit = (k[j][i / 64] >> (i % 64)) & 1;
-      const __m512i swap = _mm512_set1_epi64(
-          static_cast<std::int64_t>(CtMaskFromBit(CtBarrier(bit ^ previous[j]))));
+      const __m512i swap =
+          _mm512_set1_epi64(static_cast<std::int64_t>(CtMaskFromBit(CtBarrier(bit ^ previous[j]))));
       previous[j] = bit;
       const V4 a = Xor(Permute2(0xFF, w, SelectIndex(swap, a1Swapped[j], a1Straight[j]), q),
                        Permute2(0xFF, w, SelectIndex(swap, a2Swapped[j], a2Straight[j]), zero));

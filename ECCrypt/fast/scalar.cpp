@@ -182,7 +182,7 @@ void SplitByEigenvalue(SplitScalar& out, const std::uint64_t k[4]) {
   // them exactly. g = 2^256 b2 / n and 2^256 b1 / n rounded, hence c_i = round(k g_i / 2^256).
   const EigenSplit& e = kEigenSplit;
   const std::uint64_t kw[4] = {k[0], k[1], k[2], k[3]};
-  const auto roundedHigh = [&kw](const std::uint64_t (&g)[3]) {
+  const auto roundedHigh = [&kw](const std::uint64_t(&g)[3]) {
     std::uint64_t p[7];
     MulLimbs(p, kw, g);
     const U128 high = (static_cast<U128>(p[5]) << 64) | p[4];
@@ -190,7 +190,9 @@ void SplitByEigenvalue(SplitScalar& out, const std::uint64_t k[4]) {
     Wipe(p);
     return result;
   };
-  const auto load = [](const std::uint64_t (&w)[2]) { return (static_cast<U128>(w[1]) << 64) | w[0]; };
+  const auto load = [](const std::uint64_t(&w)[2]) {
+    return (static_cast<U128>(w[1]) << 64) | w[0];
+  };
   U128 c1 = roundedHigh(e.g1);
   U128 c2 = roundedHigh(e.g2);
   if (e.g1Negative) c1 = 0 - c1;  // public constants

@@ -18,4 +18,5 @@ em++ -std=c++20 -O3 -msimd128 -fwasm-exceptions -DNDEBUG -I. -Wall -Wextra -Werr
 # SINGLE_FILE: the WebAssembly inside the script, so that Node loads it without a fetch.
 em++ -O3 -fwasm-exceptions -sENVIRONMENT=node -sSINGLE_FILE=1 "$out/fieldBench.o" "$out"/obj/*.o \
   "$out/libsodium.a" -o "$out/fieldBench.cjs"
-node "$out/fieldBench.cjs"
+# --no-liftoff: Node otherwise starts on its baseline compiler and times whichever tier runs.
+node --no-liftoff "$out/fieldBench.cjs"

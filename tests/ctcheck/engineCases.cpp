@@ -148,8 +148,9 @@ struct PointResults {
   return out;
 }
 
-// The ladder (x only, by the split scalar's two ladders, and with y recovered) and the fixed-base multiplication with a secret
-// scalar, on one multiplication path: a full-size scalar and zero (the zero point).
+// The ladder (x only, by the split scalar's two ladders, and with y recovered) and the fixed-base
+// multiplication with a secret scalar, on one multiplication path: a full-size scalar and zero (the
+// zero point).
 bool Points(const char* path) {
   if (!FeUseImplementation(path)) {
     std::fprintf(stderr, "path %s not available here; skipped\n", path);

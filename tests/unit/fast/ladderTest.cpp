@@ -142,8 +142,8 @@ TEST(FastLadderTest, SumXCoversEqualOppositeAndZeroPoints) {
     r.Z = z;
     return r;
   };
-  const std::pair<TecPoint, TecPoint> cases[] = {
-      {a, b}, {a, a}, {a, Negated(a)}, {a, zero}, {zero, b}, {zero, zero}};
+  const std::pair<TecPoint, TecPoint> cases[] = {{a, b},    {a, a},    {a, Negated(a)},
+                                                 {a, zero}, {zero, b}, {zero, zero}};
   for (const auto& [p, q] : cases) {
     fast::Fe x, z, zi;
     fast::LdSumX(x, z, projective(p), projective(q));
