@@ -224,6 +224,21 @@ FE_VPCLMUL inline V4 InLane0(const Fe& a) {
           _mm512_castsi128_si512(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a.w + 2)))};
 }
 
+// A ladder step's first two rounds, from its operands after the swap, A = (X1, X2, X1, c) and
+// B = (Z2, Z1, Z1, Z1): O = A B = (X1 Z2, X2 Z1, X1 Z1, c Z1), and the returned
+// R = (X1 Z2 + X2 Z1, X1 Z1, X1 + c Z1, 0)^2 = (Z2', Z1', (X1 + c Z1)^2, 0).
+FE_VPCLMUL inline V4 ProductAndSquareRounds(const V4& a, const V4& b, V4& o) {
+  const __m512i lane2 = _mm512_set_epi64(0, 0, -1, -1, 0, 0, 0, 0);
+  const __m512i sqrFromO = LaneIndex(0, 2, 3, 0);   // (O0, O2, O3, 0), lane 3 zeroed
+  const __m512i sqrFromO1 = LaneIndex(1, 0, 0, 0);  // (O1, 0, 0, 0)
+  o = Mul(a, b);
+  const V4 u1 = Permute2(0x3F, o, sqrFromO, o);
+  const V4 u2 = Permute2(0x03, o, sqrFromO1, o);
+  const V4 u{_mm512_ternarylogic_epi64(u1.lo, u2.lo, _mm512_and_si512(a.lo, lane2), 0x96),
+             _mm512_ternarylogic_epi64(u1.hi, u2.hi, _mm512_and_si512(a.hi, lane2), 0x96)};
+  return Sqr(u);
+}
+
 // One ladder's pair in registers, stepped by Step and written back by Finish.
 //
 // Between steps the pair stays as the last round's outputs: W = (px Z2, (X1 Z2)(X2 Z1), X1^4 +
@@ -245,27 +260,20 @@ class LadderInRegisters {
 
   FE_VPCLMUL void Step(std::uint64_t bit) {
     const V4 zero{_mm512_setzero_si512(), _mm512_setzero_si512()};
-    const __m512i lane2 = _mm512_set_epi64(0, 0, -1, -1, 0, 0, 0, 0);
     // A = A1 + A2: A1 takes W2 or W0 (and c from cv), A2 adds W1 where X2 = W0 + W1 goes.
     const __m512i a1Straight = LaneIndex(2, 0, 2, 4), a1Swapped = LaneIndex(0, 2, 0, 4);
     const __m512i a2Straight = LaneIndex(4, 1, 4, 4), a2Swapped = LaneIndex(1, 4, 1, 4);
     const __m512i bStraight = LaneIndex(0, 1, 1, 1), bSwapped = LaneIndex(1, 0, 0, 0);
-    const __m512i sqrFromO = LaneIndex(0, 2, 3, 0);   // (O0, O2, O3, 0), lane 3 zeroed
-    const __m512i sqrFromO1 = LaneIndex(1, 0, 0, 0);  // (O1, 0, 0, 0)
-    const __m512i mulA = LaneIndex(0, 4, 2, 0);       // (0, O0, R2, 0), px added in lane 0
-    const __m512i mulB = LaneIndex(0, 5, 2, 0);       // (R0, O1, R2, 0)
+    const __m512i mulA = LaneIndex(0, 4, 2, 0);  // (0, O0, R2, 0), px added in lane 0
+    const __m512i mulB = LaneIndex(0, 5, 2, 0);  // (R0, O1, R2, 0)
     const __m512i swap =
         _mm512_set1_epi64(static_cast<std::int64_t>(CtMaskFromBit(CtBarrier(bit ^ previous_))));
     previous_ = bit;
     const V4 a = Xor(Permute2(0xFF, w_, SelectIndex(swap, a1Swapped, a1Straight), cv_),
                      Permute2(0xFF, w_, SelectIndex(swap, a2Swapped, a2Straight), zero));
     const V4 b = Permute(SelectIndex(swap, bSwapped, bStraight), r_);
-    const V4 o = Mul(a, b);
-    const V4 u1 = Permute2(0x3F, o, sqrFromO, o);
-    const V4 u2 = Permute2(0x03, o, sqrFromO1, o);
-    const V4 u{_mm512_ternarylogic_epi64(u1.lo, u2.lo, _mm512_and_si512(a.lo, lane2), 0x96),
-               _mm512_ternarylogic_epi64(u1.hi, u2.hi, _mm512_and_si512(a.hi, lane2), 0x96)};
-    r_ = Sqr(u);
+    V4 o;
+    r_ = ProductAndSquareRounds(a, b, o);
     const V4 ma = Xor(Permute2(0x3C, r_, mulA, o), pxv_);
     const V4 mb = Permute2(0x3F, r_, mulB, o);
     w_ = Mul(ma, mb);
@@ -325,7 +333,6 @@ FE_VPCLMUL void LadderWalkTwoVpclmul(FeLadderPair& pair1, const Fe& px1, FeLadde
   const V4 pxv = Load4(pxStart);
   const V4 sqrtCv = Load4(sqrtCStart);
   const V4 zero{_mm512_setzero_si512(), _mm512_setzero_si512()};
-  const __m512i lane2 = _mm512_set_epi64(0, 0, -1, -1, 0, 0, 0, 0);
   // First-round operands A = A1 + A2 (A1 from W and Q, A2 the second half of X2 from W), as in
   // LadderInRegisters with X1 taken from Q and c from Q2.
   const __m512i a1Straight[2] = {LaneIndex(4, 0, 4, 6), LaneIndex(5, 2, 5, 6)};
@@ -333,8 +340,6 @@ FE_VPCLMUL void LadderWalkTwoVpclmul(FeLadderPair& pair1, const Fe& px1, FeLadde
   const __m512i a2Straight[2] = {LaneIndex(4, 1, 4, 4), LaneIndex(4, 3, 4, 4)};
   const __m512i a2Swapped[2] = {LaneIndex(1, 4, 1, 4), LaneIndex(3, 4, 3, 4)};
   const __m512i bStraight = LaneIndex(0, 1, 1, 1), bSwapped = LaneIndex(1, 0, 0, 0);
-  const __m512i sqrFromO = LaneIndex(0, 2, 3, 0);   // (O0, O2, O3, 0), lane 3 zeroed
-  const __m512i sqrFromO1 = LaneIndex(1, 0, 0, 0);  // (O1, 0, 0, 0)
   std::uint64_t previous[2] = {0, 0};
   const std::uint64_t* k[2] = {k1, k2};
   V4* r[2] = {&r1, &r2};
@@ -348,12 +353,7 @@ FE_VPCLMUL void LadderWalkTwoVpclmul(FeLadderPair& pair1, const Fe& px1, FeLadde
       const V4 a = Xor(Permute2(0xFF, w, SelectIndex(swap, a1Swapped[j], a1Straight[j]), q),
                        Permute2(0xFF, w, SelectIndex(swap, a2Swapped[j], a2Straight[j]), zero));
       const V4 b = Permute(SelectIndex(swap, bSwapped, bStraight), *r[j]);
-      o[j] = Mul(a, b);  // (X1 Z2, X2 Z1, X1 Z1, c Z1)
-      const V4 u1 = Permute2(0x3F, o[j], sqrFromO, o[j]);
-      const V4 u2 = Permute2(0x03, o[j], sqrFromO1, o[j]);
-      const V4 u{_mm512_ternarylogic_epi64(u1.lo, u2.lo, _mm512_and_si512(a.lo, lane2), 0x96),
-                 _mm512_ternarylogic_epi64(u1.hi, u2.hi, _mm512_and_si512(a.hi, lane2), 0x96)};
-      *r[j] = Sqr(u);  // (Z2', Z1', R2, 0)
+      *r[j] = ProductAndSquareRounds(a, b, o[j]);  // (Z2', Z1', R2, 0)
     }
     // (0, O0, 0, O0'') + px, (R0, O1, R0'', O1''); (R2, R2'', 0, 0) + sqrt(c).
     const V4 ma = Xor(Permute2(0xCC, o[0], LaneIndex(0, 0, 0, 4), o[1]), pxv);
