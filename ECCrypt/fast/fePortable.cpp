@@ -122,10 +122,6 @@ void Sqr4Portable(Fe r[4], const Fe a[4]) {
   for (int i = 0; i < 4; ++i) FeSqrPortable(r[i], a[i]);
 }
 
-}  // namespace
-
-namespace {
-
 // The 32 bits of x spread to the even positions of 64 (x as a polynomial, squared).
 inline std::uint64_t Spread32(std::uint64_t x) {
   x &= 0xFFFFFFFFU;
