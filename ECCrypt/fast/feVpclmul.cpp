@@ -370,7 +370,7 @@ FE_VPCLMUL void LadderWalkTwoVpclmul(FeLadderPair& pair1, const Fe& px1, FeLadde
   Store4(r2Out, r2);
   FeLadderPair* pairs[2] = {&pair1, &pair2};
   const Fe* rOut[2] = {r1Out, r2Out};
-  for (int j = 0; j < 2; ++j) {
+  for (std::size_t j = 0; j < 2; ++j) {
     FeLadderPair& pair = *pairs[j];
     pair.x1 = qOut[j];
     FeAdd(pair.x2, wOut[2 * j], wOut[2 * j + 1]);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ECCrypt/bigint/secureWipe.h"
 #include "ECCrypt/fast/ct.h"
 #include "ECCrypt/fast/limbs.h"
 #include "ECCrypt/fast/verifyTables.h"
@@ -208,10 +209,9 @@ void SplitByEigenvalue(SplitScalar& out, const std::uint64_t k[4]) {
     out.magnitude[i][3] = 0;
     out.negative[i] = static_cast<std::uint64_t>(sign);
   }
-  c1 = c2 = 0;
-  parts[0] = parts[1] = 0;
-  volatile U128* sink = parts;
-  sink[0] = 0;
+  SecureWipe(&c1, sizeof(c1));
+  SecureWipe(&c2, sizeof(c2));
+  SecureWipe(parts, sizeof(parts));
 }
 
 }  // namespace eccrypt::fast
