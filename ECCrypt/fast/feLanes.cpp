@@ -330,8 +330,42 @@ void Mul4Lanes(Fe r[4], const Fe a[4], const Fe b[4]) {
   for (int i = 0; i < 4; ++i) r[i] = out[i];
 }
 
+typedef std::uint16_t V8 __attribute__((vector_size(16)));
+
+// The low bytes of x's 16-bit lanes with their bits spread to the even positions of the lane.
+inline V8 SpreadBytes(V8 x) {
+  x = (x | (x << 4)) & 0x0F0FU;
+  x = (x | (x << 2)) & 0x3333U;
+  return (x | (x << 1)) & 0x5555U;
+}
+
+// r := a^2. Squaring spreads a polynomial's bits to the even positions; here every byte is
+// spread to 16 bits in the lanes of two vectors (eight bytes each), by shifts and masks rather
+// than a table, so that no memory is read at an address made from the operand.
+void SqrLanes(Fe& r, const Fe& a) {
+  static_assert(std::endian::native == std::endian::little);
+  FeWide p;
+  for (std::size_t half = 0; half < 2; ++half) {
+    V8 x;
+    std::memcpy(&x, a.w + 2 * half, sizeof(x));
+    const V8 even = SpreadBytes(x & 0xFFU);  // bytes 0, 2, 4, ...
+    const V8 odd = SpreadBytes(x >> 8);      // bytes 1, 3, 5, ...
+    const V8 low = __builtin_shufflevector(even, odd, 0, 8, 1, 9, 2, 10, 3, 11);
+    const V8 high = __builtin_shufflevector(even, odd, 4, 12, 5, 13, 6, 14, 7, 15);
+    std::memcpy(p.w + 4 * half, &low, sizeof(low));
+    std::memcpy(p.w + 4 * half + 2, &high, sizeof(high));
+  }
+  FeReduceWide(r, p);
+}
+
+void SqrNLanes(Fe& r, const Fe& a, int n) {
+  Fe x = FeCanonical(a);
+  for (int i = 0; i < n; ++i) SqrLanes(x, x);
+  r = x;
+}
+
 void Sqr4Lanes(Fe r[4], const Fe a[4]) {
-  for (int i = 0; i < 4; ++i) FeSqrPortable(r[i], a[i]);
+  for (int i = 0; i < 4; ++i) SqrLanes(r[i], a[i]);
 }
 
 // The ladder with the step's six products in two rounds (four, then two) and its four squarings
@@ -357,11 +391,11 @@ void LadderWalkLanes(FeLadderPair& s, const Fe& px, const Fe& c, const std::uint
     Mul4Columns(o, a, b);
 
     FeAdd(a[0], o[0], o[1]);
-    FeSqrPortable(s.z2, a[0]);  // Z2 := (X1 Z2 + X2 Z1)^2
-    FeSqrPortable(s.z1, o[2]);  // Z1 := (X1 Z1)^2
+    SqrLanes(s.z2, a[0]);  // Z2 := (X1 Z2 + X2 Z1)^2
+    SqrLanes(s.z1, o[2]);  // Z1 := (X1 Z1)^2
     FeAdd(a[1], s.x1, o[3]);
-    FeSqrPortable(a[1], a[1]);
-    FeSqrPortable(s.x1, a[1]);  // X1 := (X1 + c Z1)^4
+    SqrLanes(a[1], a[1]);
+    SqrLanes(s.x1, a[1]);  // X1 := (X1 + c Z1)^4
 
     a[2] = px;  // px Z2, (X1 Z2)(X2 Z1)
     b[2] = s.z2;
@@ -382,19 +416,19 @@ void LadderWalkLanes(FeLadderPair& s, const Fe& px, const Fe& c, const std::uint
 // c = sqrt(b) Z^2 and Z3 = X^2 Z^2, then (Y^2 + b Z^4) X3 and b Z^4 Z3.
 void LdDoubleVartimeLanes(LdPoint& r, const LdPoint& p) {
   Fe a[2], b[2], o[2];
-  FeSqrPortable(b[0], p.Z);  // Z^2
+  SqrLanes(b[0], p.Z);  // Z^2
   a[0] = kCurveSqrtB;
-  FeSqrPortable(a[1], p.X);  // X^2
+  SqrLanes(a[1], p.X);  // X^2
   b[1] = b[0];
   Fe t;
-  FeSqrPortable(t, p.Y);
+  SqrLanes(t, p.Y);
   MulLanesN<2>(o, a, b);  // c, Z3
   Fe bz4;
-  FeSqrPortable(bz4, o[0]);
+  SqrLanes(bz4, o[0]);
   FeAdd(t, t, bz4);
   FeAdd(a[1], a[1], o[0]);
   r.Z = o[1];
-  FeSqrPortable(r.X, a[1]);
+  SqrLanes(r.X, a[1]);
   a[0] = t;
   b[0] = r.X;
   a[1] = bz4;
@@ -408,7 +442,7 @@ void LdDoubleVartimeLanes(LdPoint& r, const LdPoint& p) {
 // untouched, when B = x2 Z1 + X1 = 0.
 bool LdAddAffineVartimeLanes(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
   Fe a[4], b[4], o[4];
-  FeSqrPortable(b[0], p.Z);
+  SqrLanes(b[0], p.Z);
   a[0] = q.y;
   a[1] = q.x;
   b[1] = p.Z;
@@ -420,18 +454,18 @@ bool LdAddAffineVartimeLanes(LdPoint& r, const LdPoint& p, const AffinePoint& q)
   Fe c;
   MulLanes(c, p.Z, capB);
   Fe z3;
-  FeSqrPortable(z3, c);
-  FeSqrPortable(a[0], capB);  // B^2 C
+  SqrLanes(z3, c);
+  SqrLanes(a[0], capB);  // B^2 C
   b[0] = c;
   a[1] = capA;  // E = A C
   b[1] = c;
   a[2] = q.x;  // x2 Z3
   b[2] = z3;
-  FeSqrPortable(a[3], z3);  // (x2 + y2) Z3^2
+  SqrLanes(a[3], z3);  // (x2 + y2) Z3^2
   FeAdd(b[3], q.x, q.y);
   Mul4Columns(o, a, b);
   Fe x3;
-  FeSqrPortable(x3, capA);
+  SqrLanes(x3, capA);
   FeAdd(x3, x3, o[0]);
   FeAdd(x3, x3, o[1]);
   Fe f;
@@ -447,8 +481,8 @@ bool LdAddAffineVartimeLanes(LdPoint& r, const LdPoint& p, const AffinePoint& q)
 
 constexpr FeOps kOps = {"lanes",
                         MulLanes,
-                        FeSqrPortable,
-                        FeSqrNPortable,
+                        SqrLanes,
+                        SqrNLanes,
                         Mul4Lanes,
                         Sqr4Lanes,
                         FeApplyPortable,
