@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ECCrypt/fast/ct.h"
 #include "ECCrypt/fast/fe.h"
 #include "ECCrypt/fast/feBaseWalk.h"
 #include "ECCrypt/fast/feLadder.h"
@@ -86,5 +87,32 @@ void FeApplyPortable(Fe& r, const std::uint64_t words[4][256], const Fe& a);
 
 // The path in use (chosen from CPUID on first call).
 const FeOps& FeActiveOps();
+
+// The start of a ladder step on the paths that run it as rounds of products: the swap by bit i
+// of k against the bit before (previous, then updated), and the operands of the first round's
+// four products, X1 Z2, X2 Z1, X1 Z1 and c Z1. Constant time.
+inline void FeLadderStepFirstRound(FeLadderPair& s, std::uint64_t& previous, const std::uint64_t* k,
+                                   int i, const Fe& c, Fe a[4], Fe b[4]) {
+  const std::uint64_t bit = (k[i / 64] >> (i % 64)) & 1;
+  const std::uint64_t swap = CtMaskFromBit(CtBarrier(bit ^ previous));
+  previous = bit;
+  FeCondSwap(s.x1, s.x2, swap);
+  FeCondSwap(s.z1, s.z2, swap);
+  a[0] = s.x1;
+  b[0] = s.z2;
+  a[1] = s.x2;
+  b[1] = s.z1;
+  a[2] = s.x1;
+  b[2] = s.z1;
+  a[3] = c;
+  b[3] = s.z1;
+}
+
+// The swap by the last bit after the last step.
+inline void FeLadderLastSwap(FeLadderPair& s, std::uint64_t previous) {
+  const std::uint64_t swap = CtMaskFromBit(previous);
+  FeCondSwap(s.x1, s.x2, swap);
+  FeCondSwap(s.z1, s.z2, swap);
+}
 
 }  // namespace eccrypt::fast::detail

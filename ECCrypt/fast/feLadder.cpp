@@ -14,20 +14,7 @@ void FeLadderWalkGeneric(FeLadderPair& s, const Fe& px, const Fe& c, const std::
   Fe a[4], b[4], o[4];
   std::uint64_t previous = 0;
   for (int i = bits - 1; i >= 0; --i) {
-    const std::uint64_t bit = (k[i / 64] >> (i % 64)) & 1;
-    const std::uint64_t swap = CtMaskFromBit(CtBarrier(bit ^ previous));
-    previous = bit;
-    FeCondSwap(s.x1, s.x2, swap);
-    FeCondSwap(s.z1, s.z2, swap);
-
-    a[0] = s.x1;  // X1 Z2, X2 Z1, X1 Z1, c Z1
-    b[0] = s.z2;
-    a[1] = s.x2;
-    b[1] = s.z1;
-    a[2] = s.x1;
-    b[2] = s.z1;
-    a[3] = c;
-    b[3] = s.z1;
+    FeLadderStepFirstRound(s, previous, k, i, c, a, b);
     FeMul4(o, a, b);
     const Fe t1 = o[0];
     const Fe t2 = o[1];
@@ -52,9 +39,7 @@ void FeLadderWalkGeneric(FeLadderPair& s, const Fe& px, const Fe& c, const std::
     FeAdd(s.x2, o[0], o[1]);
     s.x1 = o[2];
   }
-  const std::uint64_t swap = CtMaskFromBit(previous);
-  FeCondSwap(s.x1, s.x2, swap);
-  FeCondSwap(s.z1, s.z2, swap);
+  FeLadderLastSwap(s, previous);
   SecureWipe(a, sizeof(a));
   SecureWipe(b, sizeof(b));
   SecureWipe(o, sizeof(o));

@@ -376,28 +376,10 @@ void Sqr4Lanes(Fe r[4], const Fe a[4]) {
   for (int i = 0; i < 4; ++i) SqrLanes(r[i], a[i]);
 }
 
-// A ladder step in two rounds of products (four, then two) with its four squarings between.
-// The step's start: the swap by bit i of k (against the bit before, in previous), then the
-// operands of the first round, X1 Z2, X2 Z1, X1 Z1 and c Z1.
-inline void StepFirstRound(FeLadderPair& s, std::uint64_t& previous, const std::uint64_t* k, int i,
-                           const Fe& c, Fe a[4], Fe b[4]) {
-  const std::uint64_t bit = (k[i / 64] >> (i % 64)) & 1;
-  const std::uint64_t swap = CtMaskFromBit(CtBarrier(bit ^ previous));
-  previous = bit;
-  FeCondSwap(s.x1, s.x2, swap);
-  FeCondSwap(s.z1, s.z2, swap);
-  a[0] = s.x1;
-  b[0] = s.z2;
-  a[1] = s.x2;
-  b[1] = s.z1;
-  a[2] = s.x1;
-  b[2] = s.z1;
-  a[3] = c;
-  b[3] = s.z1;
-}
-
-// From the first round's products o: the squarings, then the operands of the second round,
-// px Z2 and (X1 Z2)(X2 Z1), in a[0..1] and b[0..1] (used as scratch before).
+// A ladder step runs as two rounds of products (four, then two) with its four squarings between;
+// the first round's operands come from FeLadderStepFirstRound. This is the middle: from the first
+// round's products o, the squarings, then the operands of the second round, px Z2 and
+// (X1 Z2)(X2 Z1), in a[0..1] and b[0..1] (used as scratch before).
 inline void StepSecondRound(FeLadderPair& s, const Fe& px, const Fe o[4], Fe a[2], Fe b[2]) {
   FeAdd(a[0], o[0], o[1]);
   SqrLanes(s.z2, a[0]);  // Z2 := (X1 Z2 + X2 Z1)^2
@@ -411,24 +393,17 @@ inline void StepSecondRound(FeLadderPair& s, const Fe& px, const Fe o[4], Fe a[2
   b[1] = o[1];
 }
 
-// The swap by the last bit, which undoes the last step's.
-inline void LastSwap(FeLadderPair& s, std::uint64_t previous) {
-  const std::uint64_t swap = CtMaskFromBit(previous);
-  FeCondSwap(s.x1, s.x2, swap);
-  FeCondSwap(s.z1, s.z2, swap);
-}
-
 void LadderWalkLanes(FeLadderPair& s, const Fe& px, const Fe& c, const std::uint64_t* k, int bits) {
   Fe a[4], b[4], o[4];
   std::uint64_t previous = 0;
   for (int i = bits - 1; i >= 0; --i) {
-    StepFirstRound(s, previous, k, i, c, a, b);
+    FeLadderStepFirstRound(s, previous, k, i, c, a, b);
     Mul4Columns(o, a, b);
     StepSecondRound(s, px, o, a, b);
     MulLanesN<2>(o, a, b);
     FeAdd(s.x2, o[0], o[1]);  // X2 := px Z2 + (X1 Z2)(X2 Z1)
   }
-  LastSwap(s, previous);
+  FeLadderLastSwap(s, previous);
   SecureWipe(a, sizeof(a));
   SecureWipe(b, sizeof(b));
   SecureWipe(o, sizeof(o));
@@ -443,9 +418,9 @@ void LadderWalkTwoLanes(FeLadderPair& s1, const Fe& px1, FeLadderPair& s2, const
   std::uint64_t previous1 = 0;
   std::uint64_t previous2 = 0;
   for (int i = bits - 1; i >= 0; --i) {
-    StepFirstRound(s1, previous1, k1, i, c, a, b);
+    FeLadderStepFirstRound(s1, previous1, k1, i, c, a, b);
     Mul4Columns(o1, a, b);
-    StepFirstRound(s2, previous2, k2, i, c, a, b);
+    FeLadderStepFirstRound(s2, previous2, k2, i, c, a, b);
     Mul4Columns(o2, a, b);
     StepSecondRound(s1, px1, o1, a, b);
     StepSecondRound(s2, px2, o2, a + 2, b + 2);
@@ -453,8 +428,8 @@ void LadderWalkTwoLanes(FeLadderPair& s1, const Fe& px1, FeLadderPair& s2, const
     FeAdd(s1.x2, o1[0], o1[1]);
     FeAdd(s2.x2, o1[2], o1[3]);
   }
-  LastSwap(s1, previous1);
-  LastSwap(s2, previous2);
+  FeLadderLastSwap(s1, previous1);
+  FeLadderLastSwap(s2, previous2);
   SecureWipe(a, sizeof(a));
   SecureWipe(b, sizeof(b));
   SecureWipe(o1, sizeof(o1));
