@@ -129,12 +129,10 @@ inline void Clmul32Lanes(const std::uint32_t* a, const std::uint32_t* b, std::ui
   V4 lo[G];
   V4 hi[G];
   Clmul32Columns<G>(x, y, lo, hi);
-  for (std::size_t g = 0; g < G; ++g) {
-    std::uint32_t l[4];
-    std::uint32_t h[4];
-    Store(l, lo[g]);
-    Store(h, hi[g]);
-    for (std::size_t i = 0; i < 4; ++i) p[4 * g + i] = l[i] | (std::uint64_t{h[i]} << 32);
+  static_assert(std::endian::native == std::endian::little);
+  for (std::size_t g = 0; g < G; ++g) {  // each 64-bit product: its low word, then its high
+    Store(p + 4 * g, __builtin_shufflevector(lo[g], hi[g], 0, 4, 1, 5));
+    Store(p + 4 * g + 2, __builtin_shufflevector(lo[g], hi[g], 2, 6, 3, 7));
   }
 }
 
