@@ -52,6 +52,8 @@ struct FeOps {
   // FeLdDoubleVartime and FeLdAddAffineVartime; null where the single products serve.
   void (*ldDouble)(LdPoint& r, const LdPoint& p);
   bool (*ldAddAffine)(LdPoint& r, const LdPoint& p, const AffinePoint& q);
+  // FeLdWalkVartime's kernel; null where every step of the walk takes the functions above.
+  std::size_t (*ldWalk)(LdPoint& acc, const LdWalkStep* steps, std::size_t count);
 };
 
 // The paths; the accelerated ones are null where the compiler cannot build them. Callers check

@@ -435,40 +435,54 @@ void LadderWalkTwoLanes(FeLadderPair& s1, const Fe& px1, FeLadderPair& s2, const
 }
 
 // LdDoubleVartime's formula with its four products in two rounds of two:
-// c = sqrt(b) Z^2 and Z3 = X^2 Z^2, then (Y^2 + b Z^4) X3 and b Z^4 Z3.
-void LdDoubleVartimeLanes(LdPoint& r, const LdPoint& p) {
-  Fe a[2], b[2], o[2];
+// c = sqrt(b) Z^2 and Z3 = X^2 Z^2, then (Y^2 + b Z^4) X3 and b Z^4 Z3, whose sum is Y3.
+// The first round's operands.
+inline void DoubleFirstRound(const LdPoint& p, Fe a[2], Fe b[2]) {
   SqrLanes(b[0], p.Z);  // Z^2
   a[0] = kCurveSqrtB;
   SqrLanes(a[1], p.X);  // X^2
   b[1] = b[0];
-  Fe t;
-  SqrLanes(t, p.Y);
-  MulLanesN<2>(o, a, b);  // c, Z3
-  Fe bz4;
+}
+
+// From the first round's products o = {c, Z3}, X^2 and the doubled point's Y: X3 and Z3 into r,
+// and the second round's operands into a and b (x2 and y may be among them or in r).
+inline void DoubleSecondRound(LdPoint& r, const Fe& y, const Fe& x2, const Fe o[2], Fe a[2],
+                              Fe b[2]) {
+  Fe bz4, t, s;
   SqrLanes(bz4, o[0]);
+  SqrLanes(t, y);
   FeAdd(t, t, bz4);
-  FeAdd(a[1], a[1], o[0]);
+  FeAdd(s, x2, o[0]);
   r.Z = o[1];
-  SqrLanes(r.X, a[1]);
+  SqrLanes(r.X, s);
   a[0] = t;
   b[0] = r.X;
   a[1] = bz4;
   b[1] = r.Z;
+}
+
+void LdDoubleVartimeLanes(LdPoint& r, const LdPoint& p) {
+  Fe a[2], b[2], o[2];
+  DoubleFirstRound(p, a, b);
+  MulLanesN<2>(o, a, b);
+  DoubleSecondRound(r, p.Y, a[1], o, a, b);
   MulLanesN<2>(o, a, b);
   FeAdd(r.Y, o[1], o[0]);
 }
 
 // LdAddAffineVartime's ordinary case with its eight products in four rounds: y2 Z1^2 and x2 Z1;
-// C = Z1 B; B^2 C, A C, x2 Z3 and (x2 + y2) Z3^2 side by side; (E + Z3) F. False, with r
-// untouched, when B = x2 Z1 + X1 = 0.
-bool LdAddAffineVartimeLanes(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
-  Fe a[4], b[4], o[4];
+// C = Z1 B; B^2 C, A C, x2 Z3 and (x2 + y2) Z3^2 side by side; (E + Z3) F. The first round's
+// operands.
+inline void AddFirstRound(const LdPoint& p, const AffinePoint& q, Fe a[2], Fe b[2]) {
   SqrLanes(b[0], p.Z);
   a[0] = q.y;
   a[1] = q.x;
   b[1] = p.Z;
-  MulLanesN<2>(o, a, b);
+}
+
+// The rest from the first round's products o: false, with r untouched, when
+// B = x2 Z1 + X1 = 0. r may alias p.
+bool AddLaterRounds(LdPoint& r, const LdPoint& p, const AffinePoint& q, const Fe o[2]) {
   Fe capA, capB;
   FeAdd(capA, o[0], p.Y);
   FeAdd(capB, o[1], p.X);
@@ -477,6 +491,7 @@ bool LdAddAffineVartimeLanes(LdPoint& r, const LdPoint& p, const AffinePoint& q)
   MulLanes(c, p.Z, capB);
   Fe z3;
   SqrLanes(z3, c);
+  Fe a[4], b[4], m[4];
   SqrLanes(a[0], capB);  // B^2 C
   b[0] = c;
   a[1] = capA;  // E = A C
@@ -485,20 +500,71 @@ bool LdAddAffineVartimeLanes(LdPoint& r, const LdPoint& p, const AffinePoint& q)
   b[2] = z3;
   SqrLanes(a[3], z3);  // (x2 + y2) Z3^2
   FeAdd(b[3], q.x, q.y);
-  Mul4Columns(o, a, b);
+  Mul4Columns(m, a, b);
   Fe x3;
   SqrLanes(x3, capA);
-  FeAdd(x3, x3, o[0]);
-  FeAdd(x3, x3, o[1]);
+  FeAdd(x3, x3, m[0]);
+  FeAdd(x3, x3, m[1]);
   Fe f;
-  FeAdd(f, o[2], x3);
+  FeAdd(f, m[2], x3);
   Fe e;
-  FeAdd(e, o[1], z3);
+  FeAdd(e, m[1], z3);
   MulLanes(e, e, f);
-  FeAdd(r.Y, e, o[3]);
+  FeAdd(r.Y, e, m[3]);
   r.X = x3;
   r.Z = z3;
   return true;
+}
+
+bool LdAddAffineVartimeLanes(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
+  Fe a[2], b[2], o[2];
+  AddFirstRound(p, q, a, b);
+  MulLanesN<2>(o, a, b);
+  return AddLaterRounds(r, p, q, o);
+}
+
+// The walk's ordinary steps as above, with each doubling's second round made beside the next
+// step's first (both take two products, and a round of four costs about 1.5 rounds of two): the
+// doubling leaves its two operands pending in the first two slots, and its Y is completed before
+// anything reads it. Stops where the kernel of the VPCLMULQDQ path does.
+std::size_t LdWalkVartimeLanes(LdPoint& acc, const LdWalkStep* steps, std::size_t count) {
+  LdPoint p = acc;
+  Fe a[4], b[4], o[4];
+  bool pending = false;
+  // The next step's first round in slots 2 and 3, with the pending round if there is one.
+  const auto firstRound = [&] {
+    if (pending) {
+      Mul4Columns(o, a, b);
+      FeAdd(p.Y, o[1], o[0]);
+      pending = false;
+    } else {
+      MulLanesN<2>(o + 2, a + 2, b + 2);
+    }
+  };
+  std::size_t i = 0;
+  for (; i < count; ++i) {
+    const LdWalkStep& step = steps[i];
+    if (step.point == nullptr) {
+      DoubleFirstRound(p, a + 2, b + 2);
+      firstRound();
+      DoubleSecondRound(p, p.Y, a[3], o + 2, a, b);
+      pending = true;
+      continue;
+    }
+    // The zero point on either side.
+    if (step.point->infinity != 0 || FeIsZeroVartime(p.Z)) break;
+    AffinePoint q = *step.point;
+    if (step.negate) FeAdd(q.y, q.x, q.y);
+    AddFirstRound(p, q, a + 2, b + 2);
+    firstRound();
+    if (!AddLaterRounds(p, p, q, o + 2)) break;  // B = 0: the same x, a doubling or the zero point
+  }
+  if (pending) {
+    MulLanesN<2>(o, a, b);
+    FeAdd(p.Y, o[1], o[0]);
+  }
+  acc = p;
+  return i;
 }
 
 constexpr FeOps kOps = {"lanes",
@@ -513,7 +579,8 @@ constexpr FeOps kOps = {"lanes",
                         LadderWalkTwoLanes,
                         nullptr,
                         LdDoubleVartimeLanes,
-                        LdAddAffineVartimeLanes};
+                        LdAddAffineVartimeLanes,
+                        LdWalkVartimeLanes};
 
 }  // namespace
 

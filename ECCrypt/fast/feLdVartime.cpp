@@ -18,15 +18,8 @@ bool FeLdAddAffineVartime(LdPoint& r, const LdPoint& p, const AffinePoint& q) {
 }
 
 std::size_t FeLdWalkVartime(LdPoint& acc, const LdWalkStep* steps, std::size_t count) {
-#if defined(__x86_64__) && defined(__GNUC__)
-  if (&detail::FeActiveOps() == detail::kFeVpclmulOps) {
-    return detail::FeLdWalkVartimeVpclmul(acc, steps, count);
-  }
-#endif
-  static_cast<void>(acc);
-  static_cast<void>(steps);
-  static_cast<void>(count);
-  return 0;
+  const detail::FeOps& ops = detail::FeActiveOps();
+  return ops.ldWalk != nullptr ? ops.ldWalk(acc, steps, count) : 0;
 }
 
 }  // namespace eccrypt::fast

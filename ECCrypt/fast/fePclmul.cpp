@@ -185,7 +185,7 @@ FE_PCLMUL void FeSqrNPclmul(Fe& r, const Fe& a, int n) {
 namespace {
 constexpr FeOps kOps = {"pclmulqdq", FeMulPclmul, FeSqrPclmul, FeSqrNPclmul,     Mul4Pclmul,
                         Sqr4Pclmul,  ApplySse,    31,          LadderWalkPclmul, nullptr,
-                        nullptr,     nullptr,     nullptr};
+                        nullptr,     nullptr,     nullptr,     nullptr};
 }  // namespace
 
 const FeOps* const kFePclmulOps = &kOps;

@@ -171,6 +171,6 @@ void FeReduceWide(Fe& r, const FeWide& p) {
 const FeOps kFePortableOps = {"portable",   MulPortable,  FeSqrPortable,   FeSqrNPortable,
                               Mul4Portable, Sqr4Portable, FeApplyPortable, 15,
                               nullptr,      nullptr,      nullptr,         nullptr,
-                              nullptr};
+                              nullptr,      nullptr};
 
 }  // namespace eccrypt::fast::detail

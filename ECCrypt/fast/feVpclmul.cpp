@@ -616,7 +616,8 @@ constexpr FeOps kOps = {"vpclmulqdq",
                         LadderWalkTwoVpclmul,
                         BaseWalkVpclmul,
                         LdDoubleVartimeVpclmul,
-                        LdAddAffineVartimeVpclmul};
+                        LdAddAffineVartimeVpclmul,
+                        FeLdWalkVartimeVpclmul};
 }  // namespace
 
 const FeOps* const kFeVpclmulOps = &kOps;

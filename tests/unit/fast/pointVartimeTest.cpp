@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ECCrypt/fast/basisTables.h"
+#include "ECCrypt/fast/feLdVartime.h"
 #include "ECCrypt/fast/pointVartime.h"
 #include "ECCrypt/fast/verifyTables.h"
 #include "ECCrypt/params/curveParameters.h"
@@ -126,6 +127,61 @@ TEST(PointVartimeTest, DoublingAndMixedAdditionGiveThePortableCoordinatesOnEvery
       EXPECT_TRUE(testsupport::Same(got[i].X, want[i].X) &&
                   testsupport::Same(got[i].Y, want[i].Y) && testsupport::Same(got[i].Z, want[i].Z))
           << path << ", result " << i;
+    }
+  }
+}
+
+// A walk as signature verification runs it: the field's kernel takes the ordinary steps and hands
+// each exceptional one back to the general functions. Where it ends is the portable path's
+// (which has no kernel), coordinates and all, on every path: for walks from every sample point
+// that add every sample point, its negative and the start point again between doublings, so
+// that the sum meets equal, opposite and zero points along the way.
+TEST(PointVartimeTest, WalksGiveThePortableCoordinatesOnEveryPath) {
+  std::vector<AffinePoint> points;
+  for (const TecPoint& p : Sample()) points.push_back(ToFast(p));
+  const Fe z = ToFast(testsupport::BaseMultiple(testsupport::Small(5)).x);
+  const auto run = [&](const char* path) {
+    std::vector<LdPoint> out;
+    const testsupport::FieldPathScope selected(path);
+    if (!selected.Selected()) return out;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      std::vector<LdWalkStep> steps;
+      for (std::size_t j = 0; j < points.size(); ++j) {
+        steps.push_back({nullptr, false});
+        steps.push_back({&points[j], (i + j) % 2 == 1});
+        if (j % 3 == 0) steps.push_back({&points[i], j % 2 == 0});
+        if (j % 4 == 0) steps.insert(steps.end(), 2, LdWalkStep{nullptr, false});
+      }
+      LdPoint acc = Scrambled(points[i], z);
+      for (std::size_t done = 0; done < steps.size();) {
+        done += FeLdWalkVartime(acc, steps.data() + done, steps.size() - done);
+        if (done == steps.size()) break;
+        const LdWalkStep& step = steps[done++];
+        if (step.point == nullptr) {
+          if (!LdIsZeroVartime(acc)) LdDoubleVartime(acc, acc);
+        } else {
+          AffinePoint q = *step.point;
+          if (step.negate) AffineNegateVartime(q, q);
+          LdAddAffineVartime(acc, acc, q);
+        }
+      }
+      out.push_back(acc);
+    }
+    return out;
+  };
+  const std::vector<LdPoint> want = run("portable");
+  for (const char* path : {"lanes", "pclmulqdq", "vpclmulqdq"}) {
+    const std::vector<LdPoint> got = run(path);
+    if (got.empty()) continue;
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      // The zero point's other coordinates are not kept: a kernel may double it, the general
+      // walk skips it.
+      const bool same = LdIsZeroVartime(want[i]) ? LdIsZeroVartime(got[i])
+                                                 : testsupport::Same(got[i].X, want[i].X) &&
+                                                       testsupport::Same(got[i].Y, want[i].Y) &&
+                                                       testsupport::Same(got[i].Z, want[i].Z);
+      EXPECT_TRUE(same) << path << ", walk from point " << i;
     }
   }
 }
