@@ -61,6 +61,25 @@ AffinePoint ToAffine(const LdPoint& p) {
   return r;
 }
 
+bool SameCoordinates(const LdPoint& a, const LdPoint& b) {
+  return testsupport::Same(a.X, b.X) && testsupport::Same(a.Y, b.Y) && testsupport::Same(a.Z, b.Z);
+}
+
+// run(path) on the portable path and on every other path the machine has (an empty result where
+// it has not): each result as the portable path's, by same(got, want).
+template <class Run, class Compare>
+void ExpectThePortableResults(const Run& run, const Compare& same, const char* what) {
+  const std::vector<LdPoint> want = run("portable");
+  for (const char* path : {"lanes", "pclmulqdq", "vpclmulqdq"}) {
+    const std::vector<LdPoint> got = run(path);
+    if (got.empty()) continue;
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      EXPECT_TRUE(same(got[i], want[i])) << path << ", " << what << " " << i;
+    }
+  }
+}
+
 TEST(PointVartimeTest, EveryPairAddsAndDoublesAsTheReference) {
   const std::vector<TecPoint> points = Sample();
   // Two nonzero elements to scale the projective coordinates by.
@@ -118,17 +137,7 @@ TEST(PointVartimeTest, DoublingAndMixedAdditionGiveThePortableCoordinatesOnEvery
     }
     return out;
   };
-  const std::vector<LdPoint> want = run("portable");
-  for (const char* path : {"lanes", "pclmulqdq", "vpclmulqdq"}) {
-    const std::vector<LdPoint> got = run(path);
-    if (got.empty()) continue;
-    ASSERT_EQ(got.size(), want.size());
-    for (std::size_t i = 0; i < got.size(); ++i) {
-      EXPECT_TRUE(testsupport::Same(got[i].X, want[i].X) &&
-                  testsupport::Same(got[i].Y, want[i].Y) && testsupport::Same(got[i].Z, want[i].Z))
-          << path << ", result " << i;
-    }
-  }
+  ExpectThePortableResults(run, SameCoordinates, "result");
 }
 
 // A walk as signature verification runs it: the field's kernel takes the ordinary steps and hands
@@ -169,21 +178,12 @@ TEST(PointVartimeTest, WalksGiveThePortableCoordinatesOnEveryPath) {
     }
     return out;
   };
-  const std::vector<LdPoint> want = run("portable");
-  for (const char* path : {"lanes", "pclmulqdq", "vpclmulqdq"}) {
-    const std::vector<LdPoint> got = run(path);
-    if (got.empty()) continue;
-    ASSERT_EQ(got.size(), want.size());
-    for (std::size_t i = 0; i < got.size(); ++i) {
-      // The zero point's other coordinates are not kept: a kernel may double it, the general
-      // walk skips it.
-      const bool same = LdIsZeroVartime(want[i]) ? LdIsZeroVartime(got[i])
-                                                 : testsupport::Same(got[i].X, want[i].X) &&
-                                                       testsupport::Same(got[i].Y, want[i].Y) &&
-                                                       testsupport::Same(got[i].Z, want[i].Z);
-      EXPECT_TRUE(same) << path << ", walk from point " << i;
-    }
-  }
+  // The zero point's other coordinates are not kept: a kernel may double it, the general walk
+  // skips it.
+  const auto samePoint = [](const LdPoint& got, const LdPoint& want) {
+    return LdIsZeroVartime(want) ? LdIsZeroVartime(got) : SameCoordinates(got, want);
+  };
+  ExpectThePortableResults(run, samePoint, "walk from point");
 }
 
 // Points of small order make the odd multiples meet the exceptional cases: 2P or a multiple the
